@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "network/netload.h"
+#include "network/program_folder.h"
+#include "network/project.h"
+#include "support/test_support.h"
+
+using namespace network;
+
+TEST(ToolkitBinding, MissingLibraryIsReportedAtTheFirstCall) {
+    SetToolkitLibrary("/nonexistent/libepanet2.so");
+    try {
+        ENclose();
+        FAIL() << "a missing library went unnoticed";
+    } catch (const ToolkitError& e) {
+        EXPECT_EQ(e.code(), -1);
+        EXPECT_NE(std::string(e.what()).find("/nonexistent/libepanet2.so"), std::string::npos) << e.what();
+    }
+}
+
+TEST(ToolkitBinding, MissingFunctionIsReportedByName) {
+    try {
+        BindToolkitFunction("ENnoSuchFunction");
+        FAIL();
+    } catch (const ToolkitError& e) {
+        EXPECT_NE(std::string(e.what()).find("ENnoSuchFunction"), std::string::npos);
+    }
+}
+
+TEST(ToolkitBinding, WarningsCountAsFailures) {
+    EXPECT_NO_THROW(Check(0, "ENsolveH"));
+    EXPECT_THROW(Check(6, "ENsolveH"), ToolkitError);  // a toolkit warning
+    EXPECT_FALSE(ToolkitErrorText(200).empty());
+}
+
+TEST(ToolkitBinding, ReadOnlyCurrentDirectoryStillOpensNetworks) {
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
+    // /proc refuses new files even to root.
+    ASSERT_EQ(::chdir("/proc"), 0);
+    EXPECT_EQ(OpenNetwork(dir.File("chain.inp"), "rep.dat", "out.dat"), 0);
+    ENclose();
+    EXPECT_NE(std::filesystem::current_path(), "/proc");
+    EXPECT_EQ(nNodes, 3);
+}
+
+TEST(ToolkitBinding, ProjectHandlesRunAlongsideTheLegacyInterface) {
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
+    Project a, b;
+    a.Open(dir.File("chain.inp"), "/dev/null", "");
+    b.Open(dir.File("chain.inp"), "/dev/null", "");
+    EXPECT_EQ(a.Count(EN_NODECOUNT), 3);
+    EXPECT_EQ(b.TimeParam(EN_QUALSTEP), 300);
+    a.SolveH();
+    a.OpenQ();
+    a.InitQ(EN_NOSAVE);
+    EXPECT_EQ(a.RunQ(), 0);
+    EXPECT_GT(a.StepQ(), 0);
+    EXPECT_NEAR(a.NodeValue(1, EN_DEMAND), 10.0, 1e-5);
+    EXPECT_THROW(b.NodeValue(99, EN_DEMAND), ToolkitError);
+}

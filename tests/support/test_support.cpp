@@ -1,0 +1,61 @@
+#include "support/test_support.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "network/program_folder.h"
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "tesmar-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a scratch folder");
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ExampleNetwork(int number) {
+    std::string n = std::to_string(number);
+    return network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp";
+}
+
+std::string ChainNetwork(int junctions, double demand) {
+    std::ostringstream inp;
+    inp << "[TITLE]\nChain test network\n\n[JUNCTIONS]\n";
+    for (int j = 1; j <= junctions; ++j) inp << "J" << j << " 0 " << demand << "\n";
+    inp << "\n[RESERVOIRS]\nR1 100\n\n[PIPES]\n";
+    for (int j = 1; j <= junctions; ++j)
+        inp << "P" << j << " " << (j == 1 ? std::string("R1") : "J" + std::to_string(j - 1)) << " J" << j
+            << " 1000 12 100 0 Open\n";
+    inp << "\n[TIMES]\nDuration 24:00\nHydraulic Timestep 1:00\nQuality Timestep 0:05\n"
+           "Pattern Timestep 1:00\n\n[OPTIONS]\nUnits GPM\nQuality Chemical mg/L\n\n"
+           "[REACTIONS]\nGlobal Bulk 0\nGlobal Wall 0\n\n[END]\n";
+    return inp.str();
+}
+
+}  // namespace testing_support
