@@ -50,8 +50,14 @@ std::string ChainNetwork(int junctions, double demand) {
     for (int j = 1; j <= junctions; ++j) inp << "J" << j << " 0 " << demand << "\n";
     inp << "\n[RESERVOIRS]\nR1 100\n\n[PIPES]\n";
     for (int j = 1; j <= junctions; ++j)
-        inp << "P" << j << " " << (j == 1 ? std::string("R1") : "J" + std::to_string(j - 1)) << " J" << j
-            << " 1000 12 100 0 Open\n";
+    {
+        inp << "P" << j << " ";
+        if (j == 1)
+            inp << "R1";
+        else
+            inp << "J" << j - 1;
+        inp << " J" << j << " 1000 12 100 0 Open\n";
+    }
     inp << "\n[TIMES]\nDuration 24:00\nHydraulic Timestep 1:00\nQuality Timestep 0:05\n"
            "Pattern Timestep 1:00\n\n[OPTIONS]\nUnits GPM\nQuality Chemical mg/L\n\n"
            "[REACTIONS]\nGlobal Bulk 0\nGlobal Wall 0\n\n[END]\n";
