@@ -1,0 +1,29 @@
+// The baseline run: the clean network's junction demands at every recorded
+// quality step, and from them each node's daily volume and served population.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace builder {
+
+struct Baseline {
+    std::int32_t nSteps = 0;   // recorded steps are 0..nSteps
+    std::int32_t nNodes = 0;
+    // BaseDemand of step s and node n at s * (nNodes + 1) + n, in flow units.
+    std::vector<float> BaseDemand;
+    std::vector<float> DailyVolume, Population, VolumePerMinute;  // indexed 1..nNodes
+
+    float Demand(std::int32_t s, std::int32_t n) const {
+        if (s < 0 || s > nSteps) return 0.0f;
+        return BaseDemand[static_cast<std::size_t>(s) * (nNodes + 1) + n];
+    }
+};
+
+// Number of recorded steps for the run parameters: (3600 / QualStep) x hours, rounded.
+std::int32_t StepCount(std::int32_t qualStep, std::int32_t maxSimDuration);
+
+// Simulates the uncontaminated network with the toolkit's single-project interface.
+Baseline RunBaseline();
+
+}  // namespace builder

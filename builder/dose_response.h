@@ -1,0 +1,43 @@
+// Log-probit dose-response model behind the affected-population measure.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace builder {
+
+double NormalPdf(double x);
+double NormalCdf(double x);
+
+// Dose-response parameters and the time step they are applied over.
+struct DoseResponse {
+    float IngestionRate;  // L/day
+    float BodyWeight;     // kg
+    float D50;            // mg/kg
+    float Beta;
+    std::int32_t QualStep;  // seconds
+};
+
+
+// Running exposure of one node at one recorded step: the demand relative to
+// the node's average, times the concentration, plus the previous step's sum.
+// Nodes without demand keep 0.
+inline float UpdatedExposure(float baseDemand, float volumePerMinute, float concentration,
+                             float previousExposure, bool hasPrevious) {
+    if (!(volumePerMinute > 0)) return 0.0f;
+    double exposure = static_cast<double>(baseDemand) / volumePerMinute * concentration;
+    if (hasPrevious) exposure += previousExposure;
+    return static_cast<float>(exposure);
+}
+
+// Response probability of one node with a positive exposure sum.
+// Throws std::domain_error when the dose ratio has no logarithm.
+float ResponseProbability(const DoseResponse& model, float exposure);
+
+// Expected number of people affected at a recorded step: the sum over nodes
+// of their response probability times the population they serve.
+float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirstInjection,
+                         const std::vector<float>& exposure, const std::vector<float>& volumePerMinute,
+                         const std::vector<float>& population);
+
+}  // namespace builder

@@ -1,0 +1,60 @@
+// The scenario simulation driver: generates the events, writes the matrix
+// headers, runs the baseline and then every event, writing one record per
+// event to each matrix file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "builder/events.h"
+
+namespace builder {
+
+// A build that cannot start or cannot go on; the message says why.
+class BuildError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the driver needs from the window (or any other front end).
+struct DriverHost {
+    std::function<void(const std::string&)> SetCaption;   // progress text
+    std::function<void()> ProcessEvents;                  // let pending window events run
+    std::function<void(const std::string&)> ShowMessage;  // a message the user must see
+};
+
+enum class RunOutcome { Completed, Stopped };
+
+// How the events are run. The reference procedure opens the network and
+// solves its hydraulics for every event on one thread; otherwise Workers
+// threads (0: every core the process may use) each keep one toolkit project
+// with its hydraulics solved once. Both write the same bytes.
+struct BuildOptions {
+    int Workers = 0;
+    bool Reference = false;
+};
+
+// Number of worker threads a build uses for the options.
+int WorkerCount(const BuildOptions& options);
+
+// Runs the build from the run parameters. Returns Stopped after a stop
+// request (the message "Run is stoped" has been shown). Throws BuildError,
+// MatrixFileError or network::ToolkitError when the build cannot go on; the
+// matrix files then hold the header and whole records of the finished events.
+RunOutcome RunScenarioSimulations(const DriverHost& host);
+RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& random,
+                                  const BuildOptions& options = BuildOptions{.Workers = 1, .Reference = true});
+
+// Checks the run parameters and the loaded network before anything is
+// written; throws BuildError naming the first problem.
+void ValidateBuild();
+
+// "k/N - m minutes remaining", m with at most two decimals and "." as separator.
+std::string ProgressCaption(std::int32_t eventIndex, std::int32_t nEvents, float remainingMinutes);
+
+// Remaining minutes estimated from the elapsed whole seconds, as the caption shows it.
+float RemainingMinutes(double elapsedSeconds, std::int32_t eventIndex, std::int32_t nEvents);
+
+}  // namespace builder

@@ -1,0 +1,100 @@
+#include "builder/event_simulation.h"
+
+#include <algorithm>
+
+#include "builder/numbers.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
+namespace builder {
+
+EventSettings CurrentEventSettings() {
+    EventSettings settings;
+    settings.QualStep = network::QualStep;
+    settings.MaxSimDuration = MaxSimDuration;
+    settings.DetectionSensitivity = DetectionSensitivity;
+    settings.FlowTimeFactor = FlowTimeFactor;
+    settings.NoZ2 = NoZ2;
+    settings.Model = DoseResponse{IngestionRate, BodyWeight, D50, Beta, network::QualStep};
+    return settings;
+}
+
+EventSimulation::EventSimulation(const Baseline& baseline, const EventSettings& settings)
+    : base_(baseline), settings_(settings) {
+    const auto slots = static_cast<std::size_t>(base_.nNodes) + 1;
+    concentration_.assign(slots, 0.0f);
+    exposure_.assign(slots, 0.0f);
+    previousExposure_.assign(slots, 0.0f);
+    newDetections_.reserve(slots);
+}
+
+void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result) {
+    const auto slots = static_cast<std::size_t>(base_.nNodes) + 1;
+    result.DetectedFlag.assign(slots, 0);
+    result.Z1.assign(slots, static_cast<float>(120 * settings_.MaxSimDuration));
+    result.Z2.assign(slots, -1.0f);
+    result.Z3.assign(slots, -1.0f);
+    result.DetectedFlag[0] = 0;
+    result.Z1[0] = result.Z2[0] = result.Z3[0] = 0.0f;
+    std::fill(exposure_.begin(), exposure_.end(), 0.0f);
+    lastExposureStep_ = -1;
+    consumedVolume_ = 0.0f;
+
+    firstInjectionTime_ = 100 * 3600;
+    for (std::int32_t i = 0; i < event.nInjections; ++i) {
+        std::int32_t start = settings_.QualStep * event.colInjectionEvent[static_cast<std::size_t>(i)].evTime;
+        firstInjectionTime_ = std::min(firstInjectionTime_, start);
+    }
+    firstInjectionStep_ = ToInt32(static_cast<double>(firstInjectionTime_) / settings_.QualStep);
+}
+
+void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
+    if (!settings_.NoZ2) UpdateExposures(s);
+    DetectAt(s, t, result);
+}
+
+// The running exposure sum continues from step s - 1 only when that step was
+// recorded in this event; otherwise it starts again from zero.
+void EventSimulation::UpdateExposures(std::int32_t s) {
+    const bool continues = s > 0 && lastExposureStep_ == s - 1;
+    std::swap(exposure_, previousExposure_);
+    for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
+        auto i = static_cast<std::size_t>(n);
+        exposure_[i] = UpdatedExposure(base_.Demand(s, n), base_.VolumePerMinute[i], concentration_[i],
+                                       continues ? previousExposure_[i] : 0.0f, s > 0);
+    }
+    lastExposureStep_ = s;
+}
+
+void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
+    const float threshold = settings_.DetectionSensitivity;
+    bool affectedKnown = false;
+    float affected = -1.0f;
+    for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
+        auto i = static_cast<std::size_t>(n);
+        const float conc = concentration_[i];
+        if (!(conc > threshold)) continue;
+        if (result.DetectedFlag[i] == 0) {
+            result.DetectedFlag[i] = 1;
+            result.Z1[i] = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
+            if (!settings_.NoZ2) {
+                // Every node that first detects at this step sees the same sum.
+                if (!affectedKnown) {
+                    affected = AffectedPopulation(settings_.Model, s - firstInjectionStep_, exposure_,
+                                                  base_.VolumePerMinute, base_.Population);
+                    affectedKnown = true;
+                }
+                result.Z2[i] = affected;
+            }
+            newDetections_.push_back(n);
+        }
+        const float demand = base_.Demand(s, n);
+        if (demand > 0 && conc > 0.3f)
+            consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
+                                                                        settings_.FlowTimeFactor);
+    }
+    for (std::int32_t n : newDetections_) result.Z3[static_cast<std::size_t>(n)] = consumedVolume_;
+    newDetections_.clear();
+}
+
+}  // namespace builder

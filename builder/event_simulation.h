@@ -1,0 +1,105 @@
+// One contamination event simulated with the toolkit's water-quality solver:
+// every node is a candidate sensor, and each gets its detection flag, time to
+// detection, affected population and consumed contaminated volume.
+//
+// All state of an event lives in one EventSimulation, so several of them can
+// run at once on different threads, each with its own toolkit session.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "builder/baseline.h"
+#include "builder/dose_response.h"
+#include "builder/events.h"
+#include "builder/matrix_files.h"
+
+namespace builder {
+
+// The run parameters an event needs, copied once before the events run.
+struct EventSettings {
+    std::int32_t QualStep = 0;
+    std::int32_t MaxSimDuration = 0;
+    float DetectionSensitivity = 0.0f;
+    float FlowTimeFactor = 0.0f;
+    bool NoZ2 = false;
+    DoseResponse Model{};
+};
+
+EventSettings CurrentEventSettings();
+
+// What the quality loop needs from a toolkit session whose hydraulics are solved:
+//   void SetSourceQuality(int node, float strength);
+//   void OpenQuality();                 // open and initialise the quality solver
+//   long RunQ();  long StepQ();
+//   void ReadQuality(std::vector<float>& concentration);  // [1..nNodes]
+//   void CloseQuality();
+class EventSimulation {
+public:
+    EventSimulation(const Baseline& baseline, const EventSettings& settings);
+
+    // Simulates one event in an open session and fills result. processEvents
+    // is called once at the start of every pass of the quality loop.
+    template <typename Session>
+    void Run(Session& session, const clsPollutionEvent& event, EventResult& result,
+             const std::function<void()>& processEvents = {});
+
+private:
+    void Reset(const clsPollutionEvent& event, EventResult& result);
+    template <typename Session>
+    void SwitchSources(Session& session, const clsPollutionEvent& event, long t);
+    void RecordStep(std::int32_t s, long t, EventResult& result);
+    void UpdateExposures(std::int32_t s);
+    void DetectAt(std::int32_t s, long t, EventResult& result);
+
+    const Baseline& base_;
+    EventSettings settings_;
+    std::vector<float> concentration_;
+    std::vector<float> exposure_, previousExposure_;
+    std::vector<std::int32_t> newDetections_;
+    std::int32_t lastExposureStep_ = -1;
+    std::int32_t firstInjectionTime_ = 0;
+    std::int32_t firstInjectionStep_ = 0;
+    float consumedVolume_ = 0.0f;
+};
+
+template <typename Session>
+void EventSimulation::SwitchSources(Session& session, const clsPollutionEvent& event, long t) {
+    const long qualStep = settings_.QualStep;
+    for (std::int32_t i = 0; i < event.nInjections; ++i) {
+        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
+        const long start = qualStep * injection.evTime;
+        const long length = static_cast<long>(injection.evPollutionDuration) * 3600;
+        const long next = t + qualStep;
+        if (next == start || (start < next && next < start + length)) {
+            // Between two recorded steps the source keeps its strength.
+            if (t % qualStep == 0) session.SetSourceQuality(injection.evNodeInd, injection.evPollutionLevel);
+        } else {
+            session.SetSourceQuality(injection.evNodeInd, 0.0f);
+        }
+    }
+}
+
+template <typename Session>
+void EventSimulation::Run(Session& session, const clsPollutionEvent& event, EventResult& result,
+                          const std::function<void()>& processEvents) {
+    Reset(event, result);
+    long t = -settings_.QualStep;
+    long tleft = 0;
+    session.OpenQuality();
+    do {
+        if (processEvents) processEvents();
+        SwitchSources(session, event, t);
+        t = session.RunQ();
+        double step = static_cast<double>(t) / settings_.QualStep;
+        if (step == static_cast<double>(static_cast<std::int64_t>(step))) {
+            session.ReadQuality(concentration_);
+            RecordStep(static_cast<std::int32_t>(step), t, result);
+        }
+        tleft = session.StepQ();
+    } while (tleft != 0);
+    session.CloseQuality();
+}
+
+}  // namespace builder

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "builder/dose_response.h"
+
+using namespace builder;
+
+TEST(DoseResponse, NormalDistributionMatchesItsTableValues) {
+    EXPECT_NEAR(NormalCdf(0), 0.49999999948, 1e-11);
+    EXPECT_NEAR(NormalCdf(1), 0.84134474, 1e-8);
+    EXPECT_NEAR(NormalCdf(-1), 0.15865526, 1e-8);
+    for (double x : {0.3, 1.7, 4.0, 7.0}) EXPECT_NEAR(NormalCdf(-x), 1 - NormalCdf(x), 1e-15) << x;
+    // The tail form takes over only beyond 7.
+    EXPECT_DOUBLE_EQ(NormalCdf(-8), NormalPdf(-8) / std::sqrt(65.0));
+    EXPECT_DOUBLE_EQ(NormalCdf(8), 1 - NormalPdf(-8) / std::sqrt(65.0));
+    EXPECT_NE(NormalCdf(-7), NormalPdf(-7) / std::sqrt(50.0));
+    EXPECT_DOUBLE_EQ(NormalPdf(0), 0.398942280401433);
+}
+
+TEST(DoseResponse, WorkedExampleReproducesItsDigits) {
+    DoseResponse model{2.0f, 70.0f, 41.0f, 0.34f, 300};
+    float response = ResponseProbability(model, 10.0f);
+    EXPECT_NEAR(response, 0.0582631f, 5e-8f);
+
+    // A node serving 1000 people adds 58.26; nodes without demand or exposure add nothing.
+    std::vector<float> exposure{0, 10.0f, 10.0f, 0.0f};
+    std::vector<float> perMinute{0, 1.0f, 0.0f, 1.0f};
+    std::vector<float> population{0, 1000.0f, 500.0f, 700.0f};
+    float sum = AffectedPopulation(model, 1, exposure, perMinute, population);
+    EXPECT_NEAR(sum, 58.2631f, 1e-3f);
+    EXPECT_EQ(sum, static_cast<float>(static_cast<double>(response) * 1000.0f));
+
+    // At or before the first injection step nobody counts as affected.
+    EXPECT_EQ(AffectedPopulation(model, 0, exposure, perMinute, population), 0.0f);
+}
+
+TEST(DoseResponse, DoseEqualToD50GivesHalfAndUndefinedDosesAreRefused) {
+    // Exposure chosen so that dose / body weight equals D50: x = 1, z = 0.
+    DoseResponse model{86400.0f / 300, 1.0f, 1.0f, 0.34f, 300};
+    EXPECT_NEAR(ResponseProbability(model, 1.0f), 0.5f, 1e-7f);
+    DoseResponse noIngestion{0.0f, 70.0f, 41.0f, 0.34f, 300};
+    EXPECT_THROW(ResponseProbability(noIngestion, 10.0f), std::domain_error);
+    DoseResponse noWeight{2.0f, 0.0f, 41.0f, 0.34f, 300};
+    EXPECT_THROW(ResponseProbability(noWeight, 10.0f), std::domain_error);
+}
+
+TEST(DoseResponse, ExposureAccumulatesRelativeDemandTimesConcentration) {
+    EXPECT_EQ(UpdatedExposure(20.0f, 10.0f, 3.0f, 0.0f, false), 6.0f);
+    EXPECT_EQ(UpdatedExposure(20.0f, 10.0f, 3.0f, 4.0f, true), 10.0f);
+    EXPECT_EQ(UpdatedExposure(20.0f, 0.0f, 3.0f, 4.0f, true), 0.0f);
+}

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "builder/event_simulation.h"
+
+using namespace builder;
+
+namespace {
+
+// A scripted quality session: the times it reports and each node's
+// concentration at each time are given by the test.
+struct FakeSession {
+    FakeSession(std::vector<long> t, std::function<float(int, long)> c)
+        : times(std::move(t)), concentration(std::move(c)) {}
+
+    std::vector<long> times;  // the times RunQ returns, in order
+    std::function<float(int node, long t)> concentration;
+    std::size_t pass = 0;
+    std::map<long, float> strengthAtRun;  // source strength of node 1 when RunQ returned t
+    float strength = 0.0f;
+
+    void SetSourceQuality(int node, float value) {
+        if (node == 1) strength = value;
+    }
+    void OpenQuality() { pass = 0; }
+    long RunQ() {
+        strengthAtRun[times[pass]] = strength;
+        return times[pass];
+    }
+    long StepQ() {
+        ++pass;
+        return pass < times.size() ? times.back() - times[pass - 1] : 0;
+    }
+    void ReadQuality(std::vector<float>& conc) {
+        for (std::size_t n = 1; n < conc.size(); ++n) conc[n] = concentration(static_cast<int>(n), times[pass]);
+    }
+    void CloseQuality() {}
+};
+
+std::vector<long> Steps(long last, long step = 300) {
+    std::vector<long> times;
+    for (long t = 0; t <= last; t += step) times.push_back(t);
+    return times;
+}
+
+// Three nodes: two junctions with a constant demand of 10 (gpm) and a tank.
+Baseline ThreeNodeBaseline() {
+    Baseline base;
+    base.nNodes = 3;
+    base.nSteps = 1152;
+    base.BaseDemand.assign(1153 * 4, 0.0f);
+    for (int s = 0; s < 1152; ++s) base.BaseDemand[s * 4 + 1] = base.BaseDemand[s * 4 + 2] = 10.0f;
+    base.DailyVolume = {0, 14400, 14400, 0};
+    base.Population = {0, 181.7f, 181.7f, 0};
+    base.VolumePerMinute = {0, 10, 10, 0};
+    return base;
+}
+
+EventSettings Settings(float sensitivity = 0.0f, bool noZ2 = false) {
+    EventSettings settings;
+    settings.QualStep = 300;
+    settings.MaxSimDuration = 96;
+    settings.DetectionSensitivity = sensitivity;
+    settings.FlowTimeFactor = 60.0f;
+    settings.NoZ2 = noZ2;
+    settings.Model = DoseResponse{2.0f, 70.0f, 41.0f, 0.34f, 300};
+    return settings;
+}
+
+clsPollutionEvent Event(std::vector<std::pair<int, int>> nodeAndStep, int hours = 2) {
+    clsPollutionEvent event;
+    for (auto [node, step] : nodeAndStep) {
+        clsInjectionEvent injection;
+        injection.evNodeInd = node;
+        injection.evTime = step;
+        injection.evPollutionDuration = hours;
+        injection.evPollutionLevel = 479167.0f;
+        event.colInjectionEvent.push_back(injection);
+    }
+    event.nInjections = static_cast<int>(nodeAndStep.size());
+    return event;
+}
+
+}  // namespace
+
+TEST(EventSimulation, DetectionTimesCountFromTheFirstInjection) {
+    Baseline base = ThreeNodeBaseline();
+    EventSimulation simulation(base, Settings());
+    FakeSession session{Steps(4 * 3600), [](int node, long t) { return node == 2 && t >= 5400 ? 1.0f : 0.0f; }};
+    EventResult result;
+    // Injections at steps 20 and 12: the earlier one (3600 s) sets the origin.
+    simulation.Run(session, Event({{1, 20}, {1, 12}}), result);
+    EXPECT_EQ(result.DetectedFlag[2], 1);
+    EXPECT_EQ(result.Z1[2], 30.0f);
+    // Undetected nodes keep the no-detection values.
+    for (int n : {1, 3}) {
+        EXPECT_EQ(result.DetectedFlag[n], 0);
+        EXPECT_EQ(result.Z1[n], 11520.0f);
+        EXPECT_EQ(result.Z2[n], -1.0f);
+        EXPECT_EQ(result.Z3[n], -1.0f);
+    }
+}
+
+TEST(EventSimulation, DetectionNeedsAConcentrationAboveTheSensitivity) {
+    Baseline base = ThreeNodeBaseline();
+    EventSimulation simulation(base, Settings(0.5f));
+    FakeSession session{Steps(3600), [](int node, long t) {
+                            if (node == 1) return 0.5f;  // equal: never detects
+                            return t >= 600 ? 0.50000006f : 0.0f;
+                        }};
+    EventResult result;
+    simulation.Run(session, Event({{3, 0}}), result);
+    EXPECT_EQ(result.DetectedFlag[1], 0);
+    EXPECT_EQ(result.DetectedFlag[2], 1);
+    EXPECT_EQ(result.Z1[2], 10.0f);
+    // Injection starting at or after 100 hours: detection measured from 100 hours.
+    FakeSession early{Steps(1200), [](int node, long) { return node == 2 ? 1.0f : 0.0f; }};
+    simulation.Run(early, Event({{3, 1300}}), result);
+    EXPECT_EQ(result.Z1[2], -6000.0f);
+}
+
+TEST(EventSimulation, ConsumedVolumeCountsEveryContaminatedNodeUpToTheDetectionStep) {
+    Baseline base = ThreeNodeBaseline();
+    EventSimulation simulation(base, Settings(0.1f));
+    // Node 1 is at 1 mg/L from 300 s; node 2 at 0.2 mg/L (detects, adds no volume)
+    // from 300 s and at 1 mg/L from 900 s; the tank (no demand) from 600 s.
+    FakeSession session{Steps(1800), [](int node, long t) {
+                            if (node == 1) return t >= 300 ? 1.0f : 0.0f;
+                            if (node == 2) return t >= 900 ? 1.0f : (t >= 300 ? 0.2f : 0.0f);
+                            return t >= 600 ? 5.0f : 0.0f;
+                        }};
+    EventResult result;
+    simulation.Run(session, Event({{1, 0}}), result);
+    // One step of 10 gpm is 10 x 300 / 60 = 50 gallons.
+    EXPECT_EQ(result.Z3[1], 50.0f);
+    EXPECT_EQ(result.Z3[2], 50.0f);  // detects at the same step, sees the same volume
+    EXPECT_EQ(result.Z3[3], 100.0f);
+    EXPECT_EQ(result.Z1[3], 10.0f);
+    EXPECT_EQ(result.DetectedFlag[3], 1);
+}
+
+TEST(EventSimulation, AffectedPopulationUsesTheRunningExposureOfAllNodes) {
+    Baseline base = ThreeNodeBaseline();
+    EventSimulation simulation(base, Settings());
+    // Node 1 carries 2 mg/L from the start; node 2 first sees contaminant at 900 s.
+    FakeSession session{Steps(1800), [](int node, long t) {
+                            if (node == 1) return 2.0f;
+                            return node == 2 && t >= 900 ? 1.0f : 0.0f;
+                        }};
+    EventResult result;
+    simulation.Run(session, Event({{1, 0}}), result);
+    // Node 1 detects at the first injection step: nobody is affected yet.
+    EXPECT_EQ(result.Z2[1], 0.0f);
+    // At step 3 node 1 has an exposure sum of 4 x 2 (demand / average = 1), node 2 of 1.
+    DoseResponse model = Settings().Model;
+    float expected = static_cast<float>(static_cast<double>(ResponseProbability(model, 8.0f)) * 181.7f);
+    expected = static_cast<float>(static_cast<double>(ResponseProbability(model, 1.0f)) * 181.7f + expected);
+    EXPECT_EQ(result.Z2[2], expected);
+
+    EventSimulation withoutZ2(base, Settings(0.0f, true));
+    withoutZ2.Run(session, Event({{1, 0}}), result);
+    EXPECT_EQ(result.Z2[2], -1.0f);
+    EXPECT_EQ(result.DetectedFlag[2], 1);
+}
+
+TEST(EventSimulation, InjectionsAreSwitchedOnForTheirWholeStepsOnly) {
+    Baseline base = ThreeNodeBaseline();
+    EventSimulation simulation(base, Settings());
+    FakeSession session{Steps(3 * 3600), [](int, long) { return 0.0f; }};
+    EventResult result;
+    simulation.Run(session, Event({{1, 2}}, 1), result);  // 600 s for one hour
+    for (auto [t, strength] : session.strengthAtRun)
+        EXPECT_EQ(strength, (t >= 600 && t < 4200) ? 479167.0f : 0.0f) << "t = " << t;
+
+    // After a time between two steps the due injection is not switched on.
+    FakeSession uneven{{0, 150, 450, 600, 900, 1200}, [](int, long) { return 0.0f; }};
+    simulation.Run(uneven, Event({{1, 2}}, 1), result);
+    EXPECT_EQ(uneven.strengthAtRun[450], 0.0f);
+    EXPECT_EQ(uneven.strengthAtRun[600], 0.0f);
+    EXPECT_EQ(uneven.strengthAtRun[900], 479167.0f);
+
+    // Two injections at one node: a later inactive one switches off an earlier active one.
+    FakeSession twice{Steps(3600), [](int, long) { return 0.0f; }};
+    simulation.Run(twice, Event({{1, 0}, {1, 10}}, 1), result);
+    EXPECT_EQ(twice.strengthAtRun[0], 0.0f);
+    EXPECT_EQ(twice.strengthAtRun[3000], 479167.0f);
+}
