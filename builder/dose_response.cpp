@@ -27,6 +27,9 @@ double NormalCdf(double x) {
 float ResponseProbability(const DoseResponse& model, float exposure) {
     auto dose = static_cast<float>(exposure * (model.IngestionRate * (model.QualStep / (24.0 * 3600))));
     double x = static_cast<double>(dose) / model.BodyWeight / model.D50;
+    // A trace exposure whose dose is below the smallest single is no dose at
+    // all: the probit line's limit there is a response of 0.
+    if (x == 0 && model.IngestionRate > 0 && model.BodyWeight > 0 && model.D50 > 0) return 0.0f;
     if (!(x > 0) || !std::isfinite(x))
         throw std::domain_error("the dose-response model is undefined for a dose of " + std::to_string(dose) +
                                 " mg (body weight " + std::to_string(model.BodyWeight) + " kg, D50 " +

@@ -1,48 +1,15 @@
 #include "builder/driver.h"
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <stdexcept>
+#include <thread>
 
-#include "builder/baseline.h"
-#include "builder/event_simulation.h"
-#include "builder/matrix_files.h"
-#include "builder/reference_session.h"
+#include <sched.h>
+
+#include "builder/event_runner.h"
 #include "builder/run_parameters.h"
-#include "network/netload.h"
 
 namespace builder {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-void CallIfSet(const std::function<void()>& f) {
-    if (f) f();
-}
-
-void Publish(const EventResult& result) {
-    DetectedFlag = result.DetectedFlag;
-    Z1 = result.Z1;
-    Z2 = result.Z2;
-    Z3 = result.Z3;
-}
-
-// Shows progress and reports whether a stop was requested.
-bool ProgressAndStopCheck(const DriverHost& host, Clock::time_point start, std::int32_t eventIndex) {
-    auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
-    if (host.SetCaption)
-        host.SetCaption(ProgressCaption(eventIndex, nEvents,
-                                        RemainingMinutes(static_cast<double>(elapsed), eventIndex, nEvents)));
-    if (StopRequested) {
-        if (host.ShowMessage) host.ShowMessage("Run is stoped");
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 float RemainingMinutes(double elapsedSeconds, std::int32_t eventIndex, std::int32_t total) {
     auto elapsed = static_cast<float>(elapsedSeconds);
@@ -63,12 +30,19 @@ std::string ProgressCaption(std::int32_t eventIndex, std::int32_t total, float r
     return std::to_string(eventIndex) + "/" + std::to_string(total) + " - " + minutes + " minutes remaining";
 }
 
+int WorkerCount(const BuildOptions& options) {
+    if (options.Reference) return 1;
+    if (options.Workers > 0) return options.Workers;
+    cpu_set_t cpus;
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 RunOutcome RunScenarioSimulations(const DriverHost& host) {
-    return RunScenarioSimulations(host, SeededUniformSource(ClockSeed()));
+    return RunScenarioSimulations(host, SeededUniformSource(ClockSeed()), BuildOptions{});
 }
 
 RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& random, const BuildOptions& options) {
-    (void)options;
     StopRequested = false;
     ValidateBuild();
     GenerateEvents(random);
@@ -80,25 +54,10 @@ RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& r
     WriteMatrixRecords(files, true, 0);
 
     const Baseline baseline = RunBaseline();
-    EventSimulation simulation(baseline, CurrentEventSettings());
-    EventResult result;
-
-    const auto start = Clock::now();
-    for (std::int32_t eventIndex = 1; eventIndex <= nEvents; ++eventIndex) {
-        if (ProgressAndStopCheck(host, start, eventIndex)) return RunOutcome::Stopped;
-        CallIfSet(host.ProcessEvents);
-        try {
-            ReferenceSession session;
-            simulation.Run(session, PollutionEvent(eventIndex), result, host.ProcessEvents);
-            session.Close();
-        } catch (const std::domain_error& e) {
-            throw BuildError("Event " + std::to_string(eventIndex) + ": " + e.what());
-        }
-        Publish(result);
-        WriteMatrixRecords(files, false, eventIndex);
-    }
-    files.CloseAll();
-    return RunOutcome::Completed;
+    EventRun run{host, options, baseline, CurrentEventSettings(), files};
+    RunOutcome outcome = options.Reference ? RunEventsInOrder(run) : RunEventsInParallel(run);
+    if (outcome == RunOutcome::Completed) files.CloseAll();
+    return outcome;
 }
 
 }  // namespace builder

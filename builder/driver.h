@@ -34,7 +34,18 @@ enum class RunOutcome { Completed, Stopped };
 struct BuildOptions {
     int Workers = 0;
     bool Reference = false;
+    // Called on the thread that simulates an event, just before it starts;
+    // lets tests inject a failure into one event.
+    std::function<void(std::int32_t eventIndex)> BeforeEvent;
 };
+
+// The reference procedure: one thread, hydraulics solved for every event.
+inline BuildOptions ReferenceProcedure() {
+    BuildOptions options;
+    options.Workers = 1;
+    options.Reference = true;
+    return options;
+}
 
 // Number of worker threads a build uses for the options.
 int WorkerCount(const BuildOptions& options);
@@ -45,7 +56,7 @@ int WorkerCount(const BuildOptions& options);
 // matrix files then hold the header and whole records of the finished events.
 RunOutcome RunScenarioSimulations(const DriverHost& host);
 RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& random,
-                                  const BuildOptions& options = BuildOptions{.Workers = 1, .Reference = true});
+                                  const BuildOptions& options = ReferenceProcedure());
 
 // Checks the run parameters and the loaded network before anything is
 // written; throws BuildError naming the first problem.

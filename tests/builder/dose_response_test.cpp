@@ -42,6 +42,10 @@ TEST(DoseResponse, DoseEqualToD50GivesHalfAndUndefinedDosesAreRefused) {
     EXPECT_NEAR(ResponseProbability(model, 1.0f), 0.5f, 1e-7f);
     DoseResponse noIngestion{0.0f, 70.0f, 41.0f, 0.34f, 300};
     EXPECT_THROW(ResponseProbability(noIngestion, 10.0f), std::domain_error);
+    DoseResponse negativeD50{2.0f, 70.0f, -41.0f, 0.34f, 300};
+    EXPECT_THROW(ResponseProbability(negativeD50, 10.0f), std::domain_error);
+    // A trace exposure whose dose underflows a single counts as no response.
+    EXPECT_EQ(ResponseProbability(DoseResponse{2.0f, 70.0f, 41.0f, 0.34f, 300}, 1e-44f), 0.0f);
     DoseResponse noWeight{2.0f, 0.0f, 41.0f, 0.34f, 300};
     EXPECT_THROW(ResponseProbability(noWeight, 10.0f), std::domain_error);
 }

@@ -1,0 +1,48 @@
+#include "builder/project_session.h"
+
+#include <algorithm>
+
+#include "builder/numbers.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
+namespace builder {
+
+using namespace network;
+
+ProjectSession::ProjectSession() {
+    // Concurrent projects must not share report or output files: the report
+    // is discarded and the binary output goes to the toolkit's own scratch file.
+    project_.Open(NetworkPath, "/dev/null", "");
+    project_.SetTimeParam(EN_DURATION, ToInt32(MaxSimDuration * 3600.0));
+    for (int n = 1; n <= nNodes; ++n) {
+        project_.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
+        project_.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
+    }
+    project_.SolveH();
+    values_.assign(static_cast<std::size_t>(nNodes), 0.0);
+}
+
+void ProjectSession::BeginEvent() {
+    for (int node : switchedOn_) project_.SetNodeValue(node, EN_SOURCEQUAL, 0.0);
+    switchedOn_.clear();
+}
+
+void ProjectSession::SetSourceQuality(int node, float strength) {
+    // The value crosses the toolkit interface as a single, as in the single-project interface.
+    project_.SetNodeValue(node, EN_SOURCEQUAL, static_cast<double>(strength));
+    if (strength != 0.0f && std::find(switchedOn_.begin(), switchedOn_.end(), node) == switchedOn_.end())
+        switchedOn_.push_back(node);
+}
+
+void ProjectSession::OpenQuality() {
+    project_.OpenQ();
+    project_.InitQ(EN_NOSAVE);
+}
+
+void ProjectSession::ReadQuality(std::vector<float>& concentration) {
+    project_.NodeValues(EN_QUALITY, values_.data());
+    for (std::size_t n = 1; n < concentration.size(); ++n) concentration[n] = static_cast<float>(values_[n - 1]);
+}
+
+}  // namespace builder
