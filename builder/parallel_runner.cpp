@@ -140,7 +140,7 @@ RunOutcome ParallelBuild::Run() {
     for (int w = 0; w < workers_; ++w) threads.emplace_back([this] { Worker(); });
 
     std::int32_t shown = -1;
-    bool stopping = false;
+    bool writerFailed = false;
     for (;;) {
         {
             std::unique_lock lock(mutex_);
@@ -149,22 +149,23 @@ RunOutcome ParallelBuild::Run() {
             });
         }
         bool more = true;
-        try {
-            more = WriteReadyEvents();
-        } catch (...) {
-            Fail(std::current_exception());
+        if (!writerFailed) {
+            try {
+                more = WriteReadyEvents();
+            } catch (...) {
+                writerFailed = true;
+                Fail(std::current_exception());
+            }
         }
         if (written_ != shown) {
             ShowProgress(start);
             shown = written_;
         }
         if (run_.host.ProcessEvents) run_.host.ProcessEvents();
-        if (StopRequested && !stopping) {
-            stopping = true;
-            noNewEvents_ = true;
-        }
+        if (StopRequested) noNewEvents_ = true;
         std::lock_guard lock(mutex_);
-        if (!more || (running_ == 0 && SlotOf(written_ + 1).eventIndex != written_ + 1)) break;
+        bool nextReady = SlotOf(written_ + 1).eventIndex == written_ + 1;
+        if (!more || (running_ == 0 && (writerFailed || !nextReady))) break;
     }
     threads.clear();  // joins
     if (error_) std::rethrow_exception(error_);

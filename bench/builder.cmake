@@ -1,0 +1,3 @@
+add_executable(builder_bench ${CMAKE_CURRENT_LIST_DIR}/builder_bench.cpp)
+target_link_libraries(builder_bench PRIVATE builder)
+add_dependencies(builder_bench runtime_files)
