@@ -18,6 +18,12 @@ struct Baseline {
         if (s < 0 || s > nSteps) return 0.0f;
         return BaseDemand[static_cast<std::size_t>(s) * (nNodes + 1) + n];
     }
+
+    // The demands of step s indexed by node, or nullptr for a step beyond the run.
+    const float* DemandRow(std::int32_t s) const {
+        if (s < 0 || s > nSteps) return nullptr;
+        return BaseDemand.data() + static_cast<std::size_t>(s) * (nNodes + 1);
+    }
 };
 
 // Number of recorded steps for the run parameters: (3600 / QualStep) x hours, rounded.

@@ -26,6 +26,8 @@ EventSimulation::EventSimulation(const Baseline& baseline, const EventSettings& 
     exposure_.assign(slots, 0.0f);
     previousExposure_.assign(slots, 0.0f);
     newDetections_.reserve(slots);
+    for (std::int32_t n = 1; n <= base_.nNodes; ++n)
+        if (base_.VolumePerMinute[static_cast<std::size_t>(n)] > 0) demandNodes_.push_back(n);
 }
 
 void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result) {
@@ -56,11 +58,13 @@ void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
 // The running exposure sum continues from step s - 1 only when that step was
 // recorded in this event; otherwise it starts again from zero.
 void EventSimulation::UpdateExposures(std::int32_t s) {
+    // Nodes without consumption keep an exposure of 0 in both buffers.
     const bool continues = s > 0 && lastExposureStep_ == s - 1;
     std::swap(exposure_, previousExposure_);
-    for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
+    const float* demand = base_.DemandRow(s);
+    for (std::int32_t n : demandNodes_) {
         auto i = static_cast<std::size_t>(n);
-        exposure_[i] = UpdatedExposure(base_.Demand(s, n), base_.VolumePerMinute[i], concentration_[i],
+        exposure_[i] = UpdatedExposure(demand ? demand[i] : 0.0f, base_.VolumePerMinute[i], concentration_[i],
                                        continues ? previousExposure_[i] : 0.0f, s > 0);
     }
     lastExposureStep_ = s;
@@ -68,6 +72,7 @@ void EventSimulation::UpdateExposures(std::int32_t s) {
 
 void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
     const float threshold = settings_.DetectionSensitivity;
+    const float* demandRow = base_.DemandRow(s);
     bool affectedKnown = false;
     float affected = -1.0f;
     for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
@@ -88,7 +93,7 @@ void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
             }
             newDetections_.push_back(n);
         }
-        const float demand = base_.Demand(s, n);
+        const float demand = demandRow ? demandRow[i] : 0.0f;
         if (demand > 0 && conc > 0.3f)
             consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
                                                                         settings_.FlowTimeFactor);

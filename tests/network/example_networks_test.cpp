@@ -55,7 +55,7 @@ void ExpectClean96HourRun(const std::string& path) {
         ASSERT_EQ(ENrunQ(&t), 0) << "at t = " << t;
         ASSERT_EQ(ENstepQ(&tleft), 0) << "at t = " << t;
     } while (tleft > 0);
-    EXPECT_EQ(t, 96 * 3600);
+    EXPECT_EQ(t + QualStep, 96 * 3600);  // the last step reported starts one step before the end
     ASSERT_EQ(ENcloseQ(), 0);
     ASSERT_EQ(ENclose(), 0);
 }
