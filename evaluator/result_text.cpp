@@ -1,0 +1,84 @@
+#include "evaluator/result_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace fitness {
+
+namespace {
+
+std::string WithSeparator(std::string text, char decimalSeparator) {
+    for (char& c : text)
+        if (c == '.') c = decimalSeparator;
+    return text;
+}
+
+void DropTrailingZeros(std::string& digits, std::size_t keepAfterPoint) {
+    std::size_t point = digits.find('.');
+    if (point == std::string::npos) return;
+    std::size_t last = digits.find_last_not_of('0');
+    std::size_t keep = std::max(last, point + keepAfterPoint);
+    digits.erase(keep + 1);
+    if (digits.back() == '.') digits.pop_back();
+}
+
+}  // namespace
+
+std::string FormatThousandths(double value, char decimalSeparator) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
+    char buffer[400];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
+    std::string text(buffer, end);
+    DropTrailingZeros(text, 1);
+    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') text.erase(0, 1);
+    return WithSeparator(text, decimalSeparator);
+}
+
+std::string FormatSingle(float value, char decimalSeparator) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
+    if (value == 0.0f) return "0";
+    // Seven significant digits: d.dddddde+XX.
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                   std::chars_format::scientific, 6);
+    std::string text(buffer, end);
+    std::size_t e = text.find('e');
+    int exponent = std::atoi(text.c_str() + e + 1);
+    bool negative = text.front() == '-';
+    std::string digits;  // the seven significant digits
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+    std::string out = negative ? "-" : "";
+    if (exponent >= 7 || exponent < -4) {
+        std::string mantissa = digits;
+        mantissa.insert(1, 1, '.');
+        DropTrailingZeros(mantissa, 0);
+        std::string power = std::to_string(std::abs(exponent));
+        if (power.size() < 2) power.insert(0, 1, '0');
+        out.append(mantissa).append(exponent < 0 ? "E-" : "E+").append(power);
+    } else if (exponent >= 0) {
+        std::string fixed = digits;
+        fixed.insert(static_cast<std::size_t>(exponent) + 1, 1, '.');
+        out.append(fixed);
+    } else {
+        out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+    }
+    if (exponent < 7 && exponent >= -4) DropTrailingZeros(out, 0);
+    return WithSeparator(out, decimalSeparator);
+}
+
+std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator) {
+    std::string line = "Z";
+    line.append(std::to_string(k)).append(" = ");
+    if (k < 1 || k > 4 || !result.zAvailable[static_cast<std::size_t>(k)]) return line.append("Not available");
+    line.append(FormatThousandths(result.Z[static_cast<std::size_t>(k)], decimalSeparator));
+    if (k == 4)
+        return line.append("  (").append(std::to_string(result.nDetected)).append("/").append(
+            std::to_string(result.nEvents)).append(")");
+    return line.append("  (SD = ")
+        .append(FormatSingle(result.SD[static_cast<std::size_t>(k)], decimalSeparator))
+        .append(")");
+}
+
+}  // namespace fitness
