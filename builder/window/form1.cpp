@@ -1,0 +1,156 @@
+#include "builder/window/form1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+#include "builder/driver.h"
+#include "builder/run_parameters.h"
+#include "builder/window/build_settings.h"
+#include "builder/window/field_reading.h"
+#include "builder/window/load_network.h"
+
+namespace builder::window {
+
+namespace {
+
+constexpr const char* kTitle = "Zelbrin";
+
+// Matrix records are written whole and unbuffered, so ending at once keeps
+// every file consistent.
+void EndProcess(int exitCode) {
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+}  // namespace
+
+QString LocalCaption(const std::string& caption, const QString& decimalPoint) {
+    QString text = QString::fromStdString(caption);
+    return text.replace(QLatin1Char('.'), decimalPoint);
+}
+
+Form1::Form1(std::string programFolder, QWidget* parent)
+    : QWidget(parent), programFolder_(std::move(programFolder)) {
+    ShowMessage = [this](const std::string& message) {
+        QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(message), QMessageBox::Ok, this);
+        box.exec();
+    };
+    EndProgram = EndProcess;
+    CreateControls();
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { LoadNetwork(); });
+    Form_Load();
+}
+
+void Form1::Form_Load() {
+    const FieldTexts t = DefaultFieldTexts();
+    for (auto [field, text] : {std::pair{Text1, &t.Text1}, {Text2, &t.Text2}, {Text3, &t.Text3},
+                               {Text4, &t.Text4}, {Text5, &t.Text5}, {Text6, &t.Text6}, {Text7, &t.Text7},
+                               {Text8, &t.Text8}, {Text9, &t.Text9}, {Text10, &t.Text10},
+                               {Text11, &t.Text11}, {Text12, &t.Text12}})
+        field->setText(QString::fromStdString(*text));
+    Option2->setChecked(true);
+}
+
+FieldTexts Form1::CurrentFieldTexts() const {
+    auto s = [](const QLineEdit* field) { return field->text().toStdString(); };
+    return {s(Text1), s(Text2), s(Text3), s(Text4), s(Text5),  s(Text6),
+            s(Text7), s(Text8), s(Text9), s(Text10), s(Text11), s(Text12)};
+}
+
+int Form1::SelectedEventMode() const {
+    if (Option1->isChecked()) return 0;
+    if (Option2->isChecked()) return 1;
+    if (Option3->isChecked()) return 2;
+    return -1;
+}
+
+bool Form1::LoadNetwork() {
+    const NetworkLoad load = OpenExampleNetwork(programFolder_, optNet1->isChecked() ? 1 : 2);
+    if (!load.Loaded) EndWithMessage(load.Message, 1);
+    return load.Loaded;
+}
+
+void Form1::Command2_Click() {
+    if (building_) return;
+    // A field the builder cannot take is reported before anything is loaded,
+    // so the user can correct it and press "Build data" again.
+    FieldValues values;
+    try {
+        values = ReadFields(CurrentFieldTexts());
+    } catch (const FieldError& e) {
+        ShowMessage(e.what());
+        return;
+    }
+    building_ = true;
+    DisableBuildControls();
+    if (chkNoZ2->isChecked()) NoZ2 = true;
+    if (!LoadNetwork()) return;
+    ApplyFields(values);
+    try {
+        SetEventMode(SelectedEventMode());
+    } catch (const FieldError& e) {
+        EndWithMessage(e.what() + std::string(" - program will terminate"), 1);
+        return;
+    }
+    RunBuild();
+}
+
+void Form1::RunBuild() {
+    DriverHost host;
+    host.SetCaption = [this](const std::string& caption) { SetProgressCaption(caption); };
+    host.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    host.ShowMessage = [this](const std::string& message) { ShowMessage(message); };
+    try {
+        const RunOutcome outcome = RunScenarioSimulations(host, SeededUniformSource(ClockSeed()), BuildOptions{});
+        if (outcome == RunOutcome::Stopped) {
+            EndProgram(0);  // the driver has shown "Run is stoped"
+            return;
+        }
+    } catch (const std::exception& e) {
+        EndWithMessage(e.what() + std::string(" - program will terminate"), 1);
+        return;
+    }
+    EndWithMessage("Run ended - program will terminate", 0);
+}
+
+void Form1::SetProgressCaption(const std::string& caption) {
+    setWindowTitle(LocalCaption(caption, QLocale().decimalPoint()));
+}
+
+void Form1::Command3_Click() { EndProgram(0); }
+
+void Form1::Command4_Click() { StopRequested = true; }
+
+void Form1::DisableBuildControls() {
+    for (QWidget* control : {static_cast<QWidget*>(Command2), static_cast<QWidget*>(optNet1),
+                             static_cast<QWidget*>(optNet2), static_cast<QWidget*>(Option1),
+                             static_cast<QWidget*>(Option2), static_cast<QWidget*>(Option3)})
+        control->setEnabled(false);
+}
+
+void Form1::EndWithMessage(const std::string& message, int exitCode) {
+    ShowMessage(message);
+    EndProgram(exitCode);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing the window during a build ends the program like "Quit".
+    if (building_) EndProgram(0);
+    event->accept();
+}
+
+}  // namespace builder::window
