@@ -1,0 +1,31 @@
+// `tesmar fitness`: the objectives of a sensor set, from the matrix files
+// beside a network, through the evaluator's fitness library.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "evaluator/fitness.h"
+
+namespace tesmar {
+
+struct FitnessRequest {
+    std::string NetworkFile;
+    std::vector<std::string> NodeIds;
+    bool Json = false;
+};
+
+// Loads the network and the matrices, evaluates the sensor set and prints
+// the result; returns the exit code.
+int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ostream& err);
+
+// The four result lines as the evaluator window shows them, in the order
+// Z1, Z2, Z3, Z4, each ended by a newline, "." as the decimal separator.
+std::string ResultLines(const fitness::FitnessResult& result);
+
+// The result as one JSON object (with a final newline).
+std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
+                       const fitness::FitnessResult& result);
+
+}  // namespace tesmar

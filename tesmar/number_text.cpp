@@ -1,0 +1,65 @@
+#include "tesmar/number_text.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace tesmar {
+
+namespace {
+
+// True when from_chars read the whole text.
+bool ReadWhole(const std::string& text, const std::from_chars_result& result) {
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+std::optional<std::string> CanonicalWholeNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    const bool negative = text.front() == '-';
+    std::uint64_t magnitude = 0;
+    const char* digits = text.data() + (negative ? 1 : 0);
+    const auto result = std::from_chars(digits, text.data() + text.size(), magnitude);
+    if (digits == text.data() + text.size() || !ReadWhole(text, result)) return std::nullopt;
+    // Values beyond the option's type are refused by CLI11's own conversion.
+    std::string canonical = std::to_string(magnitude);
+    if (negative && magnitude != 0) canonical.insert(canonical.begin(), '-');
+    return canonical;
+}
+
+std::optional<std::string> CanonicalRealNumber(const std::string& text) {
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
+                                        std::chars_format::general);
+    if (text.empty() || !ReadWhole(text, result) || !std::isfinite(value)) return std::nullopt;
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+CLI::Validator WholeNumber() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            auto canonical = CanonicalWholeNumber(text);
+            if (!canonical) return "'" + text + "' is not a whole number (or is too large)";
+            text = *canonical;
+            return {};
+        },
+        "", "whole number");
+}
+
+CLI::Validator RealNumber() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            auto canonical = CanonicalRealNumber(text);
+            if (!canonical) return "'" + text + "' is not a number";
+            text = *canonical;
+            return {};
+        },
+        "", "number");
+}
+
+}  // namespace tesmar

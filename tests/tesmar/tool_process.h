@@ -1,0 +1,43 @@
+// Runs the tesmar program as a child process, as a user or a script would.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace tesmar_testing {
+
+// The program under test, beside the test program.
+std::string ToolPath();
+
+struct ToolRun {
+    int exitCode = -1;  // the exit status, or 128 + signal when a signal ended it
+    std::string out, err;
+};
+
+// Runs tesmar with the arguments in the folder cwd ("" for the current one)
+// and waits for it.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// A tesmar run whose error stream is read line by line while it runs.
+class RunningTool {
+public:
+    explicit RunningTool(const std::vector<std::string>& args);
+    ~RunningTool();
+    RunningTool(const RunningTool&) = delete;
+    RunningTool& operator=(const RunningTool&) = delete;
+
+    // The next line of the error stream; false at its end.
+    bool ReadErrorLine(std::string& line);
+    void Signal(int signal);
+    // Reads what is left of the error stream and waits for the exit.
+    ToolRun Wait();
+
+private:
+    pid_t pid_ = -1;
+    int errFd_ = -1;
+    std::string pending_, errText_;
+};
+
+}  // namespace tesmar_testing
