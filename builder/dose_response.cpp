@@ -1,6 +1,7 @@
 #include "builder/dose_response.h"
 
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -38,14 +39,28 @@ float ResponseProbability(const DoseResponse& model, float exposure) {
     return static_cast<float>(NormalCdf(z));
 }
 
+void ResponseCache::Reset(std::size_t nodeSlots) {
+    exposure.assign(nodeSlots, std::numeric_limits<float>::quiet_NaN());
+    response.assign(nodeSlots, 0.0f);
+}
+
 float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirstInjection,
                          const std::vector<float>& exposure, const std::vector<float>& volumePerMinute,
-                         const std::vector<float>& population) {
+                         const std::vector<float>& population, ResponseCache* cache) {
     float sum = 0.0f;
     for (std::size_t m = 1; m < exposure.size(); ++m) {
         float r = 0.0f;
-        if (stepsSinceFirstInjection > 0 && volumePerMinute[m] > 0 && exposure[m] > 0)
-            r = ResponseProbability(model, exposure[m]);
+        if (stepsSinceFirstInjection > 0 && volumePerMinute[m] > 0 && exposure[m] > 0) {
+            if (!cache) {
+                r = ResponseProbability(model, exposure[m]);
+            } else if (cache->exposure[m] == exposure[m]) {
+                r = cache->response[m];
+            } else {
+                r = ResponseProbability(model, exposure[m]);
+                cache->exposure[m] = exposure[m];
+                cache->response[m] = r;
+            }
+        }
         sum = static_cast<float>(static_cast<double>(r) * population[m] + sum);
     }
     return sum;

@@ -34,10 +34,18 @@ inline float UpdatedExposure(float baseDemand, float volumePerMinute, float conc
 // Throws std::domain_error when the dose ratio has no logarithm.
 float ResponseProbability(const DoseResponse& model, float exposure);
 
+// Each node's last exposure and the response computed for it. A node's
+// exposure sum often stays the same from step to step once the contaminant
+// has passed, and its response then need not be computed again.
+struct ResponseCache {
+    std::vector<float> exposure, response;
+    void Reset(std::size_t nodeSlots);
+};
+
 // Expected number of people affected at a recorded step: the sum over nodes
 // of their response probability times the population they serve.
 float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirstInjection,
                          const std::vector<float>& exposure, const std::vector<float>& volumePerMinute,
-                         const std::vector<float>& population);
+                         const std::vector<float>& population, ResponseCache* cache = nullptr);
 
 }  // namespace builder

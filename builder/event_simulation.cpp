@@ -39,6 +39,7 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     result.DetectedFlag[0] = 0;
     result.Z1[0] = result.Z2[0] = result.Z3[0] = 0.0f;
     std::fill(exposure_.begin(), exposure_.end(), 0.0f);
+    responses_.Reset(slots);
     lastExposureStep_ = -1;
     consumedVolume_ = 0.0f;
 
@@ -86,7 +87,7 @@ void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
                 // Every node that first detects at this step sees the same sum.
                 if (!affectedKnown) {
                     affected = AffectedPopulation(settings_.Model, s - firstInjectionStep_, exposure_,
-                                                  base_.VolumePerMinute, base_.Population);
+                                                  base_.VolumePerMinute, base_.Population, &responses_);
                     affectedKnown = true;
                 }
                 result.Z2[i] = affected;

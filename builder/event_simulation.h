@@ -58,7 +58,8 @@ private:
     std::vector<float> concentration_;
     std::vector<float> exposure_, previousExposure_;
     std::vector<std::int32_t> newDetections_;
-    std::vector<std::int32_t> demandNodes_;  // nodes with a positive average consumption
+    std::vector<std::int32_t> demandNodes_;
+    ResponseCache responses_;  // nodes with a positive average consumption
     std::int32_t lastExposureStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
     std::int32_t firstInjectionStep_ = 0;

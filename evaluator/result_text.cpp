@@ -25,13 +25,31 @@ void DropTrailingZeros(std::string& digits, std::size_t keepAfterPoint) {
 
 }  // namespace
 
+// Rounds to thousandths with ties away from zero, judged on the exact decimal
+// expansion of the value (every double has a finite one).
 std::string FormatThousandths(double value, char decimalSeparator) {
     if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
-    char buffer[400];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    std::string text(buffer, end);
+    bool negative = std::signbit(value);
+    char buffer[1500];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed, 1100);
+    std::string exact(buffer, end);
+    std::size_t point = exact.find('.');
+    std::string text = exact.substr(0, point + 4);
+    if (exact[point + 4] >= '5') {
+        // Carry the rounding up through the digits.
+        std::size_t i = text.size();
+        while (i-- > 0) {
+            if (text[i] == '.') continue;
+            if (text[i] != '9') {
+                ++text[i];
+                break;
+            }
+            text[i] = '0';
+            if (i == 0) text.insert(0, 1, '1');
+        }
+    }
     DropTrailingZeros(text, 1);
-    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') text.erase(0, 1);
+    if (negative && text.find_first_not_of("0.") != std::string::npos) text.insert(0, 1, '-');
     return WithSeparator(text, decimalSeparator);
 }
 

@@ -11,7 +11,7 @@ BUILD="$ROOT/build"
 DEPS="$ROOT/.deps"
 EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
-              qt6-base-dev libgtest-dev libcli11-dev xvfb xauth)
+              qt6-base-dev libgtest-dev libcli11-dev xvfb xauth fonts-dejavu-core)
 
 say() { printf '\n==> %s\n' "$*"; }
 
@@ -39,6 +39,8 @@ install_toolkit() {
     say "Installing the simulation toolkit (owa-epanet==$EPANET_VERSION) into .deps/"
     rm -rf "$DEPS/epanet"
     mkdir -p "$DEPS"
+    # The package goes into .deps/ only, never into the system's Python.
+    export PIP_BREAK_SYSTEM_PACKAGES=1 PIP_ROOT_USER_ACTION=ignore
     if ! python3 -m pip install --quiet --disable-pip-version-check --no-deps \
             --target "$DEPS/epanet" "owa-epanet==$EPANET_VERSION" || [[ ! -f "$lib" ]]; then
         say "No usable wheel; building owa-epanet==$EPANET_VERSION from its source distribution"

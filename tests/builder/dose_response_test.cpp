@@ -55,3 +55,21 @@ TEST(DoseResponse, ExposureAccumulatesRelativeDemandTimesConcentration) {
     EXPECT_EQ(UpdatedExposure(20.0f, 10.0f, 3.0f, 4.0f, true), 10.0f);
     EXPECT_EQ(UpdatedExposure(20.0f, 0.0f, 3.0f, 4.0f, true), 0.0f);
 }
+
+TEST(DoseResponse, CachedResponsesGiveTheSameSums) {
+    DoseResponse model{2.0f, 70.0f, 41.0f, 0.34f, 300};
+    std::vector<float> perMinute{0, 1.0f, 2.0f, 0.5f, 3.0f};
+    std::vector<float> population{0, 1000.0f, 250.5f, 73.25f, 12.0f};
+    std::vector<float> exposure(5, 0.0f);
+    ResponseCache cache;
+    cache.Reset(5);
+    for (int step = 1; step <= 40; ++step) {
+        // Some exposures grow, some stand still, some grow by less than a single can hold.
+        exposure[1] += step < 10 ? 0.37f * step : 0.0f;
+        exposure[2] += 1e-9f;
+        exposure[3] = step % 3 == 0 ? exposure[3] + 5.0f : exposure[3];
+        exposure[4] = 1e-44f;
+        float plain = AffectedPopulation(model, step, exposure, perMinute, population);
+        EXPECT_EQ(AffectedPopulation(model, step, exposure, perMinute, population, &cache), plain) << step;
+    }
+}

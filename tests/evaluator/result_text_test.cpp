@@ -14,6 +14,12 @@ TEST(ResultText, FormatsThousandths) {
     EXPECT_EQ(FormatThousandths(1234567.0), "1234567.0");  // no digit grouping
     EXPECT_EQ(FormatThousandths(0.9996), "1.0");
     EXPECT_EQ(FormatThousandths(-0.0001), "0.0");
+    // An exact tie rounds away from zero; just below a tie rounds down.
+    EXPECT_EQ(FormatThousandths(0.0625f), "0.063");
+    EXPECT_EQ(FormatThousandths(-0.0625f), "-0.063");
+    EXPECT_EQ(FormatThousandths(0.0624999), "0.062");
+    EXPECT_EQ(FormatThousandths(9.9995f), "10.0");    // the single lies just above the tie
+    EXPECT_EQ(FormatThousandths(99.9995), "99.999");  // the double lies just below it
     EXPECT_EQ(FormatThousandths(-2.25), "-2.25");
     EXPECT_EQ(FormatThousandths(0.85f, ','), "0,85");
 }
