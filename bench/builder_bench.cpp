@@ -137,7 +137,8 @@ void Measure(const char* name, const std::string& source, const std::string& fol
     std::printf("  1 worker              %9.2f events/s  (%.0f%% of the toolkit floor)\n", single, 100 * single / floor);
     std::printf("  %d workers             %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n", cores, many,
                 many / single, many / reference);
-    std::printf("  toolkit floor         %9.2f events/s\n", floor);
+    std::printf("  toolkit floor         %9.2f events/s  (1 worker without start-up: %.2f events/s)\n", floor,
+                events / worker);
     std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * timed.stepping / worker);
     std::printf("  peak memory so far    %6ld MB\n", PeakMegabytes());
 }

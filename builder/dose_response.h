@@ -25,6 +25,8 @@ struct DoseResponse {
 inline float UpdatedExposure(float baseDemand, float volumePerMinute, float concentration,
                              float previousExposure, bool hasPrevious) {
     if (!(volumePerMinute > 0)) return 0.0f;
+    // No contaminant adds nothing; this skips the division for most nodes.
+    if (concentration == 0.0f) return hasPrevious ? previousExposure : 0.0f;
     double exposure = static_cast<double>(baseDemand) / volumePerMinute * concentration;
     if (hasPrevious) exposure += previousExposure;
     return static_cast<float>(exposure);
