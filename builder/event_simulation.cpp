@@ -61,12 +61,16 @@ void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
 void EventSimulation::UpdateExposures(std::int32_t s) {
     // Nodes without consumption keep an exposure of 0 in both buffers.
     const bool continues = s > 0 && lastExposureStep_ == s - 1;
+    const bool hasPrevious = s > 0;
     std::swap(exposure_, previousExposure_);
     const float* demand = base_.DemandRow(s);
+    const float* perMinute = base_.VolumePerMinute.data();
+    const float* conc = concentration_.data();
+    const float* previous = previousExposure_.data();
+    float* exposure = exposure_.data();
     for (std::int32_t n : demandNodes_) {
-        auto i = static_cast<std::size_t>(n);
-        exposure_[i] = UpdatedExposure(demand ? demand[i] : 0.0f, base_.VolumePerMinute[i], concentration_[i],
-                                       continues ? previousExposure_[i] : 0.0f, s > 0);
+        exposure[n] = UpdatedExposure(demand ? demand[n] : 0.0f, perMinute[n], conc[n],
+                                      continues ? previous[n] : 0.0f, hasPrevious);
     }
     lastExposureStep_ = s;
 }
@@ -74,15 +78,17 @@ void EventSimulation::UpdateExposures(std::int32_t s) {
 void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
     const float threshold = settings_.DetectionSensitivity;
     const float* demandRow = base_.DemandRow(s);
+    const float* conc = concentration_.data();
+    std::uint8_t* detected = result.DetectedFlag.data();
+    float consumed = consumedVolume_;
     bool affectedKnown = false;
     float affected = -1.0f;
     for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
-        auto i = static_cast<std::size_t>(n);
-        const float conc = concentration_[i];
-        if (!(conc > threshold)) continue;
-        if (result.DetectedFlag[i] == 0) {
-            result.DetectedFlag[i] = 1;
-            result.Z1[i] = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
+        const float c = conc[n];
+        if (!(c > threshold)) continue;
+        if (detected[n] == 0) {
+            detected[n] = 1;
+            result.Z1[static_cast<std::size_t>(n)] = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
             if (!settings_.NoZ2) {
                 // Every node that first detects at this step sees the same sum.
                 if (!affectedKnown) {
@@ -90,15 +96,16 @@ void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
                                                   base_.VolumePerMinute, base_.Population, &responses_);
                     affectedKnown = true;
                 }
-                result.Z2[i] = affected;
+                result.Z2[static_cast<std::size_t>(n)] = affected;
             }
             newDetections_.push_back(n);
         }
-        const float demand = demandRow ? demandRow[i] : 0.0f;
-        if (demand > 0 && conc > 0.3f)
-            consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
-                                                                        settings_.FlowTimeFactor);
+        const float demand = demandRow ? demandRow[n] : 0.0f;
+        if (demand > 0 && c > 0.3f)
+            consumed = static_cast<float>(consumed + static_cast<double>(demand) * settings_.QualStep /
+                                                         settings_.FlowTimeFactor);
     }
+    consumedVolume_ = consumed;
     for (std::int32_t n : newDetections_) result.Z3[static_cast<std::size_t>(n)] = consumedVolume_;
     newDetections_.clear();
 }
