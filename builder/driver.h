@@ -62,6 +62,14 @@ RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& r
 // written; throws BuildError naming the first problem.
 void ValidateBuild();
 
+// The number of events a build of the given mode (0, 1, 2) will simulate for
+// a network of nNodes nodes and the given quality step: nodes x 24 in 32-bit
+// integers and the rest in double precision for mode 0 (an estimate the event
+// generator replaces with the exact count), nodes x repeatCount for mode 1,
+// randomEvents for mode 2. Throws BuildError when it does not fit a 32-bit count.
+std::int32_t ExpectedEventCount(std::int32_t mode, std::int32_t nNodes, std::int32_t qualStep,
+                                std::int32_t repeatCount, std::int32_t randomEvents);
+
 // "k/N - m minutes remaining", m with at most two decimals and "." as separator.
 std::string ProgressCaption(std::int32_t eventIndex, std::int32_t nEvents, float remainingMinutes);
 

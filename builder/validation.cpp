@@ -3,6 +3,7 @@
 #include <string>
 
 #include "builder/driver.h"
+#include "builder/numbers.h"
 #include "builder/run_parameters.h"
 #include "network/netload.h"
 
@@ -39,6 +40,31 @@ void ValidateBuild() {
         Require(std::isfinite(Beta), "Beta must be a number");
     }
     Require(nEvents >= 0, "The number of events is negative");
+}
+
+namespace {
+
+std::int32_t FitCount(double count, const std::string& what) {
+    Require(count <= std::numeric_limits<std::int32_t>::max(),
+            what + " (" + std::to_string(static_cast<long long>(count)) + ") does not fit a 32-bit integer");
+    return static_cast<std::int32_t>(count);
+}
+
+}  // namespace
+
+std::int32_t ExpectedEventCount(std::int32_t mode, std::int32_t nNodes, std::int32_t qualStep,
+                                std::int32_t repeatCount, std::int32_t randomEvents) {
+    const std::string what = "The expected number of events";
+    switch (mode) {
+        case 0: {
+            Require(qualStep > 0, "The network's water-quality time step is not positive");
+            const std::int32_t nodeHours = FitCount(static_cast<double>(nNodes) * 24, "Nodes times 24 hours");
+            return FitCount(RoundHalfEven(3600.0 / qualStep * nodeHours), what);
+        }
+        case 1: return FitCount(static_cast<double>(nNodes) * repeatCount, what);
+        case 2: return randomEvents;
+        default: throw BuildError("Unknown event mode " + std::to_string(mode));
+    }
 }
 
 }  // namespace builder

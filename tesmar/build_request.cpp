@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "builder/driver.h"
 #include "builder/numbers.h"
 #include "builder/run_parameters.h"
 #include "tesmar/exit_codes.h"
@@ -102,20 +103,11 @@ void ApplyRunParameters(const BuildRequest& r) {
 
 std::int32_t ExpectedEventCount(EventModeChoice mode, std::int32_t nNodes, std::int32_t qualStep,
                                 std::int32_t repeatCount, std::int32_t randomEvents) {
-    double count = 0;
-    switch (mode) {
-        case EventModeChoice::AllTimes:
-            Require(qualStep > 0, "The network's water-quality time step is not positive");
-            // Nodes times 24 in whole numbers, the rest in double precision, as the window does.
-            count = builder::RoundHalfEven(3600.0 / qualStep * (static_cast<double>(nNodes) * 24));
-            break;
-        case EventModeChoice::Repeat: count = static_cast<double>(nNodes) * repeatCount; break;
-        case EventModeChoice::Random: count = randomEvents; break;
+    try {
+        return builder::ExpectedEventCount(static_cast<std::int32_t>(mode), nNodes, qualStep, repeatCount, randomEvents);
+    } catch (const builder::BuildError& e) {
+        throw InputError(e.what());
     }
-    Require(count <= std::numeric_limits<std::int32_t>::max(),
-            "The build would hold " + std::to_string(static_cast<long long>(count)) +
-                " events, more than a matrix file can number");
-    return static_cast<std::int32_t>(count);
 }
 
 }  // namespace tesmar

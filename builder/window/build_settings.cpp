@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "builder/driver.h"
 #include "builder/run_parameters.h"
 #include "builder/window/field_reading.h"
 #include "network/netload.h"
@@ -59,24 +60,11 @@ void ApplyFields(const FieldValues& v) {
 }
 
 void SetEventMode(int mode) {
-    const std::string what = "The expected number of events";
-    const auto nodes = static_cast<std::int64_t>(network::nNodes);
-    switch (mode) {
-        case 0: {
-            if (network::QualStep <= 0) throw FieldError("The network's water-quality time step is not positive");
-            // Nodes times 24 is formed in 32-bit integers, the rest in double precision.
-            const std::int32_t nodeHours = CountToInt32(static_cast<double>(nodes * 24), "Nodes times 24 hours");
-            nEvents = CountToInt32(3600.0 / network::QualStep * nodeHours, what);
-            break;
-        }
-        case 1:
-            nEvents = CountToInt32(static_cast<double>(nodes * RepeatCount), what);
-            break;
-        case 2:
-            nEvents = nRandomEvents;
-            break;
-        default:
-            return;
+    if (mode < 0 || mode > 2) return;
+    try {
+        nEvents = ExpectedEventCount(mode, network::nNodes, network::QualStep, RepeatCount, nRandomEvents);
+    } catch (const BuildError& e) {
+        throw FieldError(e.what());
     }
     EventMode = mode;
 }
