@@ -78,11 +78,7 @@ void Load(const std::string& source, const std::string& folder) {
     std::filesystem::create_directories(folder);
     std::string path = folder + "/" + std::filesystem::path(source).filename().string();
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
-    if (network::OpenNetwork(path, "rep.dat", "out.dat") != 0) throw std::runtime_error("cannot open " + path);
-    int units = 0;
-    network::ENgetflowunits(&units);
-    network::ENclose();
-    SetFlowFactors(units);
+    LoadNetworkForBuild(path);
     NetworkPath = path;
 }
 

@@ -58,6 +58,13 @@ RunOutcome RunScenarioSimulations(const DriverHost& host);
 RunOutcome RunScenarioSimulations(const DriverHost& host, const UniformSource& random,
                                   const BuildOptions& options = ReferenceProcedure());
 
+// Opens a network for a build through NetLoad, reads its flow units into
+// FlowTimeFactor and FlowVolumeFactor, and closes the toolkit again; the
+// network tables stay loaded. Throws network::ToolkitError when the toolkit
+// cannot open the network or report its flow units, network::DuplicateIdError
+// for IDs colliding in letter case, and BuildError for unsupported flow units.
+void LoadNetworkForBuild(const std::string& path);
+
 // Checks the run parameters and the loaded network before anything is
 // written; throws BuildError naming the first problem.
 void ValidateBuild();

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "builder/run_parameters.h"
+#include "builder/driver.h"
 #include "network/netload.h"
 #include "network/toolkit.h"
 #include "tesmar/exit_codes.h"
@@ -32,25 +32,35 @@ std::string ToolkitRejection(const std::string& path, int code) {
            (text.empty() ? std::string() : ": " + text);
 }
 
-void ReadFlowUnits() {
-    int units = -1;
-    if (int code = network::ENgetflowunits(&units); code != 0)
-        throw InputError("The toolkit cannot report the network's flow units (code " + std::to_string(code) + ")");
-    if (!builder::SetFlowFactors(units))
-        throw InputError("The network's flow units (" + builder::FlowUnitsName(units) +
-                         ") are not supported by the builder");
+// Fills the network tables and closes the toolkit again.
+void OpenForReading(const std::string& path) {
+    try {
+        network::Check(network::OpenNetwork(path, "rep.dat", "out.dat"), "ENopen");
+    } catch (...) {
+        CloseQuietly();
+        throw;
+    }
+    CloseQuietly();
 }
 
+// Opens the network (for a build also reading its flow units; that load
+// closes the toolkit itself) and turns every failure into a one-line message.
 void OpenAndRead(const std::string& path, bool flowUnits) {
     try {
-        if (int code = network::OpenNetwork(path, "rep.dat", "out.dat"); code != 0)
-            throw InputError(ToolkitRejection(path, code));
+        if (flowUnits)
+            builder::LoadNetworkForBuild(path);
+        else
+            OpenForReading(path);
     } catch (const network::DuplicateIdError& e) {
         throw InputError("The network " + path + " cannot be used: " + e.what());
     } catch (const network::ToolkitError& e) {
+        if (e.function() == "ENopen" && e.code() > 0) throw InputError(ToolkitRejection(path, e.code()));
+        if (e.function() == "ENgetflowunits")
+            throw InputError("The toolkit cannot report the network's flow units (code " + std::to_string(e.code()) + ")");
         throw InputError(std::string("The simulation toolkit cannot be used: ") + e.what());
+    } catch (const builder::BuildError& e) {
+        throw InputError(e.what());
     }
-    if (flowUnits) ReadFlowUnits();
 }
 
 }  // namespace
@@ -72,13 +82,7 @@ void RequireReadableFile(const std::string& path, const std::string& what) {
 
 void LoadNetwork(const std::string& path, bool flowUnits) {
     RequireReadableFile(path, "network file");
-    try {
-        OpenAndRead(path, flowUnits);
-    } catch (...) {
-        CloseQuietly();
-        throw;
-    }
-    CloseQuietly();
+    OpenAndRead(path, flowUnits);
 }
 
 }  // namespace tesmar

@@ -13,11 +13,7 @@ std::string LoadNetwork(const testing_support::ScratchFolder& folder, const std:
                         const std::string& inpText) {
     std::string path = folder.File(name);
     testing_support::WriteText(path, inpText);
-    EXPECT_EQ(network::OpenNetwork(path, "rep.dat", "out.dat"), 0);
-    int units = -1;
-    network::ENgetflowunits(&units);
-    network::ENclose();
-    EXPECT_TRUE(builder::SetFlowFactors(units));
+    EXPECT_NO_THROW(builder::LoadNetworkForBuild(path));
     SetDefaultParameters();
     builder::NetworkPath = path;
     return path;
