@@ -53,37 +53,17 @@ std::string FormatThousandths(double value, char decimalSeparator) {
     return WithSeparator(text, decimalSeparator);
 }
 
+// Seven significant digits, exponent form below 1E-04 and from 1E+07 on.
 std::string FormatSingle(float value, char decimalSeparator) {
     if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
-    if (value == 0.0f) return "0";
-    // Seven significant digits: d.dddddde+XX.
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                   std::chars_format::scientific, 6);
+                                   std::chars_format::general, 7);
     std::string text(buffer, end);
-    std::size_t e = text.find('e');
-    int exponent = std::atoi(text.c_str() + e + 1);
-    bool negative = text.front() == '-';
-    std::string digits;  // the seven significant digits
-    for (std::size_t i = 0; i < e; ++i)
-        if (text[i] >= '0' && text[i] <= '9') digits += text[i];
-    std::string out = negative ? "-" : "";
-    if (exponent >= 7 || exponent < -4) {
-        std::string mantissa = digits;
-        mantissa.insert(1, 1, '.');
-        DropTrailingZeros(mantissa, 0);
-        std::string power = std::to_string(std::abs(exponent));
-        if (power.size() < 2) power.insert(0, 1, '0');
-        out.append(mantissa).append(exponent < 0 ? "E-" : "E+").append(power);
-    } else if (exponent >= 0) {
-        std::string fixed = digits;
-        fixed.insert(static_cast<std::size_t>(exponent) + 1, 1, '.');
-        out.append(fixed);
-    } else {
-        out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
-    }
-    if (exponent < 7 && exponent >= -4) DropTrailingZeros(out, 0);
-    return WithSeparator(out, decimalSeparator);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    if (text == "-0") text = "0";
+    return WithSeparator(text, decimalSeparator);
 }
 
 std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator) {
