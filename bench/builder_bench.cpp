@@ -1,15 +1,17 @@
 // Measures the scenario builder on the shipped example networks:
-//   builder_bench 1|2 [events] [reference-events]
+//   builder_bench 1|2 [events] [reference-events] [repeats]
 // For each network: events per second of the reference procedure, of one
 // worker and of every core, the toolkit floor (quality stepping with the
 // injections switched but no node reads or bookkeeping), the share of one
 // worker's time spent inside the toolkit's quality stepping, and peak memory.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "builder/baseline.h"
 #include "builder/driver.h"
@@ -52,6 +54,7 @@ struct TimedSession {
     }
     void ReadQuality(std::vector<float>& c) { inner.ReadQuality(c); }
     void CloseQuality() { inner.CloseQuality(); }
+    bool BackgroundIsZero(std::int32_t s) const { return inner.BackgroundIsZero(s); }
 };
 
 // The same stepping with no node reads and no detection bookkeeping.
@@ -98,47 +101,83 @@ double BuildRate(std::int32_t events, const BuildOptions& options) {
     return events / (Seconds(t0) - setup);
 }
 
-void Measure(const char* name, const std::string& source, const std::string& folder, std::int32_t events,
-             std::int32_t referenceEvents) {
-    Load(source, folder);
-    events = std::min(events, network::nNodes * RepeatCount);
-    referenceEvents = std::min(referenceEvents, events);
-    std::printf("%s: %d nodes, %d events (reference procedure: %d)\n", name, network::nNodes, events, referenceEvents);
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t m = values.size() / 2;
+    return values.size() % 2 ? values[m] : (values[m - 1] + values[m]) / 2;
+}
 
+struct BuildRates {
+    double single = 0, many = 0;
+};
+
+// One worker and every core, alternating, each the median of its runs.
+BuildRates MeasureBuilds(std::int32_t events, int repeats) {
     BuildOptions one;
     one.Workers = 1;
-    BuildOptions all;
-    const int cores = WorkerCount(all);
-    double reference = BuildRate(referenceEvents, ReferenceProcedure());
-    double single = BuildRate(events, one);
-    double many = BuildRate(events, all);
+    std::vector<double> single, many;
+    for (int r = 0; r < repeats; ++r) {
+        single.push_back(BuildRate(events, one));
+        many.push_back(BuildRate(events, BuildOptions{}));
+    }
+    return {Median(single), Median(many)};
+}
 
-    // Floor and stepping share on one project, over the same events.
-    const Baseline baseline = RunBaseline();
-    ProjectSession session;
+// Worker events and floor events alternate on one project, so both see the same machine speed.
+void MeasureFloor(std::int32_t events, const Baseline& baseline, ProjectSession& session, double& worker,
+                  double& floorTime) {
     EventSimulation simulation(baseline, CurrentEventSettings());
     EventResult result;
-    TimedSession timed{session};
-    // Floor and worker events alternate, so both see the same machine speed.
-    double worker = 0, floorTime = 0;
+    worker = floorTime = 0;
     for (std::int32_t k = 1; k <= events; ++k) {
         auto t0 = Clock::now();
         session.BeginEvent();
-        simulation.Run(timed, PollutionEvent(k), result);
+        simulation.Run(session, PollutionEvent(k), result);
         worker += Seconds(t0);
         t0 = Clock::now();
         FloorEvent(session, PollutionEvent(k));
         floorTime += Seconds(t0);
     }
-    double floor = events / floorTime;
+}
+
+// Share of a worker's event time inside the toolkit's quality steps.
+double SteppingShare(std::int32_t events, const Baseline& baseline, ProjectSession& session) {
+    EventSimulation simulation(baseline, CurrentEventSettings());
+    EventResult result;
+    TimedSession timed{session};
+    const auto t0 = Clock::now();
+    for (std::int32_t k = 1; k <= events; ++k) {
+        session.BeginEvent();
+        simulation.Run(timed, PollutionEvent(k), result);
+    }
+    return timed.stepping / Seconds(t0);
+}
+
+void Measure(const char* name, const std::string& source, const std::string& folder, std::int32_t events,
+             std::int32_t referenceEvents, int repeats) {
+    Load(source, folder);
+    events = std::min(events, network::nNodes * RepeatCount);
+    referenceEvents = std::min(referenceEvents, events);
+    const int cores = WorkerCount(BuildOptions{});
+    std::printf("%s: %d nodes, %d events (reference procedure: %d), %d cores, median of %d build%s\n", name,
+                network::nNodes, events, referenceEvents, cores, repeats, repeats > 1 ? "s" : "");
+
+    const double reference = BuildRate(referenceEvents, ReferenceProcedure());
+    const BuildRates rates = MeasureBuilds(events, repeats);
+
+    const Baseline baseline = RunBaseline();
+    ProjectSession session;
+    double worker = 0, floorTime = 0;
+    MeasureFloor(events, baseline, session, worker, floorTime);
+    const double share = SteppingShare(std::min(events, 24), baseline, session);
 
     std::printf("  reference procedure   %9.2f events/s\n", reference);
-    std::printf("  1 worker              %9.2f events/s\n", single);
-    std::printf("  %d workers             %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n", cores, many,
-                many / single, many / reference);
+    std::printf("  1 worker              %9.2f events/s\n", rates.single);
+    std::printf("  %d workers             %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n", cores, rates.many,
+                rates.many / rates.single, rates.many / reference);
     std::printf("  toolkit floor         %9.2f events/s; 1 worker, same events alternating with it: %.2f events/s "
-                "(%.0f%% of the floor)\n", floor, events / worker, 100 * floorTime / worker);
-    std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * timed.stepping / worker);
+                "(an event takes %.3f x the floor's time)\n", events / floorTime, events / worker, worker / floorTime);
+    std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * share);
     std::printf("  peak memory so far    %6ld MB\n", PeakMegabytes());
 }
 
@@ -146,17 +185,18 @@ void Measure(const char* name, const std::string& source, const std::string& fol
 
 int main(int argc, char** argv) {
     if (argc < 2 || (std::string(argv[1]) != "1" && std::string(argv[1]) != "2")) {
-        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events]\n");
+        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events] [repeats]\n");
         return 2;
     }
     const std::string n = argv[1];
     // Network 1: every event of the default mode; network 2: a slice.
     std::int32_t events = argc > 2 ? std::stoi(argv[2]) : (n == "1" ? 1 << 30 : 200);
     std::int32_t reference = argc > 3 ? std::stoi(argv[3]) : (n == "1" ? 1 << 30 : 10);
+    int repeats = argc > 4 ? std::max(1, std::stoi(argv[4])) : (n == "1" ? 5 : 1);
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
-                scratch, events, reference);
+                scratch, events, reference, repeats);
         std::filesystem::remove_all(scratch);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "builder_bench: %s\n", e.what());

@@ -24,10 +24,7 @@ EventSimulation::EventSimulation(const Baseline& baseline, const EventSettings& 
     const auto slots = static_cast<std::size_t>(base_.nNodes) + 1;
     concentration_.assign(slots, 0.0f);
     exposure_.assign(slots, 0.0f);
-    previousExposure_.assign(slots, 0.0f);
     newDetections_.reserve(slots);
-    for (std::int32_t n = 1; n <= base_.nNodes; ++n)
-        if (base_.VolumePerMinute[static_cast<std::size_t>(n)] > 0) demandNodes_.push_back(n);
 }
 
 void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result) {
@@ -42,6 +39,7 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     responses_.Reset(slots);
     lastExposureStep_ = -1;
     consumedVolume_ = 0.0f;
+    sourcesSwitchedOn_ = false;
 
     firstInjectionTime_ = 100 * 3600;
     for (std::int32_t i = 0; i < event.nInjections; ++i) {
@@ -51,61 +49,58 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     firstInjectionStep_ = ToInt32(static_cast<double>(firstInjectionTime_) / settings_.QualStep);
 }
 
+// One pass over the nodes: the running exposure sums, first detections and
+// the contaminated volume consumed. The exposure sum continues from step
+// s - 1 only when that step was recorded in this event; otherwise it starts
+// again from zero. Nodes without consumption keep an exposure of 0.
 void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
-    if (!settings_.NoZ2) UpdateExposures(s);
-    DetectAt(s, t, result);
-}
-
-// The running exposure sum continues from step s - 1 only when that step was
-// recorded in this event; otherwise it starts again from zero.
-void EventSimulation::UpdateExposures(std::int32_t s) {
-    // Nodes without consumption keep an exposure of 0 in both buffers.
+    const bool tracksExposure = !settings_.NoZ2;
     const bool continues = s > 0 && lastExposureStep_ == s - 1;
     const bool hasPrevious = s > 0;
-    std::swap(exposure_, previousExposure_);
-    const float* demand = base_.DemandRow(s);
-    const float* perMinute = base_.VolumePerMinute.data();
-    const float* conc = concentration_.data();
-    const float* previous = previousExposure_.data();
-    float* exposure = exposure_.data();
-    for (std::int32_t n : demandNodes_) {
-        exposure[n] = UpdatedExposure(demand ? demand[n] : 0.0f, perMinute[n], conc[n],
-                                      continues ? previous[n] : 0.0f, hasPrevious);
-    }
-    lastExposureStep_ = s;
-}
-
-void EventSimulation::DetectAt(std::int32_t s, long t, EventResult& result) {
     const float threshold = settings_.DetectionSensitivity;
     const float* demandRow = base_.DemandRow(s);
+    const float* perMinute = base_.VolumePerMinute.data();
     const float* conc = concentration_.data();
+    float* exposure = exposure_.data();
     std::uint8_t* detected = result.DetectedFlag.data();
+    const auto minutes = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
     float consumed = consumedVolume_;
-    bool affectedKnown = false;
-    float affected = -1.0f;
     for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
         const float c = conc[n];
+        const float demand = demandRow ? demandRow[n] : 0.0f;
+        if (tracksExposure && perMinute[n] > 0)
+            exposure[n] = UpdatedExposure(demand, perMinute[n], c, continues ? exposure[n] : 0.0f, hasPrevious);
         if (!(c > threshold)) continue;
         if (detected[n] == 0) {
             detected[n] = 1;
-            result.Z1[static_cast<std::size_t>(n)] = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
-            if (!settings_.NoZ2) {
-                // Every node that first detects at this step sees the same sum.
-                if (!affectedKnown) {
-                    affected = AffectedPopulation(settings_.Model, s - firstInjectionStep_, exposure_,
-                                                  base_.VolumePerMinute, base_.Population, &responses_);
-                    affectedKnown = true;
-                }
-                result.Z2[static_cast<std::size_t>(n)] = affected;
-            }
+            result.Z1[static_cast<std::size_t>(n)] = minutes;
             newDetections_.push_back(n);
         }
-        const float demand = demandRow ? demandRow[n] : 0.0f;
         if (demand > 0 && c > 0.3f)
             consumed = static_cast<float>(consumed + static_cast<double>(demand) * settings_.QualStep /
                                                          settings_.FlowTimeFactor);
     }
+    if (tracksExposure) lastExposureStep_ = s;
     consumedVolume_ = consumed;
+    if (!newDetections_.empty()) RecordNewDetections(s, result);
+}
+
+// A step at which no node carries contaminant: nothing is detected or
+// consumed, and the exposure sums stay as they are.
+void EventSimulation::RecordCleanStep(std::int32_t s) {
+    if (settings_.NoZ2) return;
+    if (!(s > 0 && lastExposureStep_ == s - 1)) std::fill(exposure_.begin(), exposure_.end(), 0.0f);
+    lastExposureStep_ = s;
+}
+
+// Every node that first detects at step s sees the same affected population
+// and the same consumed volume.
+void EventSimulation::RecordNewDetections(std::int32_t s, EventResult& result) {
+    if (!settings_.NoZ2) {
+        const float affected = AffectedPopulation(settings_.Model, s - firstInjectionStep_, exposure_,
+                                                  base_.VolumePerMinute, base_.Population, &responses_);
+        for (std::int32_t n : newDetections_) result.Z2[static_cast<std::size_t>(n)] = affected;
+    }
     for (std::int32_t n : newDetections_) result.Z3[static_cast<std::size_t>(n)] = consumedVolume_;
     newDetections_.clear();
 }

@@ -35,6 +35,10 @@ EventSettings CurrentEventSettings();
 //   long RunQ();  long StepQ();
 //   void ReadQuality(std::vector<float>& concentration);  // [1..nNodes]
 //   void CloseQuality();
+//   bool BackgroundIsZero(std::int32_t step);
+// The last one tells whether every node's concentration is exactly 0 at a
+// recorded step of a run whose sources have all stayed off so far; a session
+// that does not know answers false and the concentrations are read.
 class EventSimulation {
 public:
     EventSimulation(const Baseline& baseline, const EventSettings& settings);
@@ -50,20 +54,20 @@ private:
     template <typename Session>
     void SwitchSources(Session& session, const clsPollutionEvent& event, long t);
     void RecordStep(std::int32_t s, long t, EventResult& result);
-    void UpdateExposures(std::int32_t s);
-    void DetectAt(std::int32_t s, long t, EventResult& result);
+    void RecordCleanStep(std::int32_t s);
+    void RecordNewDetections(std::int32_t s, EventResult& result);
 
     const Baseline& base_;
     EventSettings settings_;
     std::vector<float> concentration_;
-    std::vector<float> exposure_, previousExposure_;
+    std::vector<float> exposure_;  // running sums, updated in place
     std::vector<std::int32_t> newDetections_;
-    std::vector<std::int32_t> demandNodes_;
     ResponseCache responses_;  // nodes with a positive average consumption
     std::int32_t lastExposureStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
     std::int32_t firstInjectionStep_ = 0;
     float consumedVolume_ = 0.0f;
+    bool sourcesSwitchedOn_ = false;
 };
 
 template <typename Session>
@@ -77,6 +81,7 @@ void EventSimulation::SwitchSources(Session& session, const clsPollutionEvent& e
         if (next == start || (start < next && next < start + length)) {
             // Between two recorded steps the source keeps its strength.
             if (t % qualStep == 0) session.SetSourceQuality(injection.evNodeInd, injection.evPollutionLevel);
+            sourcesSwitchedOn_ = true;
         } else {
             session.SetSourceQuality(injection.evNodeInd, 0.0f);
         }
@@ -96,8 +101,15 @@ void EventSimulation::Run(Session& session, const clsPollutionEvent& event, Even
         t = session.RunQ();
         double step = static_cast<double>(t) / settings_.QualStep;
         if (step == static_cast<double>(static_cast<std::int64_t>(step))) {
-            session.ReadQuality(concentration_);
-            RecordStep(static_cast<std::int32_t>(step), t, result);
+            const auto s = static_cast<std::int32_t>(step);
+            // Until a source is switched on the event is the clean network, and
+            // where that carries no contaminant nothing needs reading.
+            if (!sourcesSwitchedOn_ && settings_.DetectionSensitivity >= 0.0f && session.BackgroundIsZero(s)) {
+                RecordCleanStep(s);
+            } else {
+                session.ReadQuality(concentration_);
+                RecordStep(s, t, result);
+            }
         }
         tleft = session.StepQ();
     } while (tleft != 0);

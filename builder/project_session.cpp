@@ -21,6 +21,26 @@ ProjectSession::ProjectSession() {
     }
     project_.SolveH();
     values_.assign(static_cast<std::size_t>(nNodes), 0.0);
+    RunBackground();
+}
+
+// The same quality stepping as an event's, with every source off.
+void ProjectSession::RunBackground() {
+    const long qualStep = QualStep;
+    OpenQuality();
+    long tleft = 0;
+    do {
+        const long t = RunQ();
+        if (t % qualStep == 0) {
+            const auto s = static_cast<std::size_t>(t / qualStep);
+            project_.NodeValues(EN_QUALITY, values_.data());
+            const bool clean = std::all_of(values_.begin(), values_.end(), [](double c) { return c == 0.0; });
+            if (cleanSteps_.size() <= s) cleanSteps_.resize(s + 1, false);
+            cleanSteps_[s] = clean;
+        }
+        tleft = StepQ();
+    } while (tleft != 0);
+    CloseQuality();
 }
 
 void ProjectSession::BeginEvent() {

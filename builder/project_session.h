@@ -3,6 +3,7 @@
 // hydraulics, so only the water-quality simulation is repeated per event.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "network/project.h"
@@ -11,7 +12,9 @@ namespace builder {
 
 class ProjectSession {
 public:
-    ProjectSession();  // opens the network, makes every node a source of strength 0, solves hydraulics
+    // Opens the network, makes every node a source of strength 0, solves the
+    // hydraulics and runs the water quality of the clean network once.
+    ProjectSession();
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
 
@@ -25,10 +28,20 @@ public:
     void ReadQuality(std::vector<float>& concentration);
     void CloseQuality() { project_.CloseQ(); }
 
+    // Whether every node's concentration is exactly 0 at recorded step s of
+    // the clean network's run. The toolkit repeats a run exactly, so an event
+    // sees the same concentrations until its first source is switched on.
+    bool BackgroundIsZero(std::int32_t s) const {
+        return s >= 0 && static_cast<std::size_t>(s) < cleanSteps_.size() && cleanSteps_[static_cast<std::size_t>(s)];
+    }
+
 private:
+    void RunBackground();
+
     network::Project project_;
     std::vector<double> values_;
     std::vector<int> switchedOn_;
+    std::vector<bool> cleanSteps_;  // by recorded step: no node carries contaminant
 };
 
 }  // namespace builder

@@ -3,6 +3,7 @@
 // source of strength 0, and the hydraulics solved, for every event anew.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace builder {
@@ -21,6 +22,8 @@ public:
     void ReadQuality(std::vector<float>& concentration);
     void CloseQuality();
     void Close();  // ENclose, checked
+    // Every recorded step is read in the reference procedure.
+    bool BackgroundIsZero(std::int32_t) const { return false; }
 
 private:
     bool open_ = false;

@@ -37,6 +37,7 @@ struct FakeSession {
         for (std::size_t n = 1; n < conc.size(); ++n) conc[n] = concentration(static_cast<int>(n), times[pass]);
     }
     void CloseQuality() {}
+    bool BackgroundIsZero(std::int32_t) const { return false; }
 };
 
 std::vector<long> Steps(long last, long step = 300) {
