@@ -24,13 +24,16 @@ ProjectSession::ProjectSession() {
     RunBackground();
 }
 
-// The same quality stepping as an event's, with every source off.
+// The same quality stepping as an event's, with every source off. Events
+// switch their first source on within the first day, so the run stops there;
+// later steps are never skipped.
 void ProjectSession::RunBackground() {
     const long qualStep = QualStep;
+    const long horizon = std::min<long>(24L * 3600, ToInt32(MaxSimDuration * 3600.0));
     OpenQuality();
-    long tleft = 0;
+    long t = 0, tleft = 0;
     do {
-        const long t = RunQ();
+        t = RunQ();
         if (t % qualStep == 0) {
             const auto s = static_cast<std::size_t>(t / qualStep);
             project_.NodeValues(EN_QUALITY, values_.data());
@@ -39,7 +42,7 @@ void ProjectSession::RunBackground() {
             cleanSteps_[s] = clean;
         }
         tleft = StepQ();
-    } while (tleft != 0);
+    } while (tleft != 0 && t < horizon);
     CloseQuality();
 }
 

@@ -13,7 +13,7 @@ namespace builder {
 class ProjectSession {
 public:
     // Opens the network, makes every node a source of strength 0, solves the
-    // hydraulics and runs the water quality of the clean network once.
+    // hydraulics and runs the water quality of the clean network over its first day.
     ProjectSession();
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
@@ -31,6 +31,7 @@ public:
     // Whether every node's concentration is exactly 0 at recorded step s of
     // the clean network's run. The toolkit repeats a run exactly, so an event
     // sees the same concentrations until its first source is switched on.
+    // Steps beyond the clean run's first day count as not known to be clean.
     bool BackgroundIsZero(std::int32_t s) const {
         return s >= 0 && static_cast<std::size_t>(s) < cleanSteps_.size() && cleanSteps_[static_cast<std::size_t>(s)];
     }
