@@ -19,6 +19,7 @@
 #include "builder/window/build_settings.h"
 #include "builder/window/field_reading.h"
 #include "builder/window/load_network.h"
+#include "network/scratch_files.h"
 
 namespace builder::window {
 
@@ -27,9 +28,11 @@ namespace {
 constexpr const char* kTitle = "Zelbrin";
 
 // Matrix records are written whole and unbuffered, so ending at once keeps
-// every file consistent.
+// every file consistent. Projects still simulating are not closed, so their
+// scratch files are removed here.
 void EndProcess(int exitCode) {
     std::fflush(nullptr);
+    network::RemoveOpenScratchFiles();
     std::_Exit(exitCode);
 }
 

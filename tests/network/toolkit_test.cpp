@@ -6,6 +6,7 @@
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "network/project.h"
+#include "network/scratch_files.h"
 #include "support/test_support.h"
 
 using namespace network;
@@ -62,4 +63,32 @@ TEST(ToolkitBinding, ProjectHandlesRunAlongsideTheLegacyInterface) {
     EXPECT_GT(a.StepQ(), 0);
     EXPECT_NEAR(a.NodeValue(1, EN_DEMAND), 10.0, 1e-5);
     EXPECT_THROW(b.NodeValue(99, EN_DEMAND), ToolkitError);
+}
+
+TEST(ToolkitBinding, ScratchFilesHeldOpenAreRemovedOthersKept) {
+    EXPECT_TRUE(IsToolkitScratchName("enZWfWxO"));
+    EXPECT_FALSE(IsToolkitScratchName("en.inp.z1"));
+    EXPECT_FALSE(IsToolkitScratchName("enAB-D12"));
+
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
+    const auto previous = std::filesystem::current_path();
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    testing_support::WriteText(dir.File("enStray1"), "another program's scratch file");
+    auto scratchFiles = [&] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            count += IsToolkitScratchName(entry.path().filename().string());
+        return count;
+    };
+    {
+        Project project;
+        project.Open(dir.File("chain.inp"), "/dev/null", "");
+        project.SolveH();  // writes the hydraulic results into a scratch file
+        ASSERT_EQ(scratchFiles(), 2);
+        EXPECT_EQ(RemoveOpenScratchFiles(), 1);
+        EXPECT_EQ(scratchFiles(), 1);
+        EXPECT_TRUE(std::filesystem::exists(dir.File("enStray1")));
+    }
+    ASSERT_EQ(::chdir(previous.c_str()), 0);
 }
