@@ -1,15 +1,19 @@
 // Measures the scenario builder on the shipped example networks:
-//   builder_bench 1|2 [events] [reference-events] [repeats]
+//   builder_bench 1|2 [events] [reference-events] [pairs] [pair-events] [floor-events]
 // For each network: events per second of the reference procedure, of one
-// worker and of every core, the toolkit floor (quality stepping with the
-// injections switched but no node reads or bookkeeping), the share of one
-// worker's time spent inside the toolkit's quality stepping, and peak memory.
+// worker and of every core; the ratio of every core to one worker from
+// alternating builds (the development machine's speed drifts by several times
+// within minutes, so only interleaved figures compare); a worker's event
+// against the toolkit floor (quality stepping with the injections switched
+// but no node reads or bookkeeping), event by event; the share of a worker's
+// time inside the toolkit's quality steps; and peak memory.
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -85,20 +89,19 @@ void Load(const std::string& source, const std::string& folder) {
     NetworkPath = path;
 }
 
-double BuildRate(std::int32_t events, const BuildOptions& options) {
+// Events per second of one build, from the start of its first event to its
+// end: the baseline run, event generation and each worker's set-up (network,
+// hydraulics, clean run) come before that and are left out. The reference
+// procedure repeats its set-up in every event, which is the point of it.
+double BuildRate(std::int32_t events, BuildOptions options) {
     colPollutionEvents.clear();
     EventMode = 1;
     nEvents = events;
-    auto t0 = Clock::now();
-    // Excludes the baseline run and event generation from the per-event rate.
-    double setup = 0;
-    DriverHost host;
-    bool first = true;
-    host.SetCaption = [&](const std::string&) {
-        if (first) setup = Seconds(t0), first = false;
-    };
-    RunScenarioSimulations(host, SeededUniformSource(12345), options);
-    return events / (Seconds(t0) - setup);
+    std::once_flag started;
+    Clock::time_point firstEvent;
+    options.BeforeEvent = [&](std::int32_t) { std::call_once(started, [&] { firstEvent = Clock::now(); }); };
+    RunScenarioSimulations(DriverHost{}, SeededUniformSource(12345), options);
+    return events / Seconds(firstEvent);
 }
 
 double Median(std::vector<double> values) {
@@ -107,20 +110,22 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[m] : (values[m - 1] + values[m]) / 2;
 }
 
-struct BuildRates {
-    double single = 0, many = 0;
+struct Scaling {
+    double single = 0, many = 0, ratio = 0;  // medians
 };
 
-// One worker and every core, alternating, each the median of its runs.
-BuildRates MeasureBuilds(std::int32_t events, int repeats) {
+// Builds with one worker and with every core, alternating, so that both see
+// the same machine speed; the ratio is the median of each pair's ratio.
+Scaling MeasureScaling(std::int32_t events, int pairs) {
     BuildOptions one;
     one.Workers = 1;
-    std::vector<double> single, many;
-    for (int r = 0; r < repeats; ++r) {
+    std::vector<double> single, many, ratios;
+    for (int r = 0; r < pairs; ++r) {
         single.push_back(BuildRate(events, one));
         many.push_back(BuildRate(events, BuildOptions{}));
+        ratios.push_back(many.back() / single.back());
     }
-    return {Median(single), Median(many)};
+    return {Median(single), Median(many), Median(ratios)};
 }
 
 // Worker events and floor events alternate on one project, so both see the same machine speed.
@@ -153,30 +158,45 @@ double SteppingShare(std::int32_t events, const Baseline& baseline, ProjectSessi
     return timed.stepping / Seconds(t0);
 }
 
-void Measure(const char* name, const std::string& source, const std::string& folder, std::int32_t events,
-             std::int32_t referenceEvents, int repeats) {
-    Load(source, folder);
-    events = std::min(events, network::nNodes * RepeatCount);
-    referenceEvents = std::min(referenceEvents, events);
-    const int cores = WorkerCount(BuildOptions{});
-    std::printf("%s: %d nodes, %d events (reference procedure: %d), %d cores, median of %d build%s\n", name,
-                network::nNodes, events, referenceEvents, cores, repeats, repeats > 1 ? "s" : "");
+struct BenchPlan {
+    std::int32_t events, referenceEvents, pairEvents, floorEvents;
+    int pairs;
+};
 
-    const double reference = BuildRate(referenceEvents, ReferenceProcedure());
-    const BuildRates rates = MeasureBuilds(events, repeats);
+void Measure(const char* name, const std::string& source, const std::string& folder, BenchPlan plan) {
+    Load(source, folder);
+    const std::int32_t all = network::nNodes * RepeatCount;
+    for (std::int32_t* n : {&plan.events, &plan.referenceEvents, &plan.pairEvents, &plan.floorEvents})
+        *n = std::min(*n, all);
+    const int cores = WorkerCount(BuildOptions{});
+    std::printf("%s: %d nodes, %d cores\n", name, network::nNodes, cores);
+
+    const double reference = BuildRate(plan.referenceEvents, ReferenceProcedure());
+    const Scaling scaling = MeasureScaling(plan.pairEvents, plan.pairs);
+    double single = scaling.single, many = scaling.many;
+    if (plan.events != plan.pairEvents) {
+        BuildOptions one;
+        one.Workers = 1;
+        single = BuildRate(plan.events, one);
+        many = BuildRate(plan.events, BuildOptions{});
+    }
 
     const Baseline baseline = RunBaseline();
     ProjectSession session;
     double worker = 0, floorTime = 0;
-    MeasureFloor(events, baseline, session, worker, floorTime);
-    const double share = SteppingShare(std::min(events, 24), baseline, session);
+    MeasureFloor(plan.floorEvents, baseline, session, worker, floorTime);
+    const double share = SteppingShare(std::min(plan.events, 24), baseline, session);
 
-    std::printf("  reference procedure   %9.2f events/s\n", reference);
-    std::printf("  1 worker              %9.2f events/s\n", rates.single);
-    std::printf("  %d workers             %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n", cores, rates.many,
-                rates.many / rates.single, rates.many / reference);
-    std::printf("  toolkit floor         %9.2f events/s; 1 worker, same events alternating with it: %.2f events/s "
-                "(an event takes %.3f x the floor's time)\n", events / floorTime, events / worker, worker / floorTime);
+    std::printf("  reference procedure, %d events       %9.2f events/s\n", plan.referenceEvents, reference);
+    std::printf("  1 worker, %d events                  %9.2f events/s\n", plan.events, single);
+    std::printf("  %d workers, %d events                 %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n",
+                cores, plan.events, many, many / single, many / reference);
+    std::printf("  %d workers vs 1, median of %d alternating pairs of %d-event builds: %.2f x "
+                "(%.2f and %.2f events/s)\n", cores, plan.pairs, plan.pairEvents, scaling.ratio, scaling.many,
+                scaling.single);
+    std::printf("  toolkit floor, %d events alternating with a worker's: %.2f events/s against %.2f events/s "
+                "(a worker's event takes %.3f x the floor's time)\n", plan.floorEvents, plan.floorEvents / floorTime,
+                plan.floorEvents / worker, worker / floorTime);
     std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * share);
     std::printf("  peak memory so far    %6ld MB\n", PeakMegabytes());
 }
@@ -185,18 +205,24 @@ void Measure(const char* name, const std::string& source, const std::string& fol
 
 int main(int argc, char** argv) {
     if (argc < 2 || (std::string(argv[1]) != "1" && std::string(argv[1]) != "2")) {
-        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events] [repeats]\n");
+        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events] [pairs] [pair-events] [floor-events]\n");
         return 2;
     }
     const std::string n = argv[1];
-    // Network 1: every event of the default mode; network 2: a slice.
-    std::int32_t events = argc > 2 ? std::stoi(argv[2]) : (n == "1" ? 1 << 30 : 200);
-    std::int32_t reference = argc > 3 ? std::stoi(argv[3]) : (n == "1" ? 1 << 30 : 10);
-    int repeats = argc > 4 ? std::max(1, std::stoi(argv[4])) : (n == "1" ? 5 : 1);
+    // Network 1: every event of the default mode; network 2: a slice, with
+    // short alternating builds for the ratio of worker counts.
+    auto arg = [&](int i, std::int32_t fallback) { return argc > i ? std::max(1, std::stoi(argv[i])) : fallback; };
+    const bool small = n == "1";
+    BenchPlan plan;
+    plan.events = arg(2, small ? 1 << 30 : 200);
+    plan.referenceEvents = arg(3, small ? 1 << 30 : 10);
+    plan.pairs = arg(4, small ? 5 : 7);
+    plan.pairEvents = arg(5, small ? plan.events : 12);
+    plan.floorEvents = arg(6, small ? plan.events : 40);
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
-                scratch, events, reference, repeats);
+                scratch, plan);
         std::filesystem::remove_all(scratch);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "builder_bench: %s\n", e.what());
