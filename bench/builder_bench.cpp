@@ -1,19 +1,22 @@
 // Measures the scenario builder on the shipped example networks:
-//   builder_bench 1|2 [events] [reference-events] [pairs] [pair-events] [floor-events]
+//   builder_bench 1|2 [events] [reference-events] [rounds] [round-events] [floor-events] [floor-scaling-events]
 // For each network: events per second of the reference procedure, of one
-// worker and of every core; the ratio of every core to one worker from
-// alternating builds (the development machine's speed drifts by several times
-// within minutes, so only interleaved figures compare); a worker's event
+// worker and of every core, from rounds of alternating builds (the
+// development machine's speed drifts by several times within minutes, so only
+// interleaved figures compare), and for network 2 a larger slice; a worker's event
 // against the toolkit floor (quality stepping with the injections switched
 // but no node reads or bookkeeping), event by event; the share of a worker's
-// time inside the toolkit's quality steps; and peak memory.
+// time inside the toolkit's quality steps; how the toolkit floor itself
+// scales to every core on this machine; and peak memory.
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -110,22 +113,26 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[m] : (values[m - 1] + values[m]) / 2;
 }
 
-struct Scaling {
-    double single = 0, many = 0, ratio = 0;  // medians
+struct Rates {
+    double reference = 0, single = 0, many = 0;  // medians, events/s
+    double manyVsSingle = 0, manyVsReference = 0;  // medians of each round's ratios
 };
 
-// Builds with one worker and with every core, alternating, so that both see
-// the same machine speed; the ratio is the median of each pair's ratio.
-Scaling MeasureScaling(std::int32_t events, int pairs) {
+// Rounds of three builds: the reference procedure, one worker and every core.
+// They alternate so that all three see the same machine speed, and the ratios
+// are the medians of each round's own ratios.
+Rates MeasureRounds(std::int32_t referenceEvents, std::int32_t events, int rounds) {
     BuildOptions one;
     one.Workers = 1;
-    std::vector<double> single, many, ratios;
-    for (int r = 0; r < pairs; ++r) {
+    std::vector<double> reference, single, many, manyVsSingle, manyVsReference;
+    for (int r = 0; r < rounds; ++r) {
+        reference.push_back(BuildRate(referenceEvents, ReferenceProcedure()));
         single.push_back(BuildRate(events, one));
         many.push_back(BuildRate(events, BuildOptions{}));
-        ratios.push_back(many.back() / single.back());
+        manyVsSingle.push_back(many.back() / single.back());
+        manyVsReference.push_back(many.back() / reference.back());
     }
-    return {Median(single), Median(many), Median(ratios)};
+    return {Median(reference), Median(single), Median(many), Median(manyVsSingle), Median(manyVsReference)};
 }
 
 // Worker events and floor events alternate on one project, so both see the same machine speed.
@@ -158,23 +165,56 @@ double SteppingShare(std::int32_t events, const Baseline& baseline, ProjectSessi
     return timed.stepping / Seconds(t0);
 }
 
+// What the machine allows: the toolkit floor of one event on one core alone,
+// then the same event on every core at once (each on its own project). The
+// ratio is cores x the time alone over the mean time at once; the median over
+// events is reported.
+double FloorScaling(std::int32_t events, int cores) {
+    std::vector<std::unique_ptr<ProjectSession>> sessions;
+    for (int w = 0; w < cores; ++w) sessions.push_back(std::make_unique<ProjectSession>());
+    std::vector<double> ratios;
+    for (std::int32_t k = 1; k <= events; ++k) {
+        const clsPollutionEvent& event = PollutionEvent(k);
+        auto t0 = Clock::now();
+        FloorEvent(*sessions[0], event);
+        const double alone = Seconds(t0);
+        std::vector<double> together(static_cast<std::size_t>(cores));
+        {
+            std::vector<std::jthread> threads;
+            for (int w = 0; w < cores; ++w)
+                threads.emplace_back([&, w] {
+                    const auto start = Clock::now();
+                    FloorEvent(*sessions[static_cast<std::size_t>(w)], event);
+                    together[static_cast<std::size_t>(w)] = Seconds(start);
+                });
+        }
+        double mean = 0;
+        for (double t : together) mean += t / cores;
+        ratios.push_back(cores * alone / mean);
+    }
+    return Median(ratios);
+}
+
 struct BenchPlan {
-    std::int32_t events, referenceEvents, pairEvents, floorEvents;
-    int pairs;
+    std::int32_t events;           // the slice built once with one worker and with every core
+    std::int32_t referenceEvents;  // per round
+    std::int32_t roundEvents;      // per round, for one worker and every core
+    int rounds;
+    std::int32_t floorEvents, floorScalingEvents;
 };
 
 void Measure(const char* name, const std::string& source, const std::string& folder, BenchPlan plan) {
     Load(source, folder);
     const std::int32_t all = network::nNodes * RepeatCount;
-    for (std::int32_t* n : {&plan.events, &plan.referenceEvents, &plan.pairEvents, &plan.floorEvents})
+    for (std::int32_t* n :
+         {&plan.events, &plan.referenceEvents, &plan.roundEvents, &plan.floorEvents, &plan.floorScalingEvents})
         *n = std::min(*n, all);
     const int cores = WorkerCount(BuildOptions{});
     std::printf("%s: %d nodes, %d cores\n", name, network::nNodes, cores);
 
-    const double reference = BuildRate(plan.referenceEvents, ReferenceProcedure());
-    const Scaling scaling = MeasureScaling(plan.pairEvents, plan.pairs);
-    double single = scaling.single, many = scaling.many;
-    if (plan.events != plan.pairEvents) {
+    const Rates rounds = MeasureRounds(plan.referenceEvents, plan.roundEvents, plan.rounds);
+    double single = rounds.single, many = rounds.many;
+    if (plan.events != plan.roundEvents) {
         BuildOptions one;
         one.Workers = 1;
         single = BuildRate(plan.events, one);
@@ -182,21 +222,28 @@ void Measure(const char* name, const std::string& source, const std::string& fol
     }
 
     const Baseline baseline = RunBaseline();
-    ProjectSession session;
-    double worker = 0, floorTime = 0;
-    MeasureFloor(plan.floorEvents, baseline, session, worker, floorTime);
-    const double share = SteppingShare(std::min(plan.events, 24), baseline, session);
+    double worker = 0, floorTime = 0, share = 0;
+    {
+        ProjectSession session;
+        MeasureFloor(plan.floorEvents, baseline, session, worker, floorTime);
+        share = SteppingShare(std::min(plan.events, 24), baseline, session);
+    }
+    const double machine = FloorScaling(plan.floorScalingEvents, cores);
 
-    std::printf("  reference procedure, %d events       %9.2f events/s\n", plan.referenceEvents, reference);
-    std::printf("  1 worker, %d events                  %9.2f events/s\n", plan.events, single);
-    std::printf("  %d workers, %d events                 %9.2f events/s  (%.2f x 1 worker, %.2f x reference)\n",
-                cores, plan.events, many, many / single, many / reference);
-    std::printf("  %d workers vs 1, median of %d alternating pairs of %d-event builds: %.2f x "
-                "(%.2f and %.2f events/s)\n", cores, plan.pairs, plan.pairEvents, scaling.ratio, scaling.many,
-                scaling.single);
+    std::printf("  %d rounds of builds (reference procedure %d events, then 1 worker and %d workers %d events), "
+                "medians:\n", plan.rounds, plan.referenceEvents, cores, plan.roundEvents);
+    std::printf("    reference procedure %9.2f events/s\n", rounds.reference);
+    std::printf("    1 worker            %9.2f events/s\n", rounds.single);
+    std::printf("    %d workers           %9.2f events/s  (%.2f x 1 worker, %.2f x reference, medians of the "
+                "rounds' ratios)\n", cores, rounds.many, rounds.manyVsSingle, rounds.manyVsReference);
+    if (plan.events != plan.roundEvents)
+        std::printf("  %d-event slice, built once each: 1 worker %.2f events/s, %d workers %.2f events/s (%.2f x)\n",
+                    plan.events, single, cores, many, many / single);
     std::printf("  toolkit floor, %d events alternating with a worker's: %.2f events/s against %.2f events/s "
                 "(a worker's event takes %.3f x the floor's time)\n", plan.floorEvents, plan.floorEvents / floorTime,
                 plan.floorEvents / worker, worker / floorTime);
+    std::printf("  toolkit floor of one event on %d cores at once vs on one alone, median of %d events: %.2f x\n",
+                cores, plan.floorScalingEvents, machine);
     std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * share);
     std::printf("  peak memory so far    %6ld MB\n", PeakMegabytes());
 }
@@ -205,20 +252,21 @@ void Measure(const char* name, const std::string& source, const std::string& fol
 
 int main(int argc, char** argv) {
     if (argc < 2 || (std::string(argv[1]) != "1" && std::string(argv[1]) != "2")) {
-        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events] [pairs] [pair-events] [floor-events]\n");
+        std::fprintf(stderr, "usage: builder_bench 1|2 [events] [reference-events] [rounds] [round-events] [floor-events] [floor-scaling-events]\n");
         return 2;
     }
     const std::string n = argv[1];
-    // Network 1: every event of the default mode; network 2: a slice, with
-    // short alternating builds for the ratio of worker counts.
+    // Network 1: every event of the default mode in each round; network 2:
+    // short rounds, and a 200-event slice built once with each worker count.
     auto arg = [&](int i, std::int32_t fallback) { return argc > i ? std::max(1, std::stoi(argv[i])) : fallback; };
     const bool small = n == "1";
     BenchPlan plan;
     plan.events = arg(2, small ? 1 << 30 : 200);
-    plan.referenceEvents = arg(3, small ? 1 << 30 : 10);
-    plan.pairs = arg(4, small ? 5 : 7);
-    plan.pairEvents = arg(5, small ? plan.events : 12);
+    plan.referenceEvents = arg(3, small ? 1 << 30 : 3);
+    plan.rounds = arg(4, small ? 5 : 7);
+    plan.roundEvents = arg(5, small ? plan.events : 12);
     plan.floorEvents = arg(6, small ? plan.events : 40);
+    plan.floorScalingEvents = arg(7, small ? 100 : 16);
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",

@@ -14,7 +14,7 @@ using builder_testing::Lines;
 namespace {
 
 // A looped town: a reservoir, a tank and eight junctions with a daily pattern.
-std::string LoopedNetwork() {
+std::string LoopedNetwork(const std::string& extraSections = "") {
     std::ostringstream inp;
     inp << "[JUNCTIONS]\n";
     for (int j = 1; j <= 8; ++j) inp << "J" << j << " " << 10 * (j % 3) << " " << 5 * j << " Day\n";
@@ -26,7 +26,7 @@ std::string LoopedNetwork() {
            "[PATTERNS]\nDay 0.6 0.5 0.5 0.6 0.9 1.3 1.5 1.4 1.2 1.1 1.0 1.0\n"
            "Day 1.1 1.0 1.0 1.1 1.2 1.4 1.5 1.3 1.1 0.9 0.8 0.7\n"
            "[TIMES]\nDuration 24:00\nHydraulic Timestep 1:00\nQuality Timestep 0:05\nPattern Timestep 1:00\n"
-           "[OPTIONS]\nUnits GPM\nQuality Chemical mg/L\n[REACTIONS]\nGlobal Bulk 0\nGlobal Wall 0\n[END]\n";
+           "[OPTIONS]\nUnits GPM\nQuality Chemical mg/L\n[REACTIONS]\nGlobal Bulk 0\nGlobal Wall 0\n" << extraSections << "[END]\n";
     return inp.str();
 }
 
@@ -83,6 +83,17 @@ TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesOnASmallNetwork) {
     ASSERT_EQ(Lines(MatrixFileName(path_, 4)).size(), 25u);
     EXPECT_EQ(Build(Workers(1)), reference);
     EXPECT_EQ(Build(Workers(4)), reference);
+}
+
+// Water already in the network at the start reaches J8 and leaves it within
+// hours: workers must read those steps and must keep J8's exposure across the
+// clean steps that follow, before and after an event's first injection.
+TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesWhenTheCleanNetworkCarriesContaminant) {
+    Load("flushed.inp", LoopedNetwork("[QUALITY]\nJ7 0.8\nJ8 0.8\n"));
+    nRandomEvents = 24;
+    nInjectionsPerEvent = 1;
+    Matrices reference = Build(ReferenceProcedure());
+    EXPECT_EQ(Build(Workers(2)), reference);
 }
 
 TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesOnExampleNetwork1) {
