@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "builder/baseline.h"

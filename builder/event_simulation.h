@@ -62,7 +62,7 @@ private:
     std::vector<float> concentration_;
     std::vector<float> exposure_;  // running sums, updated in place
     std::vector<std::int32_t> newDetections_;
-    ResponseCache responses_;  // nodes with a positive average consumption
+    ResponseCache responses_;  // each node's last exposure sum and its response
     std::int32_t lastExposureStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
     std::int32_t firstInjectionStep_ = 0;

@@ -29,7 +29,7 @@ ProjectSession::ProjectSession() {
 // later steps are never skipped.
 void ProjectSession::RunBackground() {
     const long qualStep = QualStep;
-    const long horizon = std::min<long>(24L * 3600, ToInt32(MaxSimDuration * 3600.0));
+    constexpr long firstDay = 24L * 3600;
     OpenQuality();
     long t = 0, tleft = 0;
     do {
@@ -42,7 +42,7 @@ void ProjectSession::RunBackground() {
             cleanSteps_[s] = clean;
         }
         tleft = StepQ();
-    } while (tleft != 0 && t < horizon);
+    } while (tleft != 0 && t < firstDay);
     CloseQuality();
 }
 
