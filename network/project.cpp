@@ -1,12 +1,20 @@
 #include "network/project.h"
 
+#include <mutex>
+
 #include "network/toolkit.h"
 
 namespace network {
 
 namespace {
 using Handle = void*;
-}
+
+// The toolkit's input-file parser splits lines with strtok, whose position
+// is shared by the whole process: two networks read at once on different
+// threads corrupt each other's tokens ("errors in input file"). Reading is
+// a small part of a project's life, so projects open one at a time.
+std::mutex openingMutex;
+}  // namespace
 
 #define PROJECT_CALL(Name, Signature, ...)                 \
     do {                                                   \
@@ -30,6 +38,7 @@ Project::~Project() {
 }
 
 void Project::Open(const std::string& inp, const std::string& rpt, const std::string& out) {
+    std::lock_guard lock(openingMutex);
     PROJECT_CALL(EN_open, int(Handle, const char*, const char*, const char*), handle_, inp.c_str(),
                  rpt.c_str(), out.c_str());
     open_ = true;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "network/netload.h"
 #include "network/program_folder.h"
@@ -91,4 +94,25 @@ TEST(ToolkitBinding, ScratchFilesHeldOpenAreRemovedOthersKept) {
         EXPECT_TRUE(std::filesystem::exists(dir.File("enStray1")));
     }
     ASSERT_EQ(::chdir(previous.c_str()), 0);
+}
+
+TEST(ToolkitBinding, ProjectsOpenedOnSeveralThreadsAtOnceAllReadTheirNetwork) {
+    const std::string path = testing_support::ExampleNetwork(1);
+    std::atomic<int> failures{0};
+    {
+        std::vector<std::jthread> threads;
+        for (int w = 0; w < 8; ++w)
+            threads.emplace_back([&] {
+                for (int k = 0; k < 10; ++k) {
+                    try {
+                        Project project;
+                        project.Open(path, "/dev/null", "");
+                        if (project.Count(EN_NODECOUNT) != 144) ++failures;
+                    } catch (const ToolkitError&) {
+                        ++failures;
+                    }
+                }
+            });
+    }
+    EXPECT_EQ(failures, 0);
 }
