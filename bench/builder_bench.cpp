@@ -21,12 +21,13 @@
 #include <vector>
 
 #include "builder/baseline.h"
-#include "builder/driver.h"
+#include "builder/build.h"
 #include "builder/event_simulation.h"
 #include "builder/project_session.h"
-#include "builder/run_parameters.h"
+#include "builder/validation.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
+#include "network/workspace.h"
 
 using namespace builder;
 using Clock = std::chrono::steady_clock;
@@ -64,9 +65,24 @@ struct TimedSession {
     bool BackgroundIsZero(std::int32_t s) const { return inner.BackgroundIsZero(s); }
 };
 
+// The network under test, with the window's default run parameters.
+struct Bench {
+    network::Network net;
+    RunParameters parameters;
+    FlowFactors flow;
+    std::vector<clsPollutionEvent> events;  // the default event set, seeded
+
+    const clsPollutionEvent& Event(std::int32_t k) const { return events[static_cast<std::size_t>(k) - 1]; }
+    EventSettings Settings() const { return MakeEventSettings(net, parameters, flow); }
+    std::unique_ptr<ProjectSession> Session() const {
+        return std::make_unique<ProjectSession>(net, net.path, parameters);
+    }
+};
+
+constexpr std::uint64_t kSeed = 12345;
+
 // The same stepping with no node reads and no detection bookkeeping.
-void FloorEvent(ProjectSession& session, const clsPollutionEvent& event) {
-    const long q = network::QualStep;
+void FloorEvent(ProjectSession& session, const clsPollutionEvent& event, long q) {
     session.BeginEvent();
     session.OpenQuality();
     long t = -q, tleft = 0;
@@ -83,28 +99,48 @@ void FloorEvent(ProjectSession& session, const clsPollutionEvent& event) {
     session.CloseQuality();
 }
 
-// Loads a copy of the network in a scratch folder and sets the window's defaults.
-void Load(const std::string& source, const std::string& folder) {
+// Loads a copy of the network in a scratch folder, with the window's defaults.
+Bench Load(const std::string& source, const std::string& folder) {
     std::filesystem::create_directories(folder);
     std::string path = folder + "/" + std::filesystem::path(source).filename().string();
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
-    LoadNetworkForBuild(path);
-    NetworkPath = path;
+    Bench bench;
+    bench.net = network::LoadNetwork(path);
+    bench.flow = ValidateBuild(bench.net, bench.parameters);
+    bench.events = GenerateEvents(bench.net, bench.parameters, SeededUniformSource(kSeed));
+    return bench;
 }
 
-// Events per second of one build, from the start of its first event to its
-// end: the baseline run, event generation and each worker's set-up (network,
-// hydraulics, clean run) come before that and are left out. The reference
-// procedure repeats its set-up in every event, which is the point of it.
-double BuildRate(std::int32_t events, BuildOptions options) {
-    colPollutionEvents.clear();
-    EventMode = 1;
-    nEvents = events;
+BuildDescription Workers(int workers) {
+    BuildDescription description;
+    description.seed = kSeed;
+    description.workers = workers;
+    return description;
+}
+
+BuildDescription Reference() {
+    BuildDescription description = Workers(1);
+    description.reference = true;
+    return description;
+}
+
+// Events per second of the first events of the default set (the build is
+// stopped once that many are written), from the start of its first event to
+// its end: the baseline run and each worker's set-up (network, hydraulics,
+// clean run) come before that and are left out. The reference procedure
+// repeats its set-up in every event, which is the point of it.
+double BuildRate(const Bench& bench, std::int32_t events, BuildDescription description) {
     std::once_flag started;
     Clock::time_point firstEvent;
-    options.BeforeEvent = [&](std::int32_t) { std::call_once(started, [&] { firstEvent = Clock::now(); }); };
-    RunScenarioSimulations(DriverHost{}, SeededUniformSource(12345), options);
-    return events / Seconds(firstEvent);
+    description.beforeEvent = [&](std::int32_t) { std::call_once(started, [&] { firstEvent = Clock::now(); }); };
+    BuildHost host;
+    std::int32_t written = 0;
+    host.progress = [&](const BuildProgress& p) { written = p.done; };
+    host.stopRequested = [&] { return written >= events; };
+    const BuildOutcome outcome = RunBuild(bench.net, description, host);
+    if (outcome.status == BuildStatus::Failed || outcome.status == BuildStatus::Refused)
+        throw std::runtime_error(outcome.reason);
+    return outcome.eventsWritten / Seconds(firstEvent);
 }
 
 double Median(std::vector<double> values) {
@@ -121,14 +157,12 @@ struct Rates {
 // Rounds of three builds: the reference procedure, one worker and every core.
 // They alternate so that all three see the same machine speed, and the ratios
 // are the medians of each round's own ratios.
-Rates MeasureRounds(std::int32_t referenceEvents, std::int32_t events, int rounds) {
-    BuildOptions one;
-    one.Workers = 1;
+Rates MeasureRounds(const Bench& bench, std::int32_t referenceEvents, std::int32_t events, int rounds) {
     std::vector<double> reference, single, many, manyVsSingle, manyVsReference;
     for (int r = 0; r < rounds; ++r) {
-        reference.push_back(BuildRate(referenceEvents, ReferenceProcedure()));
-        single.push_back(BuildRate(events, one));
-        many.push_back(BuildRate(events, BuildOptions{}));
+        reference.push_back(BuildRate(bench, referenceEvents, Reference()));
+        single.push_back(BuildRate(bench, events, Workers(1)));
+        many.push_back(BuildRate(bench, events, Workers(0)));
         manyVsSingle.push_back(many.back() / single.back());
         manyVsReference.push_back(many.back() / reference.back());
     }
@@ -136,31 +170,31 @@ Rates MeasureRounds(std::int32_t referenceEvents, std::int32_t events, int round
 }
 
 // Worker events and floor events alternate on one project, so both see the same machine speed.
-void MeasureFloor(std::int32_t events, const Baseline& baseline, ProjectSession& session, double& worker,
-                  double& floorTime) {
-    EventSimulation simulation(baseline, CurrentEventSettings());
+void MeasureFloor(const Bench& bench, std::int32_t events, const Baseline& baseline, ProjectSession& session,
+                  double& worker, double& floorTime) {
+    EventSimulation simulation(baseline, bench.Settings());
     EventResult result;
     worker = floorTime = 0;
     for (std::int32_t k = 1; k <= events; ++k) {
         auto t0 = Clock::now();
         session.BeginEvent();
-        simulation.Run(session, PollutionEvent(k), result);
+        simulation.Run(session, bench.Event(k), result);
         worker += Seconds(t0);
         t0 = Clock::now();
-        FloorEvent(session, PollutionEvent(k));
+        FloorEvent(session, bench.Event(k), bench.net.QualStep);
         floorTime += Seconds(t0);
     }
 }
 
 // Share of a worker's event time inside the toolkit's quality steps.
-double SteppingShare(std::int32_t events, const Baseline& baseline, ProjectSession& session) {
-    EventSimulation simulation(baseline, CurrentEventSettings());
+double SteppingShare(const Bench& bench, std::int32_t events, const Baseline& baseline, ProjectSession& session) {
+    EventSimulation simulation(baseline, bench.Settings());
     EventResult result;
     TimedSession timed{session};
     const auto t0 = Clock::now();
     for (std::int32_t k = 1; k <= events; ++k) {
         session.BeginEvent();
-        simulation.Run(timed, PollutionEvent(k), result);
+        simulation.Run(timed, bench.Event(k), result);
     }
     return timed.stepping / Seconds(t0);
 }
@@ -169,14 +203,15 @@ double SteppingShare(std::int32_t events, const Baseline& baseline, ProjectSessi
 // then the same event on every core at once (each on its own project). The
 // ratio is cores x the time alone over the mean time at once; the median over
 // events is reported.
-double FloorScaling(std::int32_t events, int cores) {
+double FloorScaling(const Bench& bench, std::int32_t events, int cores) {
     std::vector<std::unique_ptr<ProjectSession>> sessions;
-    for (int w = 0; w < cores; ++w) sessions.push_back(std::make_unique<ProjectSession>());
+    for (int w = 0; w < cores; ++w) sessions.push_back(bench.Session());
+    const long q = bench.net.QualStep;
     std::vector<double> ratios;
     for (std::int32_t k = 1; k <= events; ++k) {
-        const clsPollutionEvent& event = PollutionEvent(k);
+        const clsPollutionEvent& event = bench.Event(k);
         auto t0 = Clock::now();
-        FloorEvent(*sessions[0], event);
+        FloorEvent(*sessions[0], event, q);
         const double alone = Seconds(t0);
         std::vector<double> together(static_cast<std::size_t>(cores));
         {
@@ -184,7 +219,7 @@ double FloorScaling(std::int32_t events, int cores) {
             for (int w = 0; w < cores; ++w)
                 threads.emplace_back([&, w] {
                     const auto start = Clock::now();
-                    FloorEvent(*sessions[static_cast<std::size_t>(w)], event);
+                    FloorEvent(*sessions[static_cast<std::size_t>(w)], event, q);
                     together[static_cast<std::size_t>(w)] = Seconds(start);
                 });
         }
@@ -204,31 +239,29 @@ struct BenchPlan {
 };
 
 void Measure(const char* name, const std::string& source, const std::string& folder, BenchPlan plan) {
-    Load(source, folder);
-    const std::int32_t all = network::nNodes * RepeatCount;
+    const Bench bench = Load(source, folder);
+    const auto all = static_cast<std::int32_t>(bench.events.size());
     for (std::int32_t* n :
          {&plan.events, &plan.referenceEvents, &plan.roundEvents, &plan.floorEvents, &plan.floorScalingEvents})
         *n = std::min(*n, all);
-    const int cores = WorkerCount(BuildOptions{});
-    std::printf("%s: %d nodes, %d cores\n", name, network::nNodes, cores);
+    const int cores = WorkerCount(Workers(0));
+    std::printf("%s: %d nodes, %d cores\n", name, bench.net.nNodes, cores);
 
-    const Rates rounds = MeasureRounds(plan.referenceEvents, plan.roundEvents, plan.rounds);
+    const Rates rounds = MeasureRounds(bench, plan.referenceEvents, plan.roundEvents, plan.rounds);
     double single = rounds.single, many = rounds.many;
     if (plan.events != plan.roundEvents) {
-        BuildOptions one;
-        one.Workers = 1;
-        single = BuildRate(plan.events, one);
-        many = BuildRate(plan.events, BuildOptions{});
+        single = BuildRate(bench, plan.events, Workers(1));
+        many = BuildRate(bench, plan.events, Workers(0));
     }
 
-    const Baseline baseline = RunBaseline();
+    const Baseline baseline = RunBaseline(bench.net, bench.net.path, bench.parameters, bench.flow);
     double worker = 0, floorTime = 0, share = 0;
     {
-        ProjectSession session;
-        MeasureFloor(plan.floorEvents, baseline, session, worker, floorTime);
-        share = SteppingShare(std::min(plan.events, 24), baseline, session);
+        const auto session = bench.Session();
+        MeasureFloor(bench, plan.floorEvents, baseline, *session, worker, floorTime);
+        share = SteppingShare(bench, std::min(plan.events, 24), baseline, *session);
     }
-    const double machine = FloorScaling(plan.floorScalingEvents, cores);
+    const double machine = FloorScaling(bench, plan.floorScalingEvents, cores);
 
     std::printf("  %d rounds of builds (reference procedure %d events, then 1 worker and %d workers %d events), "
                 "medians:\n", plan.rounds, plan.referenceEvents, cores, plan.roundEvents);
@@ -269,6 +302,7 @@ int main(int argc, char** argv) {
     plan.floorScalingEvents = arg(7, small ? 100 : 16);
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
+        const network::Workspace workspace;
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
                 scratch, plan);
         std::filesystem::remove_all(scratch);

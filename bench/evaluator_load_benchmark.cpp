@@ -17,8 +17,10 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
-#include "evaluator/fitness.h"
+#include "matrix/file_names.h"
+#include "matrix/matrix_loading.h"
 
 namespace fs = std::filesystem;
 
@@ -54,7 +56,7 @@ void WriteMatrixSet(const std::string& networkPath, int nNodes, int nEvents) {
     for (int f = 0; f < 9; ++f) header += "999,";
     for (int n = 1; n <= nNodes; ++n) header += "\"J" + std::to_string(n) + "\",";
     for (int k = 1; k <= 4; ++k) {
-        files[k].open(fitness::MatrixFilePath(networkPath, k), std::ios::binary);
+        files[k].open(matrix::MatrixFileName(networkPath, k), std::ios::binary);
         files[k] << header << "\r\n";
     }
     std::mt19937 random(20240601);
@@ -97,27 +99,29 @@ int main(int argc, char** argv) {
     int nEvents = argc > 3 ? std::atoi(argv[3]) : 2000;
     fs::create_directories(folder);
     std::string networkPath = (folder / ("Network_2_" + std::to_string(nNodes) + "x" + std::to_string(nEvents) + ".inp")).string();
-    if (!fs::exists(fitness::MatrixFilePath(networkPath, 3))) {
+    if (!fs::exists(matrix::MatrixFileName(networkPath, 3))) {
         std::printf("Writing %d nodes x %d events into %s ...\n", nNodes, nEvents, folder.c_str());
         WriteMatrixSet(networkPath, nNodes, nEvents);
     }
     std::uintmax_t bytes = 0;
-    for (int k = 1; k <= 4; ++k) bytes += fs::file_size(fitness::MatrixFilePath(networkPath, k));
+    for (int k = 1; k <= 4; ++k) bytes += fs::file_size(matrix::MatrixFileName(networkPath, k));
 
+    std::vector<std::string> ids;
+    for (int n = 1; n <= nNodes; ++n) ids.push_back("J" + std::to_string(n));
     long before = ResidentKiB();
-    std::int32_t loaded = 0;
     auto start = std::chrono::steady_clock::now();
     double processorStart = ProcessorSeconds();
-    auto problem = fitness::LoadScenarioMatrices(networkPath, nNodes, loaded);
+    const matrix::LoadedMatrices set = matrix::LoadMatrixText(networkPath, ids);
     double processor = ProcessorSeconds() - processorStart;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (problem) {
-        std::printf("%s\n", fitness::DescribeLoadProblem(*problem, loaded).c_str());
+    const std::int32_t loaded = set.set.nEvents;
+    if (set.problem) {
+        std::printf("%s\n", matrix::DescribeLoadProblem(*set.problem, loaded).c_str());
         return 1;
     }
 
     double megabytes = static_cast<double>(bytes) / 1e6;
-    double matrixMiB = (static_cast<double>(nNodes) + 1) * (loaded + 1) * (2 + 3 * 4) / 1048576.0;
+    double matrixMiB = static_cast<double>(nNodes) * loaded * (1 + 3 * 4) / 1048576.0;
     double usedMiB = static_cast<double>(PeakResidentKiB() - before) / 1024.0;
     std::printf("events loaded      %d of %d, %d nodes\n", loaded, nEvents, nNodes);
     std::printf("matrix text        %.1f MB\n", megabytes);

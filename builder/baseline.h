@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "builder/flow_units.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
 namespace builder {
 
 struct Baseline {
@@ -29,7 +33,11 @@ struct Baseline {
 // Number of recorded steps for the run parameters: (3600 / QualStep) x hours, rounded.
 std::int32_t StepCount(std::int32_t qualStep, std::int32_t maxSimDuration);
 
-// Simulates the uncontaminated network with the toolkit's single-project interface.
-Baseline RunBaseline();
+// The simulated duration in seconds: hours x 3600, rounded to 32 bits.
+long DurationSeconds(std::int32_t maxSimDuration);
+
+// Simulates the uncontaminated network opened from networkFile.
+Baseline RunBaseline(const network::Network& net, const std::string& networkFile, const RunParameters& parameters,
+                     const FlowFactors& flow);
 
 }  // namespace builder

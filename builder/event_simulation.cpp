@@ -3,19 +3,17 @@
 #include <algorithm>
 
 #include "builder/numbers.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
 
 namespace builder {
 
-EventSettings CurrentEventSettings() {
+EventSettings MakeEventSettings(const network::Network& net, const RunParameters& p, const FlowFactors& flow) {
     EventSettings settings;
-    settings.QualStep = network::QualStep;
-    settings.MaxSimDuration = MaxSimDuration;
-    settings.DetectionSensitivity = DetectionSensitivity;
-    settings.FlowTimeFactor = FlowTimeFactor;
-    settings.NoZ2 = NoZ2;
-    settings.Model = DoseResponse{IngestionRate, BodyWeight, D50, Beta, network::QualStep};
+    settings.QualStep = net.QualStep;
+    settings.MaxSimDuration = p.MaxSimDuration;
+    settings.DetectionSensitivity = p.DetectionSensitivity;
+    settings.FlowTimeFactor = flow.FlowTimeFactor;
+    settings.NoZ2 = p.NoZ2;
+    settings.Model = DoseResponse{p.IngestionRate, p.BodyWeight, p.D50, p.Beta, net.QualStep};
     return settings;
 }
 

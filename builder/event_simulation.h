@@ -13,9 +13,17 @@
 #include "builder/baseline.h"
 #include "builder/dose_response.h"
 #include "builder/events.h"
-#include "builder/matrix_files.h"
+#include "builder/flow_units.h"
+#include "builder/run_parameters.h"
 
 namespace builder {
+
+// Per-node results of one event, indexed by toolkit node index 1..nNodes;
+// element 0 is unused.
+struct EventResult {
+    std::vector<std::uint8_t> DetectedFlag;
+    std::vector<float> Z1, Z2, Z3;
+};
 
 // The run parameters an event needs, copied once before the events run.
 struct EventSettings {
@@ -27,7 +35,7 @@ struct EventSettings {
     DoseResponse Model{};
 };
 
-EventSettings CurrentEventSettings();
+EventSettings MakeEventSettings(const network::Network& net, const RunParameters& parameters, const FlowFactors& flow);
 
 // What the quality loop needs from a toolkit session whose hydraulics are solved:
 //   void SetSourceQuality(int node, float strength);

@@ -3,67 +3,10 @@
 #include <chrono>
 #include <cmath>
 #include <random>
-#include <stdexcept>
 
 #include "builder/numbers.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
 
 namespace builder {
-
-namespace {
-
-clsInjectionEvent Injection(std::int32_t node, std::int32_t time) {
-    clsInjectionEvent injection;
-    injection.evPollutionDuration = InjectionDuration;
-    injection.evPollutionLevel = static_cast<float>(InjectionMassFlow);
-    injection.evPollutionMulti = 1.0f;
-    injection.evNodeInd = node;
-    injection.evNodeID = network::NodeID[static_cast<std::size_t>(node)];
-    injection.evTime = time;
-    return injection;
-}
-
-void AppendSingleInjectionEvent(clsInjectionEvent injection) {
-    clsPollutionEvent event;
-    event.colInjectionEvent.push_back(std::move(injection));
-    event.DemandMulti = 1.0f;
-    event.nInjections = 1;
-    colPollutionEvents.push_back(std::move(event));
-}
-
-void GenerateAllNodesAllTimes(double stepsPerDay) {
-    std::int32_t count = 0;
-    for (std::int32_t n = 1; n <= network::nNodes; ++n) {
-        for (std::int32_t t = 0; t <= stepsPerDay - 1; ++t) {
-            ++count;
-            AppendSingleInjectionEvent(Injection(n, t));
-        }
-    }
-    nEvents = count;
-}
-
-void GenerateAllNodesRepeated(double stepsPerDay, const UniformSource& random) {
-    for (std::int32_t k = 1; k <= RepeatCount; ++k)
-        for (std::int32_t n = 1; n <= network::nNodes; ++n)
-            AppendSingleInjectionEvent(Injection(n, ToInt32((stepsPerDay - 1) * random())));
-}
-
-void GenerateRandomEvents(double stepsPerDay, const UniformSource& random) {
-    for (std::int32_t k = 1; k <= nRandomEvents; ++k) {
-        clsPollutionEvent event;
-        for (std::int32_t j = 1; j <= nInjectionsPerEvent; ++j) {
-            auto node = static_cast<std::int32_t>(std::floor(random() * network::nNodes)) + 1;
-            std::int32_t time = ToInt32((stepsPerDay - 1) * random());
-            event.colInjectionEvent.push_back(Injection(node, time));
-            event.DemandMulti = 1.0f;
-            event.nInjections = nInjectionsPerEvent;
-        }
-        colPollutionEvents.push_back(std::move(event));
-    }
-}
-
-}  // namespace
 
 UniformSource SeededUniformSource(std::uint64_t seed) {
     return [engine = std::mt19937_64(seed)]() mutable {
@@ -76,16 +19,81 @@ std::uint64_t ClockSeed() {
     return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
-void GenerateEvents(const UniformSource& random) {
-    const double stepsPerDay = (3600.0 / network::QualStep) * 24;
-    switch (EventMode) {
-        case 0: GenerateAllNodesAllTimes(stepsPerDay); break;
-        case 1: GenerateAllNodesRepeated(stepsPerDay, random); break;
-        case 2: GenerateRandomEvents(stepsPerDay, random); break;
-        default: throw std::invalid_argument("unknown event mode " + std::to_string(EventMode));
+double StepsPerDay(std::int32_t qualStep) { return (3600.0 / qualStep) * 24; }
+
+std::int64_t EventCount(const network::Network& net, const RunParameters& p) {
+    switch (p.Mode) {
+        case EventMode::AllNodesAllTimes: {
+            // Steps t = 0, 1, ... while t <= D - 1.
+            const double d = StepsPerDay(net.QualStep);
+            const auto starts = d < 1 ? 0 : static_cast<std::int64_t>(std::floor(d - 1)) + 1;
+            return static_cast<std::int64_t>(net.nNodes) * starts;
+        }
+        case EventMode::AllNodesRepeated:
+            return p.RepeatCount <= 0 ? 0 : static_cast<std::int64_t>(net.nNodes) * p.RepeatCount;
+        case EventMode::RandomEvents: return p.nRandomEvents <= 0 ? 0 : p.nRandomEvents;
     }
+    return 0;
 }
 
-void GenerateEvents() { GenerateEvents(SeededUniformSource(ClockSeed())); }
+EventGenerator::EventGenerator(const network::Network& net, const RunParameters& parameters, UniformSource random)
+    : net_(net), parameters_(parameters), random_(std::move(random)), stepsPerDay_(StepsPerDay(net.QualStep)),
+      count_(EventCount(net, parameters)) {}
+
+clsInjectionEvent EventGenerator::Injection(std::int32_t node, std::int32_t step) const {
+    clsInjectionEvent injection;
+    injection.evPollutionDuration = parameters_.InjectionDuration;
+    injection.evPollutionLevel = static_cast<float>(parameters_.InjectionMassFlow);
+    injection.evPollutionMulti = 1.0f;
+    injection.evNodeInd = node;
+    injection.evNodeID = net_.NodeID[static_cast<std::size_t>(node)];
+    injection.evTime = step;
+    return injection;
+}
+
+bool EventGenerator::Next(clsPollutionEvent& event) {
+    if (made_ >= count_) return false;
+    const std::int64_t k = made_++;
+    event.colInjectionEvent.clear();
+    event.DemandMulti = 1.0f;
+    switch (parameters_.Mode) {
+        case EventMode::AllNodesAllTimes: {
+            // Node-major: every start step of node 1, then of node 2, ...
+            const std::int64_t starts = count_ / net_.nNodes;
+            event.colInjectionEvent.push_back(Injection(static_cast<std::int32_t>(k / starts) + 1,
+                                                        static_cast<std::int32_t>(k % starts)));
+            event.nInjections = 1;
+            break;
+        }
+        case EventMode::AllNodesRepeated: {
+            // Repetition-major: one event per node, then again.
+            const auto node = static_cast<std::int32_t>(k % net_.nNodes) + 1;
+            event.colInjectionEvent.push_back(Injection(node, ToInt32((stepsPerDay_ - 1) * random_())));
+            event.nInjections = 1;
+            break;
+        }
+        case EventMode::RandomEvents: {
+            const std::int32_t injections = parameters_.nInjectionsPerEvent;
+            for (std::int32_t j = 1; j <= injections; ++j) {
+                const auto node = static_cast<std::int32_t>(std::floor(random_() * net_.nNodes)) + 1;
+                const std::int32_t step = ToInt32((stepsPerDay_ - 1) * random_());
+                event.colInjectionEvent.push_back(Injection(node, step));
+            }
+            // An event without injections keeps the counts of a new event.
+            event.nInjections = injections > 0 ? injections : 0;
+            if (injections <= 0) event.DemandMulti = 0.0f;
+            break;
+        }
+    }
+    return true;
+}
+
+std::vector<clsPollutionEvent> GenerateEvents(const network::Network& net, const RunParameters& parameters,
+                                              UniformSource random) {
+    EventGenerator generator(net, parameters, std::move(random));
+    std::vector<clsPollutionEvent> events(static_cast<std::size_t>(generator.Count()));
+    for (clsPollutionEvent& event : events) generator.Next(event);
+    return events;
+}
 
 }  // namespace builder

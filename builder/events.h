@@ -1,10 +1,18 @@
 // Contamination events: the record classes and the event-set generator.
+//
+// Events are generated one after another, in event order, as a build needs
+// them, so that a set of millions of events never has to be held at once.
+// The draws come from one uniform source in a fixed order (per injection:
+// node first, then time), so the same seed gives the same set.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "builder/run_parameters.h"
+#include "network/netload.h"
 
 namespace builder {
 
@@ -14,7 +22,7 @@ public:
     std::int32_t evTime = 0;     // start, in quality steps from the simulation start
     std::int32_t evNodeInd = 0;  // toolkit node index
     std::string evNodeID;
-    float evPollutionLevel = 0.0f;        // mass inflow, mg/min
+    float evPollutionLevel = 0.0f;         // mass inflow, mg/min
     std::int32_t evPollutionDuration = 0;  // hours
     float evPollutionMulti = 0.0f;
 };
@@ -27,13 +35,6 @@ public:
     float DemandMulti = 0.0f;
 };
 
-// The event set; colPollutionEvents[k - 1] is event number k.
-inline std::vector<clsPollutionEvent> colPollutionEvents;
-
-inline const clsPollutionEvent& PollutionEvent(std::int32_t eventNumber) {
-    return colPollutionEvents[static_cast<std::size_t>(eventNumber) - 1];
-}
-
 // A uniform pseudo-random source on [0, 1).
 using UniformSource = std::function<double()>;
 
@@ -43,12 +44,39 @@ UniformSource SeededUniformSource(std::uint64_t seed);
 // A seed taken from the clock.
 std::uint64_t ClockSeed();
 
-// Appends the event set of the current EventMode to colPollutionEvents
-// (mode 0 also sets nEvents). Draws come from the given source in the order
-// node first, then time.
-void GenerateEvents(const UniformSource& random);
+// The number of quality steps in one day, (3600 / QualStep) x 24; start
+// steps run from 0 to at most this minus 1.
+double StepsPerDay(std::int32_t qualStep);
 
-// Same, seeded from the clock.
-void GenerateEvents();
+// The exact number of events the parameters give on the network.
+std::int64_t EventCount(const network::Network& net, const RunParameters& parameters);
+
+// Hands out the events of a set in event order.
+class EventGenerator {
+public:
+    // The network and parameters must outlive the generator.
+    EventGenerator(const network::Network& net, const RunParameters& parameters, UniformSource random);
+
+    // Number of events the set holds.
+    std::int64_t Count() const { return count_; }
+    // Event number of the event Next() gives, from 1.
+    std::int64_t NextNumber() const { return made_ + 1; }
+    // Fills event with the next event of the set; false after the last.
+    bool Next(clsPollutionEvent& event);
+
+private:
+    clsInjectionEvent Injection(std::int32_t node, std::int32_t step) const;
+
+    const network::Network& net_;
+    const RunParameters& parameters_;
+    UniformSource random_;
+    double stepsPerDay_;
+    std::int64_t count_;
+    std::int64_t made_ = 0;
+};
+
+// The whole set at once, for small sets and tests.
+std::vector<clsPollutionEvent> GenerateEvents(const network::Network& net, const RunParameters& parameters,
+                                              UniformSource random);
 
 }  // namespace builder

@@ -2,25 +2,25 @@
 
 #include <algorithm>
 
-#include "builder/numbers.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
+#include "builder/baseline.h"
 
 namespace builder {
 
-using namespace network;
+using network::Network;
+using network::Project;
 
-ProjectSession::ProjectSession() {
+ProjectSession::ProjectSession(const Network& net, const std::string& networkFile, const RunParameters& parameters)
+    : qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.
-    project_.Open(NetworkPath, "/dev/null", "");
-    project_.SetTimeParam(EN_DURATION, ToInt32(MaxSimDuration * 3600.0));
-    for (int n = 1; n <= nNodes; ++n) {
+    project_.Open(networkFile);
+    project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
+    for (int n = 1; n <= net.nNodes; ++n) {
         project_.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
         project_.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
     }
     project_.SolveH();
-    values_.assign(static_cast<std::size_t>(nNodes), 0.0);
+    values_.assign(static_cast<std::size_t>(net.nNodes), 0.0);
     RunBackground();
 }
 
@@ -28,7 +28,7 @@ ProjectSession::ProjectSession() {
 // switch their first source on within the first day, so the run stops there;
 // later steps are never skipped.
 void ProjectSession::RunBackground() {
-    const long qualStep = QualStep;
+    const long qualStep = qualStep_;
     constexpr long firstDay = 24L * 3600;
     OpenQuality();
     long t = 0, tleft = 0;

@@ -4,17 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "network/project.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
 
 namespace builder {
 
 class ProjectSession {
 public:
-    // Opens the network, makes every node a source of strength 0, solves the
-    // hydraulics and runs the water quality of the clean network over its first day.
-    ProjectSession();
+    // Opens the network file, makes every node a source of strength 0,
+    // solves the hydraulics and runs the water quality of the clean network
+    // over its first day.
+    ProjectSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters);
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
 
@@ -40,6 +43,7 @@ private:
     void RunBackground();
 
     network::Project project_;
+    std::int32_t qualStep_;
     std::vector<double> values_;
     std::vector<int> switchedOn_;
     std::vector<bool> cleanSteps_;  // by recorded step: no node carries contaminant

@@ -1,63 +1,36 @@
 #include "builder/reference_session.h"
 
-#include "builder/numbers.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
+#include "builder/baseline.h"
 
 namespace builder {
 
-using namespace network;
+using network::Network;
+using network::Project;
 
-ReferenceSession::ReferenceSession() {
-    Check(ENopen(NetworkPath, "out.dat", "rep.dat"), "ENopen");
-    open_ = true;
-    Check(ENsettimeparam(EN_DURATION, ToInt32(MaxSimDuration * 3600.0)), "ENsettimeparam");
-    for (int n = 1; n <= nNodes; ++n) {
-        Check(ENsetnodevalue(n, EN_SOURCETYPE, static_cast<float>(EN_MASS)), "ENsetnodevalue");
-        Check(ENsetnodevalue(n, EN_SOURCEQUAL, 0.0f), "ENsetnodevalue");
+ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters)
+    : nNodes_(net.nNodes) {
+    project_.Open(networkFile);
+    project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
+    for (int n = 1; n <= nNodes_; ++n) {
+        project_.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
+        project_.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
     }
-    Check(ENsolveH(), "ENsolveH");
-}
-
-ReferenceSession::~ReferenceSession() {
-    if (qualityOpen_) ENcloseQ();
-    if (open_) ENclose();
+    project_.SolveH();
 }
 
 void ReferenceSession::SetSourceQuality(int node, float strength) {
-    Check(ENsetnodevalue(node, EN_SOURCEQUAL, strength), "ENsetnodevalue");
+    // The strength crosses the toolkit interface as a single.
+    project_.SetNodeValue(node, EN_SOURCEQUAL, static_cast<double>(strength));
 }
 
 void ReferenceSession::OpenQuality() {
-    Check(ENopenQ(), "ENopenQ");
-    qualityOpen_ = true;
-    Check(ENinitQ(EN_NOSAVE), "ENinitQ");
-}
-
-long ReferenceSession::RunQ() {
-    long t = 0;
-    Check(ENrunQ(&t), "ENrunQ");
-    return t;
-}
-
-long ReferenceSession::StepQ() {
-    long tleft = 0;
-    Check(ENstepQ(&tleft), "ENstepQ");
-    return tleft;
+    project_.OpenQ();
+    project_.InitQ(EN_NOSAVE);
 }
 
 void ReferenceSession::ReadQuality(std::vector<float>& concentration) {
-    for (int n = 1; n <= nNodes; ++n) Check(ENgetnodevalue(n, EN_QUALITY, &concentration[static_cast<std::size_t>(n)]), "ENgetnodevalue");
-}
-
-void ReferenceSession::CloseQuality() {
-    qualityOpen_ = false;
-    Check(ENcloseQ(), "ENcloseQ");
-}
-
-void ReferenceSession::Close() {
-    open_ = false;
-    Check(ENclose(), "ENclose");
+    for (int n = 1; n <= nNodes_; ++n)
+        concentration[static_cast<std::size_t>(n)] = static_cast<float>(project_.NodeValue(n, EN_QUALITY));
 }
 
 }  // namespace builder

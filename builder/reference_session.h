@@ -1,33 +1,35 @@
-// The toolkit session of one event in the reference procedure: the network is
-// opened through the single-project interface, every node made a mass-booster
-// source of strength 0, and the hydraulics solved, for every event anew.
+// The toolkit session of one event in the reference procedure: the network
+// is opened, every node made a mass-booster source of strength 0, and the
+// hydraulics solved, for every event anew; every recorded step is read node
+// by node.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "builder/run_parameters.h"
+#include "network/netload.h"
 
 namespace builder {
 
 class ReferenceSession {
 public:
-    ReferenceSession();   // opens the network and solves its hydraulics
-    ~ReferenceSession();  // closes whatever is still open
-    ReferenceSession(const ReferenceSession&) = delete;
-    ReferenceSession& operator=(const ReferenceSession&) = delete;
+    ReferenceSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters);
 
     void SetSourceQuality(int node, float strength);
     void OpenQuality();
-    long RunQ();
-    long StepQ();
+    long RunQ() { return project_.RunQ(); }
+    long StepQ() { return project_.StepQ(); }
     void ReadQuality(std::vector<float>& concentration);
-    void CloseQuality();
-    void Close();  // ENclose, checked
+    void CloseQuality() { project_.CloseQ(); }
+    void Close() { project_.Close(); }
     // Every recorded step is read in the reference procedure.
     bool BackgroundIsZero(std::int32_t) const { return false; }
 
 private:
-    bool open_ = false;
-    bool qualityOpen_ = false;
+    network::Project project_;
+    std::int32_t nNodes_;
 };
 
 }  // namespace builder

@@ -1,11 +1,10 @@
+#include "builder/validation.h"
+
 #include <cmath>
-#include <limits>
+#include <cstdio>
 #include <string>
 
-#include "builder/driver.h"
-#include "builder/numbers.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
+#include "builder/events.h"
 
 namespace builder {
 
@@ -15,56 +14,81 @@ void Require(bool condition, const std::string& message) {
     if (!condition) throw BuildError(message);
 }
 
+void Require(bool condition, Parameter parameter, const std::string& requirement, double value) {
+    if (!condition) throw ParameterError(parameter, requirement, value);
+}
+
 bool Positive(float value) { return std::isfinite(value) && value > 0; }
 
-}  // namespace
+std::string Shown(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
 
-void ValidateBuild() {
-    Require(network::QualStep > 0, "The network's water-quality time step is not positive");
-    Require(network::nNodes > 0, "The network has no nodes");
-    for (std::int32_t n = 1; n <= network::nNodes; ++n)
-        Require(network::NodeID[static_cast<std::size_t>(n)].find('"') == std::string::npos,
-                "The node ID " + network::NodeID[static_cast<std::size_t>(n)] +
+void ValidateNetwork(const network::Network& net) {
+    Require(net.QualStep > 0, "The network's water-quality time step is not positive");
+    Require(net.nNodes > 0, "The network has no nodes");
+    for (std::int32_t n = 1; n <= net.nNodes; ++n)
+        Require(net.NodeID[static_cast<std::size_t>(n)].find('"') == std::string::npos,
+                "The node ID " + net.NodeID[static_cast<std::size_t>(n)] +
                     " contains a double quote, which the matrix files cannot hold");
-    Require(FlowTimeFactor > 0 && FlowVolumeFactor > 0,
-            "The network's flow units are not supported by the builder");
-    // 120 x hours must fit the Z1 value of an undetected node, 3600 x hours the toolkit's duration.
-    Require(MaxSimDuration > 0 && MaxSimDuration <= std::numeric_limits<std::int32_t>::max() / 3600,
-            "Max simulation duration must be a positive number of hours (got " + std::to_string(MaxSimDuration) + ")");
-    Require(Positive(PerCapitaConsumption), "Per capita water consumption rate must be positive");
-    Require(std::isfinite(DetectionSensitivity), "Detection sensitivity must be a number");
-    if (!NoZ2) {
-        Require(Positive(IngestionRate), "Mean volumetric ingestion rate must be positive");
-        Require(Positive(BodyWeight), "Assumed body weight must be positive");
-        Require(Positive(D50), "D50 must be positive");
-        Require(std::isfinite(Beta), "Beta must be a number");
-    }
-    Require(nEvents >= 0, "The number of events is negative");
 }
 
-namespace {
-
-std::int32_t FitCount(double count, const std::string& what) {
-    Require(count <= std::numeric_limits<std::int32_t>::max(),
-            what + " (" + std::to_string(static_cast<long long>(count)) + ") does not fit a 32-bit integer");
-    return static_cast<std::int32_t>(count);
+void RequireHours(std::int32_t hours, Parameter parameter) {
+    Require(hours >= 1 && hours <= kMaxHours, parameter,
+            "must be a whole number of hours from 1 to " + std::to_string(kMaxHours), hours);
 }
 
 }  // namespace
 
-std::int32_t ExpectedEventCount(std::int32_t mode, std::int32_t nNodes, std::int32_t qualStep,
-                                std::int32_t repeatCount, std::int32_t randomEvents) {
-    const std::string what = "The expected number of events";
-    switch (mode) {
-        case 0: {
-            Require(qualStep > 0, "The network's water-quality time step is not positive");
-            const std::int32_t nodeHours = FitCount(static_cast<double>(nNodes) * 24, "Nodes times 24 hours");
-            return FitCount(RoundHalfEven(3600.0 / qualStep * nodeHours), what);
-        }
-        case 1: return FitCount(static_cast<double>(nNodes) * repeatCount, what);
-        case 2: return randomEvents;
-        default: throw BuildError("Unknown event mode " + std::to_string(mode));
+std::string ParameterLabel(Parameter parameter) {
+    switch (parameter) {
+        case Parameter::MaxSimDuration: return "Max simulation duration";
+        case Parameter::InjectionDuration: return "Injection duration";
+        case Parameter::InjectionMassFlow: return "Injection mass flow";
+        case Parameter::DetectionSensitivity: return "Detection sensitivity";
+        case Parameter::PerCapitaConsumption: return "Per capita water consumption rate";
+        case Parameter::IngestionRate: return "Mean volumetric ingestion rate";
+        case Parameter::BodyWeight: return "Assumed body weight";
+        case Parameter::D50: return "D50";
+        case Parameter::Beta: return "Beta";
     }
+    return "A parameter";
+}
+
+ParameterError::ParameterError(Parameter p, std::string r, double v)
+    : BuildError(ParameterLabel(p) + " " + r + " (got " + Shown(v) + ")"), parameter(p), requirement(std::move(r)),
+      value(v) {}
+
+void ValidateRunParameters(const RunParameters& p) {
+    RequireHours(p.MaxSimDuration, Parameter::MaxSimDuration);
+    RequireHours(p.InjectionDuration, Parameter::InjectionDuration);
+    // A mass flow that rounds to 0 mg/min injects nothing: no node could detect.
+    Require(p.InjectionMassFlow >= 1, Parameter::InjectionMassFlow, "must be at least 1 mg/min", p.InjectionMassFlow);
+    Require(std::isfinite(p.DetectionSensitivity) && p.DetectionSensitivity >= 0, Parameter::DetectionSensitivity,
+            "must be zero or a positive number of mg/L", p.DetectionSensitivity);
+    Require(Positive(p.PerCapitaConsumption), Parameter::PerCapitaConsumption, "must be positive",
+            p.PerCapitaConsumption);
+    if (p.NoZ2) return;
+    // Without a positive ingestion rate, body weight and D50 the dose has no
+    // logarithm and the dose-response model is undefined.
+    Require(Positive(p.IngestionRate), Parameter::IngestionRate, "must be positive", p.IngestionRate);
+    Require(Positive(p.BodyWeight), Parameter::BodyWeight, "must be positive", p.BodyWeight);
+    Require(Positive(p.D50), Parameter::D50, "must be positive", p.D50);
+    Require(std::isfinite(p.Beta), Parameter::Beta, "must be a finite number", p.Beta);
+}
+
+FlowFactors ValidateBuild(const network::Network& net, const RunParameters& p) {
+    ValidateNetwork(net);
+    const auto flow = FlowFactorsOf(net.FlowUnits);
+    Require(flow.has_value(),
+            "The network's flow units (" + FlowUnitsName(net.FlowUnits) + ") are not supported by the builder");
+    ValidateRunParameters(p);
+    const std::int64_t events = EventCount(net, p);
+    Require(events <= std::numeric_limits<std::int32_t>::max(),
+            "The number of events (" + std::to_string(events) + ") does not fit a 32-bit integer");
+    return *flow;
 }
 
 }  // namespace builder

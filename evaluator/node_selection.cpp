@@ -5,7 +5,7 @@
 
 #include "network/program_folder.h"
 
-namespace fitness {
+namespace evaluator {
 
 std::string TrimmedNodeId(std::string_view typed) {
     const char* blanks = " \t";
@@ -42,4 +42,4 @@ bool AcceptedNetworkFile(const std::string& path, const std::vector<std::int64_t
     return size >= 0 && std::find(acceptedSizes.begin(), acceptedSizes.end(), size) != acceptedSizes.end();
 }
 
-}  // namespace fitness
+}  // namespace evaluator

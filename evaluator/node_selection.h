@@ -9,7 +9,7 @@
 
 #include "network/keyed_table.h"
 
-namespace fitness {
+namespace evaluator {
 
 enum class AddOutcome { NothingTyped, Added, AlreadySelected, NoSuchNode };
 
@@ -28,4 +28,4 @@ std::vector<std::int32_t> SelectedNodeIndexes(const std::vector<std::string>& se
 // Whether the network file's size is one of the accepted sizes.
 bool AcceptedNetworkFile(const std::string& path, const std::vector<std::int64_t>& acceptedSizes);
 
-}  // namespace fitness
+}  // namespace evaluator

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace fitness {
+#include "matrix/number_text.h"
+
+namespace evaluator {
 
 namespace {
 
@@ -53,17 +55,9 @@ std::string FormatThousandths(double value, char decimalSeparator) {
     return WithSeparator(text, decimalSeparator);
 }
 
-// Seven significant digits, exponent form below 1E-04 and from 1E+07 on.
 std::string FormatSingle(float value, char decimalSeparator) {
     if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                   std::chars_format::general, 7);
-    std::string text(buffer, end);
-    for (char& c : text)
-        if (c == 'e') c = 'E';
-    if (text == "-0") text = "0";
-    return WithSeparator(text, decimalSeparator);
+    return WithSeparator(matrix::FormatSingle(value), decimalSeparator);
 }
 
 std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator) {
@@ -79,4 +73,4 @@ std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator
         .append(")");
 }
 
-}  // namespace fitness
+}  // namespace evaluator

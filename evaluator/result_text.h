@@ -6,7 +6,7 @@
 
 #include "evaluator/fitness.h"
 
-namespace fitness {
+namespace evaluator {
 
 // At least one digit before the separator and one to three after it, to the
 // nearest thousandth, without trailing zeros after the first decimal:
@@ -23,4 +23,4 @@ std::string FormatSingle(float value, char decimalSeparator = '.');
 // "Z1 = 412.5  (SD = 97.31)" or "Z2 = Not available".
 std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator = '.');
 
-}  // namespace fitness
+}  // namespace evaluator

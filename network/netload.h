@@ -1,8 +1,6 @@
-// NetLoad: opens a network through the toolkit and keeps its node and link
-// tables and time parameters for the rest of the run.
-//
-// The tables are process-wide and filled once per run; nothing clears them,
-// so a process loads at most one network.
+// NetLoad: opens a network file through the toolkit and returns what the
+// rest of the system needs of it: the node and link tables, the keyed
+// tables, the time parameters, the flow units and the quality analysis.
 #pragma once
 
 #include <cstdint>
@@ -10,33 +8,42 @@
 #include <vector>
 
 #include "network/keyed_table.h"
-#include "network/toolkit.h"
+#include "network/project.h"
 
 namespace network {
 
-// Counts read from the toolkit.
-inline std::int32_t nNodes = 0;
-inline std::int32_t nStorage = 0;
-inline std::int32_t nLinks = 0;
+// A loaded network. Node and link indexes are the toolkit's, counted from 1.
+struct Network {
+    std::string path;  // the file as opened
 
-// NodeID[i] is the ID of toolkit node i, i = 1..nNodes; element 0 is unused.
-inline std::vector<std::string> NodeID;
+    std::int32_t nNodes = 0;    // all node kinds
+    std::int32_t nStorage = 0;  // tanks and reservoirs
+    std::int32_t nLinks = 0;
 
-// Element counts and keyed tables, one per kind, plus colNodes for all nodes.
-inline std::int32_t nJunctions = 0, nReservoirs = 0, nTanks = 0;
-inline std::int32_t nCVPipes = 0, nPipes = 0, nPumps = 0, nValves = 0;
-inline KeyedTable colNodes, colJunctions, colReservoirs, colTanks;
-inline KeyedTable colCVPipes, colPipes, colPumps, colValves;
+    // NodeID[i] and NodeType[i] describe toolkit node i, i = 1..nNodes; element 0 is unused.
+    std::vector<std::string> NodeID;
+    std::vector<int> NodeType;
 
-// Time parameters in seconds.
-inline std::int32_t Duration = 0, HydStep = 0, QualStep = 0, PatternStep = 0, PatternStart = 0;
+    std::int32_t nJunctions = 0, nReservoirs = 0, nTanks = 0;
+    std::int32_t nCVPipes = 0, nPipes = 0, nPumps = 0, nValves = 0;
+    // One keyed table per kind, and colNodes for every node.
+    KeyedTable colNodes, colJunctions, colReservoirs, colTanks;
+    KeyedTable colCVPipes, colPipes, colPumps, colValves;
 
-// Opens the network (the toolkit keeps it open; the caller closes it with
-// ENclose), fills the tables and time parameters, and returns ENopen's code.
-// Throws DuplicateIdError when two IDs of one table differ only in case.
-std::int32_t OpenNetwork(const std::string& inpFile, const std::string& rptFile, const std::string& outFile);
+    // Time parameters in seconds.
+    std::int32_t Duration = 0, HydStep = 0, QualStep = 0, PatternStep = 0, PatternStart = 0;
 
-void LoadNetworkTables();
-void LoadTimeParameters();
+    int FlowUnits = -1;  // the toolkit's flow-units code
+    QualityAnalysis Quality;
+
+    bool IsJunction(std::int32_t node) const { return NodeType[static_cast<std::size_t>(node)] == EN_JUNCTION; }
+};
+
+// Reads the network file. Throws ToolkitError when the toolkit cannot read
+// it and DuplicateIdError when two IDs of one table differ only in letter case.
+Network LoadNetwork(const std::string& path, const Toolkit& toolkit = DefaultToolkit());
+
+// Fills the tables and time parameters from a project holding an open network.
+Network ReadNetwork(const Project& project, const std::string& path);
 
 }  // namespace network

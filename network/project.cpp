@@ -1,116 +1,183 @@
 #include "network/project.h"
 
-#include <mutex>
-
-#include "network/toolkit.h"
-
 namespace network {
 
-namespace {
-using Handle = void*;
-
-// The toolkit's input-file parser splits lines with strtok, whose position
-// is shared by the whole process: two networks read at once on different
-// threads corrupt each other's tokens ("errors in input file"). Reading is
-// a small part of a project's life, so projects open one at a time.
-std::mutex openingMutex;
-}  // namespace
-
-#define PROJECT_CALL(Name, Signature, ...)                 \
-    do {                                                   \
-        static auto* fn = Bind<Signature>(#Name);          \
-        Check(fn(__VA_ARGS__), #Name);                     \
-    } while (0)
-
-Project::Project() {
-    PROJECT_CALL(EN_createproject, int(Handle*), &handle_);
+Project::Project(const Toolkit& toolkit) : toolkit_(toolkit) {
+    toolkit_.Check(toolkit_.createproject(&handle_), "EN_createproject");
 }
 
 Project::~Project() {
-    try {
-        if (qualityOpen_) CloseQ();
-        if (open_) Close();
-        static auto* destroy = Bind<int(Handle)>("EN_deleteproject");
-        destroy(handle_);
-    } catch (...) {
-        // A destructor must not throw; the project is gone either way.
-    }
+    // Nothing can be reported from here; the project goes either way.
+    if (qualityOpen_) toolkit_.closeQ(handle_);
+    if (hydraulicsOpen_) toolkit_.closeH(handle_);
+    if (open_) toolkit_.close(handle_);
+    toolkit_.deleteproject(handle_);
 }
 
 void Project::Open(const std::string& inp, const std::string& rpt, const std::string& out) {
-    std::lock_guard lock(openingMutex);
-    PROJECT_CALL(EN_open, int(Handle, const char*, const char*, const char*), handle_, inp.c_str(),
-                 rpt.c_str(), out.c_str());
+    std::lock_guard lock(toolkit_.InputParserLock());
+    const int code = toolkit_.open(handle_, inp.c_str(), rpt.c_str(), out.c_str());
+    // A failed open can leave part of the network read; closing clears it.
     open_ = true;
+    if (code != 0) {
+        open_ = false;
+        toolkit_.close(handle_);
+        toolkit_.Check(code, "EN_open");
+    }
 }
 
 void Project::Close() {
     open_ = false;
-    PROJECT_CALL(EN_close, int(Handle), handle_);
+    toolkit_.Check(toolkit_.close(handle_), "EN_close");
 }
 
 int Project::Count(int code) const {
     int count = 0;
-    PROJECT_CALL(EN_getcount, int(Handle, int, int*), handle_, code, &count);
+    toolkit_.Check(toolkit_.getcount(handle_, code, &count), "EN_getcount");
     return count;
 }
 
 int Project::NodeType(int index) const {
     int type = 0;
-    PROJECT_CALL(EN_getnodetype, int(Handle, int, int*), handle_, index, &type);
+    toolkit_.Check(toolkit_.getnodetype(handle_, index, &type), "EN_getnodetype");
     return type;
+}
+
+std::string Project::NodeId(int index) const {
+    char id[EN_MAXID + 1] = {};
+    toolkit_.Check(toolkit_.getnodeid(handle_, index, id), "EN_getnodeid");
+    return id;
+}
+
+int Project::LinkType(int index) const {
+    int type = 0;
+    toolkit_.Check(toolkit_.getlinktype(handle_, index, &type), "EN_getlinktype");
+    return type;
+}
+
+std::string Project::LinkId(int index) const {
+    char id[EN_MAXID + 1] = {};
+    toolkit_.Check(toolkit_.getlinkid(handle_, index, id), "EN_getlinkid");
+    return id;
+}
+
+std::pair<int, int> Project::LinkNodes(int index) const {
+    int from = 0, to = 0;
+    toolkit_.Check(toolkit_.getlinknodes(handle_, index, &from, &to), "EN_getlinknodes");
+    return {from, to};
+}
+
+bool Project::NodeCoordinates(int index, double& x, double& y) const {
+    constexpr int kNoCoordinates = 254;
+    const int code = toolkit_.getcoord(handle_, index, &x, &y);
+    if (code == kNoCoordinates) return false;
+    toolkit_.Check(code, "EN_getcoord");
+    return true;
+}
+
+int Project::VertexCount(int linkIndex) const {
+    int count = 0;
+    toolkit_.Check(toolkit_.getvertexcount(handle_, linkIndex, &count), "EN_getvertexcount");
+    return count;
+}
+
+std::pair<double, double> Project::Vertex(int linkIndex, int vertex) const {
+    double x = 0, y = 0;
+    toolkit_.Check(toolkit_.getvertex(handle_, linkIndex, vertex, &x, &y), "EN_getvertex");
+    return {x, y};
 }
 
 long Project::TimeParam(int code) const {
     long value = 0;
-    PROJECT_CALL(EN_gettimeparam, int(Handle, int, long*), handle_, code, &value);
+    toolkit_.Check(toolkit_.gettimeparam(handle_, code, &value), "EN_gettimeparam");
     return value;
 }
 
 void Project::SetTimeParam(int code, long value) {
-    PROJECT_CALL(EN_settimeparam, int(Handle, int, long), handle_, code, value);
+    toolkit_.Check(toolkit_.settimeparam(handle_, code, value), "EN_settimeparam");
+}
+
+int Project::FlowUnits() const {
+    int units = 0;
+    toolkit_.Check(toolkit_.getflowunits(handle_, &units), "EN_getflowunits");
+    return units;
+}
+
+QualityAnalysis Project::Quality() const {
+    QualityAnalysis quality;
+    char chemical[EN_MAXID + 1] = {}, units[EN_MAXID + 1] = {};
+    toolkit_.Check(toolkit_.getqualinfo(handle_, &quality.type, chemical, units, &quality.traceNode), "EN_getqualinfo");
+    quality.chemical = chemical;
+    quality.units = units;
+    return quality;
 }
 
 double Project::NodeValue(int index, int code) const {
     double value = 0;
-    PROJECT_CALL(EN_getnodevalue, int(Handle, int, int, double*), handle_, index, code, &value);
+    toolkit_.Check(toolkit_.getnodevalue(handle_, index, code, &value), "EN_getnodevalue");
     return value;
 }
 
 void Project::NodeValues(int code, double* values) const {
-    PROJECT_CALL(EN_getnodevalues, int(Handle, int, double*), handle_, code, values);
+    toolkit_.Check(toolkit_.getnodevalues(handle_, code, values), "EN_getnodevalues");
+}
+
+void Project::LinkValues(int code, double* values) const {
+    toolkit_.Check(toolkit_.getlinkvalues(handle_, code, values), "EN_getlinkvalues");
 }
 
 void Project::SetNodeValue(int index, int code, double value) {
-    PROJECT_CALL(EN_setnodevalue, int(Handle, int, int, double), handle_, index, code, value);
+    toolkit_.Check(toolkit_.setnodevalue(handle_, index, code, value), "EN_setnodevalue");
 }
 
-void Project::SolveH() { PROJECT_CALL(EN_solveH, int(Handle), handle_); }
+void Project::SolveH() { toolkit_.Check(toolkit_.solveH(handle_), "EN_solveH"); }
+
+void Project::OpenH() {
+    toolkit_.Check(toolkit_.openH(handle_), "EN_openH");
+    hydraulicsOpen_ = true;
+}
+
+void Project::InitH(int saveFlag) { toolkit_.Check(toolkit_.initH(handle_, saveFlag), "EN_initH"); }
+
+long Project::RunH() {
+    long t = 0;
+    toolkit_.Check(toolkit_.runH(handle_, &t), "EN_runH");
+    return t;
+}
+
+long Project::NextH() {
+    long step = 0;
+    toolkit_.Check(toolkit_.nextH(handle_, &step), "EN_nextH");
+    return step;
+}
+
+void Project::CloseH() {
+    hydraulicsOpen_ = false;
+    toolkit_.Check(toolkit_.closeH(handle_), "EN_closeH");
+}
 
 void Project::OpenQ() {
-    PROJECT_CALL(EN_openQ, int(Handle), handle_);
+    toolkit_.Check(toolkit_.openQ(handle_), "EN_openQ");
     qualityOpen_ = true;
 }
 
-void Project::InitQ(int saveFlag) { PROJECT_CALL(EN_initQ, int(Handle, int), handle_, saveFlag); }
+void Project::InitQ(int saveFlag) { toolkit_.Check(toolkit_.initQ(handle_, saveFlag), "EN_initQ"); }
 
 long Project::RunQ() {
     long t = 0;
-    PROJECT_CALL(EN_runQ, int(Handle, long*), handle_, &t);
+    toolkit_.Check(toolkit_.runQ(handle_, &t), "EN_runQ");
     return t;
 }
 
 long Project::StepQ() {
     long tleft = 0;
-    PROJECT_CALL(EN_stepQ, int(Handle, long*), handle_, &tleft);
+    toolkit_.Check(toolkit_.stepQ(handle_, &tleft), "EN_stepQ");
     return tleft;
 }
 
 void Project::CloseQ() {
     qualityOpen_ = false;
-    PROJECT_CALL(EN_closeQ, int(Handle), handle_);
+    toolkit_.Check(toolkit_.closeQ(handle_), "EN_closeQ");
 }
-
-#undef PROJECT_CALL
 
 }  // namespace network

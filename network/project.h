@@ -1,38 +1,76 @@
-// One toolkit project opened through the thread-safe project-handle interface.
-// Several projects may run at once, each used by one thread at a time.
+// One toolkit project, opened through the toolkit's project-handle
+// interface. Several projects may run at once, each used by one thread at a
+// time. Every call checks the toolkit's code and throws ToolkitError on a
+// non-zero one, warnings included; the destructor closes whatever is open.
 #pragma once
 
 #include <string>
+#include <utility>
+
+#include "network/toolkit.h"
 
 namespace network {
 
+// The water-quality analysis a network defines.
+struct QualityAnalysis {
+    int type = EN_NONE;     // EN_NONE, EN_CHEM, EN_AGE or EN_TRACE
+    std::string chemical;   // the chemical's name (EN_CHEM)
+    std::string units;      // its concentration units, e.g. "mg/L"
+    int traceNode = 0;      // the traced node (EN_TRACE)
+};
+
 class Project {
 public:
-    Project();  // EN_createproject
-    ~Project();  // closes the network if open, then EN_deleteproject
+    explicit Project(const Toolkit& toolkit = DefaultToolkit());
+    ~Project();
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
-    // Every call throws ToolkitError on a non-zero code.
-    void Open(const std::string& inpFile, const std::string& rptFile, const std::string& outFile);
+    // Reads a network. The report file defaults to none; an empty output
+    // file name makes the toolkit keep its binary results in a scratch file
+    // of the current folder.
+    void Open(const std::string& inpFile, const std::string& rptFile = "/dev/null", const std::string& outFile = "");
     void Close();
+
     int Count(int code) const;
     int NodeType(int index) const;
+    std::string NodeId(int index) const;
+    int LinkType(int index) const;
+    std::string LinkId(int index) const;
+    std::pair<int, int> LinkNodes(int index) const;
+    // A node's map coordinates; false when the network gives it none.
+    bool NodeCoordinates(int index, double& x, double& y) const;
+    int VertexCount(int linkIndex) const;
+    std::pair<double, double> Vertex(int linkIndex, int vertex) const;
     long TimeParam(int code) const;
     void SetTimeParam(int code, long value);
+    int FlowUnits() const;
+    QualityAnalysis Quality() const;
     double NodeValue(int index, int code) const;
     void NodeValues(int code, double* values) const;  // values[0..nNodes-1]
+    void LinkValues(int code, double* values) const;  // values[0..nLinks-1]
     void SetNodeValue(int index, int code, double value);
+
     void SolveH();
+    void OpenH();
+    void InitH(int saveFlag);
+    long RunH();
+    long NextH();
+    void CloseH();
+
     void OpenQ();
     void InitQ(int saveFlag);
     long RunQ();
     long StepQ();
     void CloseQ();
 
+    const Toolkit& toolkit() const { return toolkit_; }
+
 private:
-    void* handle_ = nullptr;
+    const Toolkit& toolkit_;
+    EN_Project handle_ = nullptr;
     bool open_ = false;
+    bool hydraulicsOpen_ = false;
     bool qualityOpen_ = false;
 };
 

@@ -1,28 +1,18 @@
 // Binding to the EPANET 2 simulation toolkit, loaded at run time.
 //
-// The shared library is opened on the first toolkit call, from the folder of
-// the running executable unless SetToolkitLibrary names another file, and
-// each function is looked up by name the first time it is called. A missing
-// library or function raises ToolkitError at that call.
+// The shared library is opened by file name and each function looked up by
+// name; the function types come from the toolkit's own header. A Toolkit is
+// immutable once bound: any number of projects and threads may use it.
 #pragma once
 
+#include <epanet2_2.h>
+
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
 namespace network {
-
-// Toolkit codes used by this system (the toolkit's published values).
-enum : int {
-    EN_NODECOUNT = 0, EN_TANKCOUNT = 1, EN_LINKCOUNT = 2,
-    EN_JUNCTION = 0, EN_RESERVOIR = 1, EN_TANK = 2,
-    EN_CVPIPE = 0, EN_PIPE = 1, EN_PUMP = 2,
-    EN_DURATION = 0, EN_HYDSTEP = 1, EN_QUALSTEP = 2, EN_PATTERNSTEP = 3, EN_PATTERNSTART = 4,
-    EN_SOURCEQUAL = 5, EN_SOURCETYPE = 7, EN_DEMAND = 9, EN_QUALITY = 12,
-    EN_MASS = 1, EN_NOSAVE = 0,
-};
-
-// Longest ID the toolkit accepts (EN_MAXID of version 2.3), without the NUL.
-inline constexpr int kMaxIdLength = 31;
 
 // A toolkit call that failed: a non-zero code (warnings included), or a
 // library or function that could not be loaded (code -1).
@@ -37,43 +27,52 @@ private:
     int code_;
 };
 
-// Chooses the toolkit library file; call before the first toolkit call.
-void SetToolkitLibrary(const std::string& path);
-const std::string& ToolkitLibraryPath();
+// Every toolkit function the system calls, by its name without "EN_".
+#define TESMAR_TOOLKIT_FUNCTIONS(X)                                                                        \
+    X(createproject) X(deleteproject) X(open) X(close) X(geterror) X(getversion) X(getcount)             \
+    X(getnodetype) X(getnodeid) X(getlinktype) X(getlinkid) X(getlinknodes) X(getcoord) X(getvertexcount) \
+    X(getvertex) X(gettimeparam) X(settimeparam) X(getflowunits) X(getqualinfo) X(getnodevalue)           \
+    X(getnodevalues) X(setnodevalue) X(getlinkvalues) X(solveH) X(openH) X(initH) X(runH) X(nextH)        \
+    X(closeH) X(openQ) X(initQ) X(runQ) X(stepQ) X(closeQ)
 
-// The toolkit's own text for a code ("" when it has none).
-std::string ToolkitErrorText(int code);
+class Toolkit {
+public:
+    // Binds every function of the library at path; throws ToolkitError
+    // naming the library or the missing function.
+    explicit Toolkit(const std::string& libraryPath);
+    ~Toolkit();
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
 
-// Throws ToolkitError when code is not 0.
-void Check(int code, const char* function);
+    const std::string& LibraryPath() const { return path_; }
 
-// Returns the address of a toolkit function, loading the library if needed.
-void* BindToolkitFunction(const char* name);
+    // The toolkit's own text for a code ("" when it has none).
+    std::string ErrorText(int code) const;
+    // Throws ToolkitError, with the toolkit's text, when code is not 0.
+    void Check(int code, const char* function) const;
+    // The toolkit's version number, e.g. 20300.
+    int Version() const;
 
-// Typed lookup, cached per function in the caller's static.
-template <typename Fn>
-Fn* Bind(const char* name) {
-    return reinterpret_cast<Fn*>(BindToolkitFunction(name));
-}
+    // The toolkit's input parser keeps its position in process-wide state
+    // (strtok), so networks are read one at a time; projects hold this
+    // while they open a network.
+    std::mutex& InputParserLock() const { return inputParser_; }
 
-// ---- Legacy (single-project) interface, version 2: long is 64-bit here, reals are float.
-int ENopen(const std::string& inpFile, const std::string& rptFile, const std::string& outFile);
-int ENclose();
-int ENgetcount(int code, int* count);
-int ENgetnodetype(int index, int* type);
-int ENgetnodeid(int index, char* id);
-int ENgetlinktype(int index, int* type);
-int ENgetlinkid(int index, char* id);
-int ENgettimeparam(int code, long* value);
-int ENsettimeparam(int code, long value);
-int ENgetflowunits(int* units);
-int ENgetnodevalue(int index, int code, float* value);
-int ENsetnodevalue(int index, int code, float value);
-int ENsolveH();
-int ENopenQ();
-int ENinitQ(int saveFlag);
-int ENrunQ(long* currentTime);
-int ENstepQ(long* timeLeft);
-int ENcloseQ();
+#define TESMAR_TOOLKIT_MEMBER(name) decltype(&EN_##name) name = nullptr;
+    TESMAR_TOOLKIT_FUNCTIONS(TESMAR_TOOLKIT_MEMBER)
+#undef TESMAR_TOOLKIT_MEMBER
+
+private:
+    std::string path_;
+    void* library_ = nullptr;
+    mutable std::mutex inputParser_;
+};
+
+// The toolkit library beside the running program (bin/libepanet2.so),
+// bound on first use. Throws ToolkitError when it cannot be loaded.
+const Toolkit& DefaultToolkit();
+
+// The file name of the toolkit library beside the running program.
+std::string DefaultToolkitPath();
 
 }  // namespace network

@@ -2,12 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <iostream>
 #include <map>
+#include <memory>
 
+#include "network/workspace.h"
 #include "tesmar/build_command.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/fitness_command.h"
+#include "tesmar/network_input.h"
 #include "tesmar/number_text.h"
 #include "tesmar/progress.h"
 
@@ -28,9 +32,20 @@ CLI::Option* WholeOption(CLI::App* app, const std::string& name, T& value, const
     return app->add_option(name, value, help)->transform(WholeNumber())->type_name("N")->capture_default_str();
 }
 
+// The default as the window's field shows it: the shortest text of the
+// single the value feeds, or 15 significant digits for the mass flow,
+// which is rounded to a whole number instead.
+std::string DefaultText(double value, bool single) {
+    char text[32];
+    const auto end = single ? std::to_chars(text, text + sizeof text, static_cast<float>(value)).ptr
+                            : std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
+    return std::string(text, end);
+}
+
 CLI::Option* RealOption(CLI::App* app, const std::string& name, double& value, const std::string& help,
-                        const std::string& unit, const std::string& defaultText) {
-    return app->add_option(name, value, help)->transform(RealNumber())->type_name(unit)->default_str(defaultText);
+                        const std::string& unit, bool single = true) {
+    return app->add_option(name, value, help)->transform(RealNumber())->type_name(unit)->default_str(
+        DefaultText(value, single));
 }
 
 void AddEventOptions(CLI::App* build, Commands& c) {
@@ -49,18 +64,18 @@ void AddEventOptions(CLI::App* build, Commands& c) {
         ->type_name("K");
     WholeOption(build, "--injection-hours", r.InjectionHours, "Duration of every injection, hours")->type_name("H");
     RealOption(build, "--mass-flow", r.MassFlow, "Contaminant mass inflow of an injection, mg/min (rounded to a whole number)",
-               "MG_PER_MIN", "479166.666666667");
+               "MG_PER_MIN", false);
     WholeOption(build, "--max-hours", r.MaxHours, "Simulated time of every event, hours")->type_name("H");
-    RealOption(build, "--sensitivity", r.Sensitivity, "Detection sensitivity of a sensor, mg/L", "MG_PER_L", "0");
+    RealOption(build, "--sensitivity", r.Sensitivity, "Detection sensitivity of a sensor, mg/L", "MG_PER_L");
 }
 
 void AddImpactOptions(CLI::App* build, Commands& c) {
     BuildRequest& r = c.buildRequest;
-    RealOption(build, "--ingestion-rate", r.IngestionRate, "Mean volumetric ingestion rate, L/day", "L_PER_DAY", "2");
-    RealOption(build, "--body-weight", r.BodyWeight, "Assumed body weight, kg", "KG", "70");
-    RealOption(build, "--d50", r.D50, "Dose affecting half of the people, mg/kg", "MG_PER_KG", "41");
-    RealOption(build, "--beta", r.Beta, "Slope of the log-probit dose-response model", "B", "0.34");
-    RealOption(build, "--per-capita", r.PerCapita, "Per capita water consumption rate, L/day", "L_PER_DAY", "300");
+    RealOption(build, "--ingestion-rate", r.IngestionRate, "Mean volumetric ingestion rate, L/day", "L_PER_DAY");
+    RealOption(build, "--body-weight", r.BodyWeight, "Assumed body weight, kg", "KG");
+    RealOption(build, "--d50", r.D50, "Dose affecting half of the people, mg/kg", "MG_PER_KG");
+    RealOption(build, "--beta", r.Beta, "Slope of the log-probit dose-response model", "B");
+    RealOption(build, "--per-capita", r.PerCapita, "Per capita water consumption rate, L/day", "L_PER_DAY");
     build->add_flag("--no-z2", r.NoZ2, "Do not calculate the Z2 matrix (people affected)");
 }
 
@@ -108,8 +123,9 @@ void NoteGivenOptions(Commands& c) {
     r.RepeatGiven = c.build->count("--repeat") > 0;
     r.RandomEventsGiven = c.build->count("--random-events") > 0;
     r.InjectionsGiven = c.build->count("--injections") > 0;
-    const std::map<std::string, EventModeChoice> modes{
-        {"all-times", EventModeChoice::AllTimes}, {"repeat", EventModeChoice::Repeat}, {"random", EventModeChoice::Random}};
+    const std::map<std::string, builder::EventMode> modes{{"all-times", builder::EventMode::AllNodesAllTimes},
+                                                          {"repeat", builder::EventMode::AllNodesRepeated},
+                                                          {"random", builder::EventMode::RandomEvents}};
     r.Mode = modes.at(c.mode);
 }
 
@@ -149,6 +165,18 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << CommandName(app, c) << ": " << OneLine(e.what()) << " (see " << CommandName(app, c) << " --help)"
             << std::endl;
         return kBadInput;
+    }
+    // Paths are taken as given from where the program started; then the
+    // program works in a private folder of its own, where the toolkit keeps
+    // its scratch files.
+    c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
+    c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
+    std::unique_ptr<network::Workspace> workspace;
+    try {
+        workspace = std::make_unique<network::Workspace>();
+    } catch (const std::exception& e) {
+        err << CommandName(app, c) << ": " << e.what() << std::endl;
+        return kRunFailed;
     }
     if (c.build->parsed()) {
         NoteGivenOptions(c);

@@ -2,11 +2,9 @@
 
 #include <ostream>
 
-#include "builder/driver.h"
-#include "builder/events.h"
-#include "builder/matrix_files.h"
-#include "builder/run_parameters.h"
-#include "network/netload.h"
+#include "builder/build.h"
+#include "builder/build_error.h"
+#include "builder/validation.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
 #include "tesmar/progress.h"
@@ -16,89 +14,70 @@ namespace tesmar {
 
 namespace {
 
+// The --mode names, in event-mode order.
+constexpr const char* kModeNames[] = {"all-times", "repeat", "random"};
+
 // Everything that can be refused before a matrix file is touched.
-void PrepareBuild(const BuildRequest& request, const std::string& path) {
+network::Network PrepareBuild(const BuildRequest& request, const std::string& path) {
     ValidateBuildRequest(request);
-    LoadNetwork(path, true);
-    ApplyRunParameters(request);
-    builder::NetworkPath = path;
-    builder::nEvents = ExpectedEventCount(request.Mode, network::nNodes, network::QualStep, request.RepeatCount,
-                                          request.RandomEvents);
+    network::Network net = OpenNetworkFile(path);
     try {
-        builder::ValidateBuild();
+        builder::ValidateBuild(net, ToRunParameters(request));
     } catch (const builder::BuildError& e) {
         throw InputError(e.what());
     }
+    return net;
 }
 
-builder::BuildOptions Options(const BuildRequest& request) {
-    if (request.Reference) return builder::ReferenceProcedure();
-    builder::BuildOptions options;
-    options.Workers = request.Threads.value_or(0);
-    return options;
+builder::BuildDescription Description(const BuildRequest& request, std::ostream& err) {
+    builder::BuildDescription description;
+    description.parameters = ToRunParameters(request);
+    description.reference = request.Reference;
+    description.workers = request.Reference ? 1 : request.Threads.value_or(0);
+    if (request.Seed) {
+        description.seed = *request.Seed;
+    } else {
+        description.seed = builder::ClockSeed();
+        err << "tesmar: seed " << description.seed << " (repeat this event set with --seed " << description.seed
+            << ")" << std::endl;
+    }
+    return description;
 }
 
-std::uint64_t ChooseSeed(const BuildRequest& request, std::ostream& err) {
-    if (request.Seed) return *request.Seed;
-    const std::uint64_t seed = builder::ClockSeed();
-    err << "tesmar: seed " << seed << " (repeat this event set with --seed " << seed << ")" << std::endl;
-    return seed;
-}
-
-builder::DriverHost Host(ProgressReporter& progress, bool captionNamesNextEvent, std::ostream& err) {
-    builder::DriverHost host;
-    host.SetCaption = [&progress, captionNamesNextEvent](const std::string& caption) {
-        StopSignals::Forward();
-        if (auto done = CaptionEventsDone(caption, captionNamesNextEvent)) progress.Update(*done);
+builder::BuildHost Host(const StopSignals& signals, ProgressReporter& progress, const BuildRequest& request,
+                        const std::string& path, std::ostream& err) {
+    builder::BuildHost host;
+    host.started = [&err, &request, &path](const builder::BuildStart& start) {
+        err << "tesmar: building " << start.events << " events of " << path << " ("
+            << kModeNames[static_cast<int>(request.Mode)] << " mode, " << start.workers
+            << (request.Reference ? " worker, reference procedure)" : " workers)") << std::endl;
     };
-    host.ProcessEvents = [&progress] {
-        StopSignals::Forward();
-        progress.Tick();
-    };
-    host.ShowMessage = [&err, &progress](const std::string& message) {
-        // The stop is reported with the number of events written, below.
-        if (message == "Run is stoped") return;
-        progress.Finish();
-        err << "tesmar: " << message << std::endl;
-    };
+    host.progress = [&progress](const builder::BuildProgress& p) { progress.Update(p); };
+    host.processEvents = [&progress] { progress.Tick(); };
+    host.stopRequested = [&signals] { return signals.Received(); };
     return host;
 }
 
-void PrintFiles(const std::string& path, std::ostream& out) {
-    for (int k = 1; k <= 4; ++k)
-        if (k != 2 || !builder::NoZ2) out << builder::MatrixFileName(path, k) << "\n";
-    out.flush();
-}
-
-int RunPrepared(const BuildRequest& request, const std::string& path, std::ostream& out, std::ostream& err,
-                bool liveProgress) {
-    const std::uint64_t seed = ChooseSeed(request, err);
-    const builder::BuildOptions options = Options(request);
-    err << "tesmar: building " << builder::nEvents << " events of " << path << " ("
-        << kModeNames[builder::EventMode] << " mode, " << builder::WorkerCount(options)
-        << (request.Reference ? " worker, reference procedure)" : " workers)") << std::endl;
-
-    ProgressReporter progress(err, builder::nEvents, liveProgress);
-    builder::RunOutcome outcome;
-    try {
-        outcome = builder::RunScenarioSimulations(Host(progress, request.Reference, err),
-                                                  builder::SeededUniformSource(seed), options);
-    } catch (const std::exception& e) {
-        progress.Finish();
-        err << "tesmar build: the build failed after " << progress.Done() << " events: " << e.what() << std::endl;
-        return kRunFailed;
-    }
-    if (outcome == builder::RunOutcome::Stopped) {
-        progress.Finish();
-        err << "tesmar: stopped; " << progress.Done() << " of " << builder::nEvents
-            << " events written (the matrix files hold whole records of events 1 to " << progress.Done() << ")"
-            << std::endl;
-        return kInterrupted;
-    }
-    progress.Update(builder::nEvents);
+int Report(const builder::BuildOutcome& outcome, ProgressReporter& progress, std::ostream& out, std::ostream& err) {
     progress.Finish();
-    err << "tesmar: done; " << builder::nEvents << " events written" << std::endl;
-    PrintFiles(path, out);
+    switch (outcome.status) {
+        case builder::BuildStatus::Refused:
+            err << "tesmar build: " << outcome.reason << std::endl;
+            return kBadInput;
+        case builder::BuildStatus::Failed:
+            err << "tesmar build: the build failed after " << outcome.eventsWritten << " events: " << outcome.reason
+                << std::endl;
+            return kRunFailed;
+        case builder::BuildStatus::Stopped:
+            err << "tesmar: stopped; " << outcome.eventsWritten << " of " << outcome.eventsPlanned
+                << " events written (the matrix files hold whole records of events 1 to " << outcome.eventsWritten
+                << ")" << std::endl;
+            return kInterrupted;
+        case builder::BuildStatus::Completed: break;
+    }
+    err << "tesmar: done; " << outcome.eventsWritten << " events written" << std::endl;
+    for (const std::string& file : outcome.files) out << file << "\n";
+    out.flush();
     return kSuccess;
 }
 
@@ -107,17 +86,22 @@ int RunPrepared(const BuildRequest& request, const std::string& path, std::ostre
 int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress) {
     StopSignals signals;
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
+    network::Network net;
     try {
-        PrepareBuild(request, path);
+        net = PrepareBuild(request, path);
     } catch (const InputError& e) {
         err << "tesmar build: " << e.what() << std::endl;
         return kBadInput;
     }
-    if (StopSignals::Received()) {
+    if (signals.Received()) {
         err << "tesmar: stopped before the build started; no matrix file was touched" << std::endl;
         return kInterrupted;
     }
-    return RunPrepared(request, path, out, err, liveProgress);
+    const builder::BuildDescription description = Description(request, err);
+    ProgressReporter progress(err, liveProgress);
+    const builder::BuildOutcome outcome =
+        builder::RunBuild(net, description, Host(signals, progress, request, path, err));
+    return Report(outcome, progress, out, err);
 }
 
 }  // namespace tesmar

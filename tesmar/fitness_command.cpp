@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <ostream>
+#include <span>
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
-#include "network/netload.h"
+#include "matrix/file_names.h"
+#include "matrix/matrix_loading.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
 #include "tesmar/network_input.h"
@@ -16,15 +18,15 @@ namespace {
 
 // The listed sensors as the window's selection list would hold them: a
 // repeat in the same letter case is listed once, which changes no result.
-std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, const std::string& path) {
+std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, const network::Network& net) {
     std::vector<std::string> selected;
     for (const std::string& id : ids) {
-        switch (fitness::AddSelectedNode(selected, id, network::colNodes)) {
-            case fitness::AddOutcome::NothingTyped: throw InputError("An empty node ID was given");
-            case fitness::AddOutcome::NoSuchNode:
-                throw InputError("No such node: '" + fitness::TrimmedNodeId(id) + "' is not a node of " + path);
-            case fitness::AddOutcome::AlreadySelected:
-            case fitness::AddOutcome::Added: break;
+        switch (evaluator::AddSelectedNode(selected, id, net.colNodes)) {
+            case evaluator::AddOutcome::NothingTyped: throw InputError("An empty node ID was given");
+            case evaluator::AddOutcome::NoSuchNode:
+                throw InputError("No such node: '" + evaluator::TrimmedNodeId(id) + "' is not a node of " + net.path);
+            case evaluator::AddOutcome::AlreadySelected:
+            case evaluator::AddOutcome::Added: break;
         }
     }
     return selected;
@@ -34,33 +36,32 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
 // file is missing after a build without the Z2 measure, which then reads
 // "Not available".
 void RequireMatrixFiles(const std::string& path) {
-    for (int k : {4, 1, 3}) RequireReadableFile(fitness::MatrixFilePath(path, k), "matrix file");
-    const std::string z2 = fitness::MatrixFilePath(path, 2);
+    for (int k : {4, 1, 3}) RequireReadableFile(matrix::MatrixFileName(path, k), "matrix file");
+    const std::string z2 = matrix::MatrixFileName(path, 2);
     if (std::filesystem::exists(z2)) RequireReadableFile(z2, "matrix file");
 }
 
-std::string Objective(const fitness::FitnessResult& r, int k) {
+std::string Objective(const evaluator::FitnessResult& r, int k) {
     const auto i = static_cast<std::size_t>(k);
-    std::string name = "Z";
-    name += std::to_string(k);
-    std::string json = JsonString(name);
+    std::string json = JsonString("Z" + std::to_string(k));
     json += ": {\"available\": ";
     json += r.zAvailable[i] ? "true" : "false";
     json += ", \"value\": " + (r.zAvailable[i] ? JsonNumber(r.Z[i]) : std::string("null"));
     if (k != 4) json += ", \"sd\": " + (r.zAvailable[i] ? JsonNumber(r.SD[i]) : std::string("null"));
+    if (!r.zAvailable[i]) json += ", \"reason\": " + JsonString(r.whyNotAvailable[i]);
     return json + "}";
 }
 
 }  // namespace
 
-std::string ResultLines(const fitness::FitnessResult& result) {
+std::string ResultLines(const evaluator::FitnessResult& result) {
     std::string lines;
-    for (int k = 1; k <= 4; ++k) lines += fitness::ResultLine(result, k, '.') + "\n";
+    for (int k = 1; k <= 4; ++k) lines += evaluator::ResultLine(result, k, '.') + "\n";
     return lines;
 }
 
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
-                       const fitness::FitnessResult& r) {
+                       const evaluator::FitnessResult& r) {
     std::string json = "{\"network\": " + JsonString(networkPath) + ", \"sensors\": [";
     for (std::size_t i = 0; i < sensors.size(); ++i) json += (i ? ", " : "") + JsonString(sensors[i]);
     json += "], \"events\": " + std::to_string(r.nEvents) + ", \"detected\": " + std::to_string(r.nDetected);
@@ -68,26 +69,35 @@ std::string ResultJson(const std::string& networkPath, const std::vector<std::st
     return json + "}\n";
 }
 
+void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err) {
+    for (int k = 1; k <= 4; ++k)
+        if (!result.zAvailable[static_cast<std::size_t>(k)])
+            err << "tesmar fitness: Z" << k << " is not available: " << result.whyNotAvailable[static_cast<std::size_t>(k)]
+                << std::endl;
+}
+
 int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ostream& err) {
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     std::vector<std::string> sensors;
+    network::Network net;
     try {
-        LoadNetwork(path, false);
-        sensors = SelectSensors(request.NodeIds, path);
+        net = OpenNetworkFile(path);
+        sensors = SelectSensors(request.NodeIds, net);
         RequireMatrixFiles(path);
     } catch (const InputError& e) {
         err << "tesmar fitness: " << e.what() << std::endl;
         return kBadInput;
     }
-    std::int32_t nEvents = 0;
-    try {
-        if (auto problem = fitness::LoadScenarioMatrices(path, network::nNodes, nEvents))
-            err << "tesmar fitness: warning: " << fitness::DescribeLoadProblem(*problem, nEvents) << std::endl;
-    } catch (const std::exception& e) {
-        err << "tesmar fitness: the matrix files cannot be loaded: " << e.what() << std::endl;
-        return kRunFailed;
+    const auto ids = std::span(net.NodeID).subspan(1, static_cast<std::size_t>(net.nNodes));
+    const matrix::LoadedMatrices loaded = matrix::LoadMatrixText(path, ids);
+    if (loaded.problem)
+        err << "tesmar fitness: warning: " << matrix::DescribeLoadProblem(*loaded.problem, loaded.set.nEvents) << std::endl;
+    if (loaded.set.nEvents == 0) {
+        err << "tesmar fitness: no events could be loaded from the matrix files of " << path << std::endl;
+        return kBadInput;
     }
-    const auto result = fitness::CalculateFitness(fitness::SelectedNodeIndexes(sensors, network::colNodes), nEvents);
+    const auto result = evaluator::EvaluateSensorSet(loaded.set, evaluator::SelectedNodeIndexes(sensors, net.colNodes));
+    NoteUnavailable(result, err);
     out << (request.Json ? ResultJson(path, sensors, result) : ResultLines(result)) << std::flush;
     return kSuccess;
 }

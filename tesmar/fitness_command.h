@@ -22,10 +22,13 @@ int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ost
 
 // The four result lines as the evaluator window shows them, in the order
 // Z1, Z2, Z3, Z4, each ended by a newline, "." as the decimal separator.
-std::string ResultLines(const fitness::FitnessResult& result);
+std::string ResultLines(const evaluator::FitnessResult& result);
+
+// Why objectives are not available, one line each, for the error stream.
+void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err);
 
 // The result as one JSON object (with a final newline).
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
-                       const fitness::FitnessResult& result);
+                       const evaluator::FitnessResult& result);
 
 }  // namespace tesmar

@@ -4,20 +4,20 @@
 
 #include <string>
 
+#include "network/netload.h"
+
 namespace tesmar {
 
-// The network file as an absolute path: the toolkit may move the current
-// directory to a writable scratch folder when it opens a network.
+// The network file as an absolute path, so that it stays valid when the
+// program works in its private folder.
 std::string AbsoluteNetworkPath(const std::string& file);
 
 // Throws InputError unless the file is a regular file this process can read.
 void RequireReadableFile(const std::string& path, const std::string& what);
 
-// Loads the network's tables and time parameters through the toolkit and
-// closes it again, as the windows do. With flowUnits, also sets the
-// builder's flow factors. Throws InputError naming the problem: an unreadable
-// file, the toolkit's rejection (code and text), IDs that differ only in
-// letter case, or flow units the builder cannot use.
-void LoadNetwork(const std::string& path, bool flowUnits);
+// Loads the network's tables and time parameters through the toolkit.
+// Throws InputError naming the problem: an unreadable file, the toolkit's
+// rejection (code and text), or IDs that differ only in letter case.
+network::Network OpenNetworkFile(const std::string& path);
 
 }  // namespace tesmar

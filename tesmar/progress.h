@@ -5,49 +5,41 @@
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
 
-namespace tesmar {
+#include "builder/build.h"
 
-// Events done in a driver caption "k/N - m minutes remaining": k itself
-// when the caption counts written events, k - 1 when it names the event
-// about to start. Nothing when the caption has no count.
-std::optional<std::int32_t> CaptionEventsDone(const std::string& caption, bool namesNextEvent);
+namespace tesmar {
 
 // A span of seconds for people: "45 s", "3 min 05 s", "2 h 07 min".
 std::string FormatDuration(double seconds);
 
 // "120/3000 events (4%), 12.5 events/s, 3 min 50 s remaining".
-std::string ProgressText(std::int32_t done, std::int32_t total, double elapsedSeconds);
+std::string ProgressText(const builder::BuildProgress& progress);
 
 class ProgressReporter {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ProgressReporter(std::ostream& err, std::int32_t total, bool live);
+    ProgressReporter(std::ostream& err, bool live);
 
-    // Reports done events (the first call starts the clock of the rate and
-    // time estimates: it comes once the baseline has run); a plain line is written for the first event and
-    // then each time another 5 percent are done.
-    void Update(std::int32_t done);
+    // Reports where the build stands; a plain line is written for the first
+    // event and then each time another 5 percent are done.
+    void Update(const builder::BuildProgress& progress);
     // Redraws the live line, at most five times a second.
     void Tick();
     // Ends the live line so later messages start on a line of their own.
     void Finish();
-    std::int32_t Done() const { return done_; }
+    std::int32_t Done() const { return last_.done; }
 
 private:
     void Draw();
 
     std::ostream& err_;
-    std::int32_t total_;
     bool live_;
-    std::int32_t done_ = 0;
+    builder::BuildProgress last_;
     int lastStep_ = -1;  // last 5-percent step reported by a plain line
     bool drawn_ = false;
-    bool started_ = false;
-    Clock::time_point start_ = Clock::now();
     Clock::time_point lastDraw_{};
 };
 

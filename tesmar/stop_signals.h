@@ -1,24 +1,39 @@
-// SIGINT and SIGTERM during a build act like the window's "Stop run": the
-// running events finish and the files keep a whole prefix of the event set.
+// SIGINT, SIGTERM and SIGHUP during a build act like the window's "Stop
+// run": the running events finish and the files keep a whole prefix of the
+// event set. A second signal ends the program at once, the usual way.
+//
+// The signals are blocked in the thread that makes a StopSignals (and in the
+// threads it starts afterwards) and read from a signal descriptor by a
+// watcher thread, so no handler and no process-wide flag is involved.
 #pragma once
+
+#include <signal.h>
+
+#include <atomic>
+#include <thread>
 
 namespace tesmar {
 
-// Installs the handlers for SIGINT and SIGTERM. The first signal asks the
-// builder to stop; a second one ends the program at once, the usual way.
-// The handlers are restored to their defaults when the object goes away.
 class StopSignals {
 public:
     StopSignals();
+    // Restores the signal mask of the thread and ends the watcher.
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Whether a stop signal came since the handlers were installed.
-    static bool Received();
-    // Sets the builder's stop request again when a signal came: the driver
-    // clears the request when a build starts.
-    static void Forward();
+    // Whether a stop signal came since the object was made.
+    bool Received() const { return received_.load() > 0; }
+
+private:
+    void Watch();
+
+    sigset_t signals_{};
+    sigset_t previousMask_{};
+    int signalFd_ = -1;
+    int wakeFd_ = -1;
+    std::atomic<int> received_{0};
+    std::thread watcher_;
 };
 
 }  // namespace tesmar

@@ -1,11 +1,10 @@
 #include "builder/window/build_settings.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
-#include "builder/driver.h"
-#include "builder/run_parameters.h"
 #include "builder/window/field_reading.h"
-#include "network/netload.h"
 
 namespace builder::window {
 
@@ -23,7 +22,7 @@ std::string General15(double value) {
 FieldTexts DefaultFieldTexts() {
     // Text6: 28.75 kg per minute in mg, in the general 15-digit format.
     return FieldTexts{.Text1 = "0.34", .Text2 = "2", .Text3 = "3000", .Text4 = "2", .Text5 = "96",
-                      .Text6 = General15(28750000.0 / 60), .Text7 = "0", .Text8 = "70", .Text9 = "41",
+                      .Text6 = General15(kDefaultMassFlow), .Text7 = "0", .Text8 = "70", .Text9 = "41",
                       .Text10 = "2", .Text11 = "300", .Text12 = "1"};
 }
 
@@ -44,29 +43,43 @@ FieldValues ReadFields(const FieldTexts& t) {
     return v;
 }
 
-void ApplyFields(const FieldValues& v) {
-    MaxSimDuration = v.MaxSimDuration;
-    InjectionDuration = v.InjectionDuration;
-    InjectionMassFlow = v.InjectionMassFlow;
-    DetectionSensitivity = v.DetectionSensitivity;
-    RepeatCount = v.RepeatCount;
-    nRandomEvents = v.nRandomEvents;
-    IngestionRate = v.IngestionRate;
-    BodyWeight = v.BodyWeight;
-    D50 = v.D50;
-    Beta = v.Beta;
-    PerCapitaConsumption = v.PerCapitaConsumption;
-    nInjectionsPerEvent = v.nInjectionsPerEvent;
+void ApplyFields(const FieldValues& v, RunParameters& p) {
+    p.MaxSimDuration = v.MaxSimDuration;
+    p.InjectionDuration = v.InjectionDuration;
+    p.InjectionMassFlow = v.InjectionMassFlow;
+    p.DetectionSensitivity = v.DetectionSensitivity;
+    p.RepeatCount = v.RepeatCount;
+    p.nRandomEvents = v.nRandomEvents;
+    p.IngestionRate = v.IngestionRate;
+    p.BodyWeight = v.BodyWeight;
+    p.D50 = v.D50;
+    p.Beta = v.Beta;
+    p.PerCapitaConsumption = v.PerCapitaConsumption;
+    p.nInjectionsPerEvent = v.nInjectionsPerEvent;
 }
 
-void SetEventMode(int mode) {
-    if (mode < 0 || mode > 2) return;
-    try {
-        nEvents = ExpectedEventCount(mode, network::nNodes, network::QualStep, RepeatCount, nRandomEvents);
-    } catch (const BuildError& e) {
-        throw FieldError(e.what());
+namespace {
+
+std::int32_t FitCount(double count, const std::string& what) {
+    if (!(count <= std::numeric_limits<std::int32_t>::max()))
+        throw FieldError(what + " (" + std::to_string(static_cast<long long>(count)) + ") does not fit a 32-bit integer");
+    return static_cast<std::int32_t>(count);
+}
+
+}  // namespace
+
+std::int32_t ExpectedEventCount(EventMode mode, std::int32_t nNodes, std::int32_t qualStep, const RunParameters& p) {
+    const std::string what = "The expected number of events";
+    switch (mode) {
+        case EventMode::AllNodesAllTimes: {
+            if (qualStep <= 0) throw FieldError("The network's water-quality time step is not positive");
+            const std::int32_t nodeHours = FitCount(static_cast<double>(nNodes) * 24, "Nodes times 24 hours");
+            return FitCount(std::nearbyint(3600.0 / qualStep * nodeHours), what);
+        }
+        case EventMode::AllNodesRepeated: return FitCount(static_cast<double>(nNodes) * p.RepeatCount, what);
+        case EventMode::RandomEvents: return p.nRandomEvents;
     }
-    EventMode = mode;
+    return 0;
 }
 
 }  // namespace builder::window

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "builder/run_parameters.h"
+
 namespace builder::window {
 
 // The texts of the twelve parameter fields.
@@ -29,12 +31,15 @@ struct FieldValues {
 FieldValues ReadFields(const FieldTexts& texts);
 
 // Copies the values into the run parameters.
-void ApplyFields(const FieldValues& values);
+void ApplyFields(const FieldValues& values, RunParameters& parameters);
 
-// Sets EventMode and the expected nEvents for the chosen mode (0 all nodes
-// and all times, 1 all nodes X times, 2 random events) from the loaded
-// network and the run parameters. Throws FieldError when the count does not
-// fit a 32-bit integer.
-void SetEventMode(int mode);
+// The number of events the window expects for a mode on a network of
+// nNodes nodes and the given quality step: nodes x 24 in 32-bit integers and
+// the rest in double precision for all nodes and all times (an estimate the
+// build replaces with the exact count), nodes x RepeatCount for all nodes X
+// times, nRandomEvents for random events. Throws FieldError when it does not
+// fit a 32-bit count.
+std::int32_t ExpectedEventCount(EventMode mode, std::int32_t nNodes, std::int32_t qualStep,
+                                const RunParameters& parameters);
 
 }  // namespace builder::window

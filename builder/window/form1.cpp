@@ -14,27 +14,17 @@
 #include <exception>
 #include <utility>
 
-#include "builder/driver.h"
-#include "builder/run_parameters.h"
 #include "builder/window/build_settings.h"
 #include "builder/window/field_reading.h"
 #include "builder/window/load_network.h"
-#include "network/scratch_files.h"
+#include "builder/window/progress_caption.h"
+#include "network/workspace.h"
 
 namespace builder::window {
 
 namespace {
 
 constexpr const char* kTitle = "Zelbrin";
-
-// Matrix records are written whole and unbuffered, so ending at once keeps
-// every file consistent. Projects still simulating are not closed, so their
-// scratch files are removed here.
-void EndProcess(int exitCode) {
-    std::fflush(nullptr);
-    network::RemoveOpenScratchFiles();
-    std::_Exit(exitCode);
-}
 
 }  // namespace
 
@@ -43,13 +33,20 @@ QString LocalCaption(const std::string& caption, const QString& decimalPoint) {
     return text.replace(QLatin1Char('.'), decimalPoint);
 }
 
-Form1::Form1(std::string programFolder, QWidget* parent)
-    : QWidget(parent), programFolder_(std::move(programFolder)) {
+Form1::Form1(std::string programFolder, network::Workspace* workspace, QWidget* parent)
+    : QWidget(parent), programFolder_(std::move(programFolder)), workspace_(workspace) {
     ShowMessage = [this](const std::string& message) {
         QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(message), QMessageBox::Ok, this);
         box.exec();
     };
-    EndProgram = EndProcess;
+    // Matrix records are written whole, so ending at once keeps every file
+    // consistent. Projects still simulating are not closed: their scratch
+    // files go with the workspace.
+    EndProgram = [this](int exitCode) {
+        std::fflush(nullptr);
+        if (workspace_) workspace_->RemoveNow();
+        std::_Exit(exitCode);
+    };
     CreateControls();
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
@@ -82,9 +79,17 @@ int Form1::SelectedEventMode() const {
 }
 
 bool Form1::LoadNetwork() {
-    const NetworkLoad load = OpenExampleNetwork(programFolder_, optNet1->isChecked() ? 1 : 2);
-    if (!load.Loaded) EndWithMessage(load.Message, 1);
-    return load.Loaded;
+    const int network = optNet1->isChecked() ? 1 : 2;
+    NetworkPath = ExampleNetworkPath(programFolder_, network);
+    NetworkLoad load = OpenExampleNetwork(programFolder_, network);
+    if (!load.Loaded) {
+        EndWithMessage(load.Message, 1);
+        return false;
+    }
+    Net = std::move(load.Net);
+    FlowTimeFactor = load.Flow.FlowTimeFactor;
+    FlowVolumeFactor = load.Flow.FlowVolumeFactor;
+    return true;
 }
 
 void Form1::Command2_Click() {
@@ -100,34 +105,41 @@ void Form1::Command2_Click() {
     }
     building_ = true;
     DisableBuildControls();
-    if (chkNoZ2->isChecked()) NoZ2 = true;
+    if (chkNoZ2->isChecked()) Parameters.NoZ2 = true;
     if (!LoadNetwork()) return;
-    ApplyFields(values);
+    ApplyFields(values, Parameters);
+    const int mode = SelectedEventMode();
     try {
-        SetEventMode(SelectedEventMode());
+        nEvents = ExpectedEventCount(static_cast<EventMode>(mode), Net.nNodes, Net.QualStep, Parameters);
     } catch (const FieldError& e) {
         EndWithMessage(e.what() + std::string(" - program will terminate"), 1);
         return;
     }
+    Parameters.Mode = static_cast<EventMode>(mode);
     RunBuild();
 }
 
+BuildHost Form1::Host() {
+    BuildHost host;
+    host.started = [this](const BuildStart& start) { nEvents = start.events; };
+    host.progress = [this](const BuildProgress& progress) { SetProgressCaption(ProgressCaption(progress)); };
+    host.processEvents = [] { QCoreApplication::processEvents(); };
+    host.stopRequested = [this] { return StopRequested; };
+    return host;
+}
+
 void Form1::RunBuild() {
-    DriverHost host;
-    host.SetCaption = [this](const std::string& caption) { SetProgressCaption(caption); };
-    host.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    host.ShowMessage = [this](const std::string& message) { ShowMessage(message); };
-    try {
-        const RunOutcome outcome = RunScenarioSimulations(host, SeededUniformSource(ClockSeed()), BuildOptions{});
-        if (outcome == RunOutcome::Stopped) {
-            EndProgram(0);  // the driver has shown "Run is stoped"
-            return;
-        }
-    } catch (const std::exception& e) {
-        EndWithMessage(e.what() + std::string(" - program will terminate"), 1);
-        return;
+    StopRequested = false;
+    BuildDescription description;
+    description.parameters = Parameters;
+    description.seed = ClockSeed();
+    const BuildOutcome outcome = builder::RunBuild(Net, description, Host());
+    switch (outcome.status) {
+        case BuildStatus::Completed: EndWithMessage("Run ended - program will terminate", 0); return;
+        case BuildStatus::Stopped: EndWithMessage("Run is stoped", 0); return;
+        case BuildStatus::Failed:
+        case BuildStatus::Refused: EndWithMessage(outcome.reason + " - program will terminate", 1); return;
     }
-    EndWithMessage("Run ended - program will terminate", 0);
 }
 
 void Form1::SetProgressCaption(const std::string& caption) {

@@ -5,8 +5,17 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+
+#include "builder/build.h"
+#include "builder/flow_units.h"
+#include "network/netload.h"
+
+namespace network {
+class Workspace;
+}
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +31,9 @@ struct FieldTexts;
 class Form1 : public QWidget {
 public:
     // programFolder: the folder holding Networks/Example1 and Networks/Example2.
-    explicit Form1(std::string programFolder, QWidget* parent = nullptr);
+    // workspace: the toolkit's private folder, removed when the program
+    // ends at once (may be null).
+    explicit Form1(std::string programFolder, network::Workspace* workspace = nullptr, QWidget* parent = nullptr);
 
     // Every message box goes through ShowMessage and every end of the program
     // through EndProgram; tests replace both. The defaults show a modal box
@@ -32,6 +43,15 @@ public:
 
     // Opens the chosen network; false when it failed and the program was ended.
     bool LoadNetwork();
+
+    // The window's build state, under the names the builder has always used.
+    std::string NetworkPath;
+    network::Network Net;          // nNodes, NodeID, colNodes, QualStep ...
+    float FlowTimeFactor = 0.0f;
+    float FlowVolumeFactor = 0.0f;
+    builder::RunParameters Parameters;  // MaxSimDuration, NoZ2, Mode ...
+    std::int32_t nEvents = 0;
+    bool StopRequested = false;
 
     // Visible controls.
     QGroupBox* Frame4 = nullptr;
@@ -68,8 +88,10 @@ private:
     void RunBuild();
     void EndWithMessage(const std::string& message, int exitCode);
     void SetProgressCaption(const std::string& caption);
+    builder::BuildHost Host();
 
     std::string programFolder_;
+    network::Workspace* workspace_;
     bool building_ = false;
 };
 

@@ -2,8 +2,6 @@
 
 #include <exception>
 
-#include "builder/driver.h"
-#include "builder/run_parameters.h"
 #include "network/program_folder.h"
 
 namespace builder::window {
@@ -25,15 +23,27 @@ bool ExampleSizeAccepted(int network, std::int64_t size) {
 }
 
 NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network) {
-    NetworkPath = ExampleNetworkPath(programFolder, network);
-    if (!ExampleSizeAccepted(network, network::FileSize(NetworkPath)))
-        return {false, "Problem with input file - program will terminate"};
-    try {
-        LoadNetworkForBuild(NetworkPath);
-    } catch (const std::exception& e) {
-        return {false, e.what() + std::string(kTerminates)};
+    NetworkLoad load;
+    const std::string path = ExampleNetworkPath(programFolder, network);
+    if (!ExampleSizeAccepted(network, network::FileSize(path))) {
+        load.Message = "Problem with input file - program will terminate";
+        return load;
     }
-    return {true, {}};
+    try {
+        load.Net = network::LoadNetwork(path);
+    } catch (const std::exception& e) {
+        load.Message = e.what() + std::string(kTerminates);
+        return load;
+    }
+    const auto flow = FlowFactorsOf(load.Net.FlowUnits);
+    if (!flow) {
+        load.Message = "The network's flow units (" + FlowUnitsName(load.Net.FlowUnits) +
+                       ") are not supported by the builder" + kTerminates;
+        return load;
+    }
+    load.Flow = *flow;
+    load.Loaded = true;
+    return load;
 }
 
 }  // namespace builder::window

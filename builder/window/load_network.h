@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "builder/flow_units.h"
+#include "network/netload.h"
+
 namespace builder::window {
 
 // Path of example network 1 or 2 under the program folder.
@@ -12,16 +15,18 @@ std::string ExampleNetworkPath(const std::string& programFolder, int network);
 // Whether a file of this size (-1: missing) is the expected example network.
 bool ExampleSizeAccepted(int network, std::int64_t size);
 
-// Outcome of opening an example network: Loaded, or the message to show
-// before the program ends.
+// Outcome of opening an example network: the network and its flow factors,
+// or the message to show before the program ends.
 struct NetworkLoad {
     bool Loaded = false;
     std::string Message;
+    network::Network Net;
+    FlowFactors Flow;
 };
 
-// Sets NetworkPath to the example network, checks its size, opens it to fill
-// the node table, keyed tables and time parameters, sets the flow factors
-// from its flow units and closes it again.
+// Checks the size of the example network's file, opens it to read the
+// node table, keyed tables and time parameters, and takes the flow factors
+// of its flow units.
 NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network);
 
 }  // namespace builder::window

@@ -2,15 +2,27 @@
 // network. The build gives the network file, its accepted sizes and the
 // caption that tell the two apart.
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdlib>
+#include <exception>
+#include <memory>
 
 #include "evaluator/window/frm_main.h"
 #include "network/program_folder.h"
+#include "network/workspace.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(FENTARO_PROGRAM_NAME));
+    // The toolkit's scratch files go to a private folder of this run.
+    std::unique_ptr<network::Workspace> workspace;
+    try {
+        workspace = std::make_unique<network::Workspace>();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
+        return EXIT_FAILURE;
+    }
     fentaro::EvaluatorEdition edition{FENTARO_NETWORK_FILE, {FENTARO_ACCEPTED_SIZES}, FENTARO_NETWORK_CAPTION};
     fentaro::frmMain window(edition, network::ProgramFolder());
     if (!window.Form_Load()) return window.ClosedWhileLoading() ? EXIT_SUCCESS : EXIT_FAILURE;

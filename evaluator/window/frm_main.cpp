@@ -7,10 +7,11 @@
 #include <QScreen>
 
 #include <exception>
+#include <span>
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
-#include "network/netload.h"
+#include "matrix/matrix_loading.h"
 
 namespace fentaro {
 
@@ -59,6 +60,8 @@ void frmMain::LayOutControls() {
     Label2.setText(QString::fromStdString(edition_.networkCaption));
     Colour(Label2, Qt::blue);
     Bold(Label2, 18);
+    // The design width was made for a narrower face than most sans-serif fonts.
+    if (Label2.sizeHint().width() > Label2.width()) Label2.resize(Label2.sizeHint().width(), Label2.height());
     place(lstSelectedNodes, "lstSelectedNodes", 4560, 480, 2055, 4545);
     lstSelectedNodes.setSelectionMode(QAbstractItemView::SingleSelection);
     place(cmdAdd, "cmdAdd", 3120, 960, 1335, 495);
@@ -122,15 +125,18 @@ bool frmMain::Form_Load() {
 
 bool frmMain::Command1_Click() {
     NetworkPath_ = programFolder_ + "/" + edition_.networkFile;
-    if (!fitness::AcceptedNetworkFile(NetworkPath_, edition_.acceptedSizes)) {
+    if (!evaluator::AcceptedNetworkFile(NetworkPath_, edition_.acceptedSizes)) {
         Message(kInputProblem, MessageIcon::None);
         return false;
     }
     try {
-        if (network::OpenNetwork(NetworkPath_, "rep.dat", "out.dat") != 0) return false;
-        network::ENclose();
+        Net_ = network::LoadNetwork(NetworkPath_);
+    } catch (const network::ToolkitError& error) {
+        if (error.function() == "EN_open" && error.code() > 0) return false;  // the toolkit cannot read it
+        Message(kInputProblem + QStringLiteral("\n\n") + QString::fromStdString(error.what()), MessageIcon::None);
+        return false;
     } catch (const std::exception& error) {
-        // Node IDs that differ only in letter case, or no usable toolkit.
+        // Node IDs that differ only in letter case.
         Message(kInputProblem + QStringLiteral("\n\n") + QString::fromStdString(error.what()), MessageIcon::None);
         return false;
     }
@@ -146,13 +152,16 @@ void frmMain::LoadMatrices() {
     loading_ = true;
     QWidget* inputs[] = {&cmdAdd, &cmdRemove, &Command2, &Text1, &lstSelectedNodes};
     for (QWidget* input : inputs) input->setEnabled(false);
-    auto problem = fitness::LoadScenarioMatrices(NetworkPath_, network::nNodes, nEvents_,
-                                                 [this](double fraction) { return ShowLoadProgress(fraction); });
+    const auto ids = std::span(Net_.NodeID).subspan(1, static_cast<std::size_t>(Net_.nNodes));
+    matrix::LoadedMatrices loaded =
+        matrix::LoadMatrixText(NetworkPath_, ids, [this](double fraction) { return ShowLoadProgress(fraction); });
+    Matrices_ = std::move(loaded.set);
     for (QWidget* input : inputs) input->setEnabled(true);
     loading_ = false;
     setWindowTitle(kTitle);
-    if (problem && !closedWhileLoading_)
-        Message(QString::fromStdString(fitness::DescribeLoadProblem(*problem, nEvents_)), MessageIcon::Exclamation);
+    if (loaded.problem && !closedWhileLoading_)
+        Message(QString::fromStdString(matrix::DescribeLoadProblem(*loaded.problem, Matrices_.nEvents)),
+                MessageIcon::Exclamation);
 }
 
 bool frmMain::ShowLoadProgress(double fraction) {
@@ -178,13 +187,13 @@ std::vector<std::string> frmMain::SelectedIds() const {
 
 void frmMain::cmdAdd_Click() {
     std::vector<std::string> ids = SelectedIds();
-    switch (fitness::AddSelectedNode(ids, Text1.text().toStdString(), network::colNodes)) {
-        case fitness::AddOutcome::NothingTyped: return;
-        case fitness::AddOutcome::AlreadySelected:
+    switch (evaluator::AddSelectedNode(ids, Text1.text().toStdString(), Net_.colNodes)) {
+        case evaluator::AddOutcome::NothingTyped: return;
+        case evaluator::AddOutcome::AlreadySelected:
             Message(QStringLiteral("The node is already selected"), MessageIcon::None);
             return;
-        case fitness::AddOutcome::NoSuchNode: Message(QStringLiteral("No such node"), MessageIcon::Exclamation); return;
-        case fitness::AddOutcome::Added:
+        case evaluator::AddOutcome::NoSuchNode: Message(QStringLiteral("No such node"), MessageIcon::Exclamation); return;
+        case evaluator::AddOutcome::Added:
             lstSelectedNodes.addItem(QString::fromStdString(ids.back()));
             cmdRemove.setEnabled(true);
             return;
@@ -207,18 +216,19 @@ void frmMain::Command2_Click() {
         return;
     }
     try {
-        ShowResults(fitness::CalculateFitness(fitness::SelectedNodeIndexes(SelectedIds(), network::colNodes), nEvents_));
+        ShowResults(evaluator::EvaluateSensorSet(Matrices_, evaluator::SelectedNodeIndexes(SelectedIds(), Net_.colNodes)));
     } catch (const std::exception& error) {
         Message(QString::fromStdString(error.what()), MessageIcon::Exclamation);
     }
 }
 
-void frmMain::ShowResults(const fitness::FitnessResult& result) {
+void frmMain::ShowResults(const evaluator::FitnessResult& result) {
     const QString separator = QLocale().decimalPoint();
     QLabel* labels[] = {nullptr, &lblZ1, &lblZ2, &lblZ3, &lblZ4};
     for (int k : {4, 1, 2, 3}) {
-        QString line = QString::fromStdString(fitness::ResultLine(result, k, '.'));
+        QString line = QString::fromStdString(evaluator::ResultLine(result, k, '.'));
         labels[k]->setText(line.replace(QLatin1Char('.'), separator));
+        labels[k]->setToolTip(QString::fromStdString(result.whyNotAvailable[static_cast<std::size_t>(k)]));
         labels[k]->setVisible(true);
     }
 }

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "evaluator/fitness.h"
+#include "matrix/matrix_set.h"
+#include "network/netload.h"
 
 namespace fentaro {
 
@@ -46,7 +48,9 @@ public:
     void SetMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
 
     const std::string& NetworkPath() const { return NetworkPath_; }
-    std::int32_t nEvents() const { return nEvents_; }
+    std::int32_t nEvents() const { return Matrices_.nEvents; }
+    const network::Network& Net() const { return Net_; }
+    const matrix::MatrixSet& Matrices() const { return Matrices_; }
 
     bool Command1_Click();
     void cmdAdd_Click();
@@ -63,7 +67,7 @@ private:
     void CentreOnScreen();
     void LoadMatrices();
     bool ShowLoadProgress(double fraction);
-    void ShowResults(const fitness::FitnessResult& result);
+    void ShowResults(const evaluator::FitnessResult& result);
     std::vector<std::string> SelectedIds() const;
     void Message(const QString& text, MessageIcon icon);
     void ShowMessageBox(const QString& text, MessageIcon icon);
@@ -71,7 +75,8 @@ private:
     EvaluatorEdition edition_;
     std::string programFolder_;
     std::string NetworkPath_;
-    std::int32_t nEvents_ = 0;
+    network::Network Net_;       // nNodes, NodeID, colNodes
+    matrix::MatrixSet Matrices_;  // Z1Matrix .. Z4Matrix and nEvents
     bool loading_ = false;
     bool closedWhileLoading_ = false;
     int shownPercent_ = -1;

@@ -1,41 +1,27 @@
 #include "builder_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
-
-#include "builder/run_parameters.h"
-#include "network/netload.h"
 
 namespace builder_testing {
 
-std::string LoadNetwork(const testing_support::ScratchFolder& folder, const std::string& name,
-                        const std::string& inpText) {
-    std::string path = folder.File(name);
+network::Network LoadNetwork(const testing_support::ScratchFolder& folder, const std::string& name,
+                             const std::string& inpText) {
+    const std::string path = folder.File(name);
     testing_support::WriteText(path, inpText);
-    EXPECT_NO_THROW(builder::LoadNetworkForBuild(path));
-    SetDefaultParameters();
-    builder::NetworkPath = path;
-    return path;
+    return network::LoadNetwork(path);
 }
 
-void SetDefaultParameters() {
-    using namespace builder;
-    EventMode = 1;
-    RepeatCount = 2;
-    nRandomEvents = 3000;
-    nInjectionsPerEvent = 1;
-    InjectionDuration = 2;
-    InjectionMassFlow = 479167;
-    MaxSimDuration = 96;
-    DetectionSensitivity = 0.0f;
-    NoZ2 = false;
-    IngestionRate = 2.0f;
-    BodyWeight = 70.0f;
-    D50 = 41.0f;
-    Beta = 0.34f;
-    PerCapitaConsumption = 300.0f;
-    nEvents = network::nNodes * RepeatCount;
+builder::BuildDescription Workers(int workers, std::uint64_t seed) {
+    builder::BuildDescription description;
+    description.seed = seed;
+    description.workers = workers;
+    return description;
+}
+
+builder::BuildDescription Reference(std::uint64_t seed) {
+    builder::BuildDescription description = Workers(1, seed);
+    description.reference = true;
+    return description;
 }
 
 std::vector<std::string> Lines(const std::string& path) {
@@ -62,11 +48,12 @@ std::vector<std::string> Fields(const std::string& line) {
     return fields;
 }
 
-builder::DriverHost RecordingHost::Host() {
-    builder::DriverHost host;
-    host.SetCaption = [this](const std::string& caption) { captions.push_back(caption); };
-    host.ProcessEvents = [] {};
-    host.ShowMessage = [this](const std::string& message) { messages.push_back(message); };
+builder::BuildHost RecordingHost::Host() {
+    builder::BuildHost host;
+    host.started = [this](const builder::BuildStart& start) { starts.push_back(start); };
+    host.progress = [this](const builder::BuildProgress& p) { progress.push_back(p); };
+    host.processEvents = [] {};
+    host.stopRequested = [this] { return stopWhen && stopWhen(*this); };
     return host;
 }
 

@@ -2,14 +2,13 @@
 
 #include <sstream>
 
-#include "builder/driver.h"
-#include "builder/matrix_files.h"
-#include "builder/run_parameters.h"
+#include "builder/build.h"
 #include "builder_fixture.h"
-#include "network/netload.h"
+#include "matrix/file_names.h"
 
 using namespace builder;
 using builder_testing::Lines;
+using matrix::MatrixFileName;
 
 namespace {
 
@@ -38,7 +37,9 @@ struct Matrices {
 class ParallelBuildTest : public ::testing::Test {
 protected:
     void Load(const std::string& name, const std::string& inp) {
-        path_ = builder_testing::LoadNetwork(folder_, name, inp);
+        net_ = builder_testing::LoadNetwork(folder_, name, inp);
+        path_ = net_.path;
+        parameters_.Mode = EventMode::RandomEvents;
     }
 
     Matrices Read() const {
@@ -48,19 +49,14 @@ protected:
     }
 
     // Builds the seeded random event set and returns the four files.
-    Matrices Build(const BuildOptions& options, const DriverHost& host = {}) {
-        colPollutionEvents.clear();
-        EventMode = 2;
-        nEvents = nRandomEvents;
-        RunScenarioSimulations(host, SeededUniformSource(20261207), options);
+    Matrices Build(BuildDescription description, const BuildHost& host = {}) {
+        description.parameters = parameters_;
+        outcome_ = RunBuild(net_, description, host);
         return Read();
     }
 
-    static BuildOptions Workers(int count) {
-        BuildOptions options;
-        options.Workers = count;
-        return options;
-    }
+    static BuildDescription Workers(int count) { return builder_testing::Workers(count, 20261207); }
+    static BuildDescription ReferenceProcedure() { return builder_testing::Reference(20261207); }
 
     // Lines of a reference file up to and including record k.
     static std::string Prefix(const std::string& text, std::size_t records) {
@@ -70,15 +66,18 @@ protected:
     }
 
     testing_support::ScratchFolder folder_;
+    network::Network net_;
     std::string path_;
+    RunParameters parameters_;
+    BuildOutcome outcome_;
 };
 
 }  // namespace
 
 TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesOnASmallNetwork) {
     Load("looped.inp", LoopedNetwork());
-    nRandomEvents = 24;
-    nInjectionsPerEvent = 2;
+    parameters_.nRandomEvents = 24;
+    parameters_.nInjectionsPerEvent = 2;
     Matrices reference = Build(ReferenceProcedure());
     ASSERT_EQ(Lines(MatrixFileName(path_, 4)).size(), 25u);
     EXPECT_EQ(Build(Workers(1)), reference);
@@ -90,42 +89,35 @@ TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesOnASmallNetwork) {
 // clean steps that follow, before and after an event's first injection.
 TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesWhenTheCleanNetworkCarriesContaminant) {
     Load("flushed.inp", LoopedNetwork("[QUALITY]\nJ7 0.8\nJ8 0.8\n"));
-    nRandomEvents = 24;
-    nInjectionsPerEvent = 1;
+    parameters_.nRandomEvents = 24;
     Matrices reference = Build(ReferenceProcedure());
     EXPECT_EQ(Build(Workers(2)), reference);
 }
 
 TEST_F(ParallelBuildTest, WorkersWriteTheReferenceBytesOnExampleNetwork1) {
     Load("Network_1.inp", testing_support::ReadText(testing_support::ExampleNetwork(1)));
-    nRandomEvents = 30;
-    nInjectionsPerEvent = 3;
+    parameters_.nRandomEvents = 30;
+    parameters_.nInjectionsPerEvent = 3;
     Matrices reference = Build(ReferenceProcedure());
     EXPECT_EQ(Build(Workers(2)), reference);
 }
 
 TEST_F(ParallelBuildTest, StopLeavesAContiguousPrefixOfWholeRecords) {
     Load("looped.inp", LoopedNetwork());
-    nRandomEvents = 40;
+    parameters_.nRandomEvents = 40;
     Matrices reference = Build(ReferenceProcedure());
 
     builder_testing::RecordingHost recorder;
-    DriverHost host = recorder.Host();
     std::size_t writtenAtStop = 0;
-    host.SetCaption = [&](const std::string& caption) {
-        recorder.captions.push_back(caption);
-        std::size_t written = std::stoul(caption.substr(0, caption.find('/')));
-        if (written >= 3 && !StopRequested) {
-            writtenAtStop = written;
-            StopRequested = true;
-        }
+    recorder.stopWhen = [&](const builder_testing::RecordingHost& host) {
+        const auto written = static_cast<std::size_t>(host.progress.back().done);
+        if (writtenAtStop == 0 && written >= 3) writtenAtStop = written;
+        return writtenAtStop > 0;
     };
-    colPollutionEvents.clear();
-    nEvents = nRandomEvents;
-    ASSERT_EQ(RunScenarioSimulations(host, SeededUniformSource(20261207), Workers(2)), RunOutcome::Stopped);
-    EXPECT_EQ(recorder.messages, std::vector<std::string>{"Run is stoped"});
-    Matrices stopped = Read();
+    Matrices stopped = Build(Workers(2), recorder.Host());
+    ASSERT_EQ(outcome_.status, BuildStatus::Stopped);
     std::size_t records = Lines(MatrixFileName(path_, 4)).size() - 1;
+    EXPECT_EQ(records, static_cast<std::size_t>(outcome_.eventsWritten));
     EXPECT_GE(records, writtenAtStop);
     EXPECT_LT(records, 40u);
     for (int k = 1; k <= 4; ++k) EXPECT_EQ(stopped.text[k], Prefix(reference.text[k], records)) << k;
@@ -133,20 +125,17 @@ TEST_F(ParallelBuildTest, StopLeavesAContiguousPrefixOfWholeRecords) {
 
 TEST_F(ParallelBuildTest, AFailingWorkerStopsTheBuildWithWholeRecords) {
     Load("looped.inp", LoopedNetwork());
-    nRandomEvents = 12;
+    parameters_.nRandomEvents = 12;
     Matrices reference = Build(ReferenceProcedure());
-    BuildOptions options = Workers(2);
-    options.BeforeEvent = [](std::int32_t eventIndex) {
-        if (eventIndex == 6) network::Check(110, "ENsolveH");
+    BuildDescription description = Workers(2);
+    description.beforeEvent = [](std::int32_t eventIndex) {
+        if (eventIndex == 6) network::DefaultToolkit().Check(110, "EN_solveH");
     };
-    try {
-        Build(options);
-        FAIL() << "the failure in event 6 was lost";
-    } catch (const network::ToolkitError& e) {
-        EXPECT_EQ(e.code(), 110);
-    }
-    Matrices failed = Read();
+    Matrices failed = Build(description);
+    EXPECT_EQ(outcome_.status, BuildStatus::Failed);
+    EXPECT_NE(outcome_.reason.find("code 110"), std::string::npos) << outcome_.reason;
     std::size_t records = Lines(MatrixFileName(path_, 4)).size() - 1;
     EXPECT_LT(records, 6u);
+    EXPECT_EQ(records, static_cast<std::size_t>(outcome_.eventsWritten));
     for (int k = 1; k <= 4; ++k) EXPECT_EQ(failed.text[k], Prefix(reference.text[k], records)) << k;
 }

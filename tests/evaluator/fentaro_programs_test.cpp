@@ -7,12 +7,13 @@
 
 #include <filesystem>
 
+#include "matrix/file_names.h"
 #include "matrix_text.h"
 #include "network/netload.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
-using evaluator_testing::MatrixText;
+using matrix_testing::MatrixText;
 
 namespace {
 
@@ -78,11 +79,11 @@ TEST_P(Programs, EndWithAMessageWhenTheNetworkIsMissing) {
 }
 
 TEST_P(Programs, CalculateTheFitnessOfATypedNode) {
-    testing_support::WriteText(NetworkPath(), evaluator_testing::PaddedChainNetwork(3, GetParam().acceptedSize));
+    testing_support::WriteText(NetworkPath(), matrix_testing::PaddedChainNetwork(3, GetParam().acceptedSize));
     std::vector<std::vector<std::string>> flags{{"0", "1", "0", "0"}, {"0", "0", "0", "0"}};
     std::vector<std::vector<std::string>> times{{"11520", "30", "11520", "11520"}, {"11520", "11520", "11520", "11520"}};
-    evaluator_testing::WriteMatrixSet(NetworkPath(), MatrixText(4, times), "", MatrixText(4, times),
-                                      MatrixText(4, flags));
+    matrix_testing::WriteMatrixSet(NetworkPath(), MatrixText(matrix_testing::kChainIds, times), "", MatrixText(matrix_testing::kChainIds, times),
+                                      MatrixText(matrix_testing::kChainIds, flags));
     ProgramRun run = Start();
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.lines, (QStringList{QString("WINDOW ") + GetParam().caption, "RESULT Z4 = 0.5  (1/2)",

@@ -1,5 +1,5 @@
 // The evaluator window, driven offscreen through its controls. Each test
-// runs in its own process: a process opens one network.
+// makes a window of its own.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,11 +11,12 @@
 #include <QTest>
 
 #include "evaluator/window/frm_main.h"
+#include "matrix/file_names.h"
 #include "matrix_text.h"
 #include "network/program_folder.h"
 #include "support/test_support.h"
 
-using evaluator_testing::MatrixText;
+using matrix_testing::MatrixText;
 using fentaro::frmMain;
 using fentaro::MessageIcon;
 
@@ -41,8 +42,8 @@ protected:
         flags[0][1] = flags[2][1] = "1";
         times[0][1] = "10";
         times[2][1] = "20";
-        evaluator_testing::WriteMatrixSet(networkPath, MatrixText(4, times), MatrixText(4, times), MatrixText(4, times),
-                                          MatrixText(4, flags));
+        matrix_testing::WriteMatrixSet(networkPath, MatrixText(matrix_testing::kChainIds, times), MatrixText(matrix_testing::kChainIds, times), MatrixText(matrix_testing::kChainIds, times),
+                                          MatrixText(matrix_testing::kChainIds, flags));
     }
 
     std::unique_ptr<frmMain> Start(bool expectReady = true) {
@@ -94,7 +95,10 @@ TEST_F(Window, StartsReadyWithTheResultsHidden) {
     EXPECT_EQ(window->NetworkPath(), networkPath);
     EXPECT_TRUE(Control<QPushButton>(*window, "cmdAdd").isEnabled());
     EXPECT_TRUE(Control<QPushButton>(*window, "cmdRemove").isEnabled());
-    EXPECT_EQ(Control<QLabel>(*window, "Label2").text(), "Network 1");
+    const QLabel& caption = Control<QLabel>(*window, "Label2");
+    EXPECT_EQ(caption.text(), "Network 1");
+    // The whole caption fits the label at the window's font.
+    EXPECT_GE(caption.contentsRect().width(), caption.fontMetrics().horizontalAdvance(caption.text()));
     EXPECT_EQ(Control<QPushButton>(*window, "Command2").text(), "Calculate fitness");
     for (const char* name : {"lblZ1", "lblZ2", "lblZ3", "lblZ4"}) EXPECT_FALSE(Control<QLabel>(*window, name).isVisible());
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
@@ -177,8 +181,8 @@ TEST_F(Window, ShowsNotAvailableWithoutMatrices) {
 
 TEST_F(Window, TellsOfAMalformedMatrixFileAndKeepsTheWholeEvents) {
     WriteMatrices();
-    std::string z2 = MatrixText(4, {{"1", "2", "3", "4"}, {"1", "2", "oops", "4"}});
-    testing_support::WriteText(fitness::MatrixFilePath(networkPath, 2), z2);
+    std::string z2 = MatrixText(matrix_testing::kChainIds, {{"1", "2", "3", "4"}, {"1", "2", "oops", "4"}});
+    testing_support::WriteText(matrix::MatrixFileName(networkPath, 2), z2);
     auto window = Start();
     EXPECT_EQ(window->nEvents(), 1);
     ASSERT_EQ(messages.size(), 1u);

@@ -3,7 +3,7 @@
 #include "evaluator/node_selection.h"
 #include "support/test_support.h"
 
-using namespace fitness;
+using namespace evaluator;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "evaluator/result_text.h"
 
-using namespace fitness;
+using namespace evaluator;
 
 TEST(ResultText, FormatsThousandths) {
     EXPECT_EQ(FormatThousandths(0.85f), "0.85");

@@ -47,27 +47,25 @@ TEST(FieldReading, RefusesValuesBeyondTheirRangeNamingTheField) {
 TEST(FieldReading, AFieldBeyondRangeChangesNoParameter) {
     FieldTexts texts = DefaultFieldTexts();
     texts.Text3 = "5e9";
-    builder::MaxSimDuration = 7;
-    EXPECT_THROW(ApplyFields(ReadFields(texts)), FieldError);
-    EXPECT_EQ(builder::MaxSimDuration, 7);  // read before the random event count
+    builder::RunParameters parameters;
+    parameters.MaxSimDuration = 7;
+    EXPECT_THROW(ApplyFields(ReadFields(texts), parameters), FieldError);
+    EXPECT_EQ(parameters.MaxSimDuration, 7);  // read before the random event count
 }
 
 TEST(ExpectedEventCount, AllNodesAndAllTimesRoundsOnceAtTheEnd) {
-    network::nNodes = 92;
-    network::QualStep = 7;
-    SetEventMode(0);
-    EXPECT_EQ(builder::EventMode, 0);
-    EXPECT_EQ(builder::nEvents, 1135543);  // 3600 / 7 x 2208 = 1135542.86
+    const builder::RunParameters parameters;
+    // 3600 / 7 x 2208 = 1135542.86
+    EXPECT_EQ(ExpectedEventCount(builder::EventMode::AllNodesAllTimes, 92, 7, parameters), 1135543);
+    EXPECT_EQ(ExpectedEventCount(builder::EventMode::AllNodesRepeated, 92, 7, parameters), 184);
 }
 
 TEST(ExpectedEventCount, RefusesACountBeyondThirtyTwoBits) {
-    network::nNodes = 92;
-    network::QualStep = 300;
-    builder::RepeatCount = 30000000;
-    EXPECT_THROW(SetEventMode(1), FieldError);
-    network::QualStep = 1;
-    network::nNodes = 30000;  // 3600 x 720000 events
-    EXPECT_THROW(SetEventMode(0), FieldError);
+    builder::RunParameters parameters;
+    parameters.RepeatCount = 30000000;
+    EXPECT_THROW(ExpectedEventCount(builder::EventMode::AllNodesRepeated, 92, 300, parameters), FieldError);
+    // 3600 x 720000 events
+    EXPECT_THROW(ExpectedEventCount(builder::EventMode::AllNodesAllTimes, 30000, 1, parameters), FieldError);
 }
 
 }  // namespace

@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <regex>
 
-#include "builder/run_parameters.h"
 #include "builder/builder_fixture.h"
-#include "network/netload.h"
+#include "builder/run_parameters.h"
 #include "window_fixture.h"
 
 namespace {
@@ -24,10 +23,9 @@ const std::string kRunEnded = "Run ended - program will terminate";
 const std::string kBadInput = "Problem with input file - program will terminate";
 
 // Every line of a matrix file is a whole record of 9 + nNodes fields.
-void ExpectWholeRecords(const std::vector<std::string>& lines, std::size_t count) {
+void ExpectWholeRecords(const std::vector<std::string>& lines, std::size_t count, std::int32_t nNodes = 4) {
     ASSERT_EQ(lines.size(), count);
-    for (const auto& line : lines)
-        EXPECT_EQ(Fields(line).size(), 9u + static_cast<std::size_t>(network::nNodes)) << line;
+    for (const auto& line : lines) EXPECT_EQ(Fields(line).size(), 9u + static_cast<std::size_t>(nNodes)) << line;
 }
 
 TEST_F(WindowTest, StartsWithDefaultTextsAndSelections) {
@@ -55,20 +53,20 @@ TEST_F(WindowTest, BuildDataSetsModeAndCountThenStopsBetweenEvents) {
     ClickLater(form_->Command4);                       // seen while event 1 runs
     form_->Command2->click();
 
-    EXPECT_EQ(network::nNodes, 92);
-    EXPECT_EQ(builder::EventMode, 1);
-    EXPECT_EQ(builder::RepeatCount, 2);
-    EXPECT_EQ(builder::nEvents, 184);
-    EXPECT_EQ(builder::InjectionMassFlow, 479167);
-    EXPECT_EQ(builder::NetworkPath, networkPath_);
-    EXPECT_EQ(builder::FlowTimeFactor, 60.0f);  // GPM
+    EXPECT_EQ(form_->Net.nNodes, 92);
+    EXPECT_EQ(form_->Parameters.Mode, builder::EventMode::AllNodesRepeated);
+    EXPECT_EQ(form_->Parameters.RepeatCount, 2);
+    EXPECT_EQ(form_->nEvents, 184);
+    EXPECT_EQ(form_->Parameters.InjectionMassFlow, 479167);
+    EXPECT_EQ(form_->NetworkPath, networkPath_);
+    EXPECT_EQ(form_->FlowTimeFactor, 60.0f);  // GPM
     EXPECT_EQ(messages_, std::vector<std::string>{"Run is stoped"});
     EXPECT_EQ(exitCodes_, std::vector<int>{0});
     // Events already running when the stop was seen are finished and written
     // in order; every file holds the header and the same whole records.
     const std::size_t written = Lines(MatrixFile(4)).size() - 1;
     EXPECT_LT(written, 184u);
-    for (int k = 1; k <= 4; ++k) ExpectWholeRecords(Lines(MatrixFile(k)), written + 1);
+    for (int k = 1; k <= 4; ++k) ExpectWholeRecords(Lines(MatrixFile(k)), written + 1, 92);
     EXPECT_TRUE(std::regex_match(form_->windowTitle().toStdString(),
                                  std::regex(R"(\d+/184 - \d+([.,]\d+)? minutes remaining)")))
         << form_->windowTitle().toStdString();
@@ -89,7 +87,7 @@ TEST_F(WindowTest, StopBeforeBuildDataHasNoEffectAndTheBuildRunsToItsEnd) {
     EXPECT_EQ(messages_, std::vector<std::string>{kRunEnded});
     EXPECT_EQ(exitCodes_, std::vector<int>{0});
     EXPECT_TRUE(controlsLockedAtEnd);
-    EXPECT_EQ(builder::MaxSimDuration, 2);
+    EXPECT_EQ(form_->Parameters.MaxSimDuration, 2);
     for (int k = 1; k <= 4; ++k) ExpectWholeRecords(Lines(MatrixFile(k)), 5);  // header and 4 events
 }
 
@@ -100,9 +98,9 @@ TEST_F(WindowTest, RandomEventsWithoutNumberAndNoZ2BuildsHeadersOnly) {
     form_->chkNoZ2->setChecked(true);
     form_->Command2->click();
 
-    EXPECT_EQ(builder::EventMode, 2);
-    EXPECT_EQ(builder::nEvents, 0);
-    EXPECT_TRUE(builder::NoZ2);
+    EXPECT_EQ(form_->Parameters.Mode, builder::EventMode::RandomEvents);
+    EXPECT_EQ(form_->nEvents, 0);
+    EXPECT_TRUE(form_->Parameters.NoZ2);
     EXPECT_EQ(messages_, std::vector<std::string>{kRunEnded});
     EXPECT_FALSE(std::filesystem::exists(MatrixFile(2)));
     for (int k : {1, 3, 4}) ExpectWholeRecords(Lines(MatrixFile(k)), 1);
@@ -115,8 +113,8 @@ TEST_F(WindowTest, RandomEventsFieldIsReadByItsLeadingNumber) {
     ClickLater(form_->Command4);
     form_->Command2->click();
 
-    EXPECT_EQ(builder::EventMode, 2);
-    EXPECT_EQ(builder::nEvents, 12);
+    EXPECT_EQ(form_->Parameters.Mode, builder::EventMode::RandomEvents);
+    EXPECT_EQ(form_->nEvents, 12);
     EXPECT_EQ(messages_, std::vector<std::string>{"Run is stoped"});
 }
 
@@ -139,7 +137,7 @@ TEST_P(WrongNetworkFile, ShowsTheMessageAndTouchesNoMatrixFile) {
 
     EXPECT_EQ(messages_, std::vector<std::string>{kBadInput});
     ASSERT_EQ(exitCodes_.size(), 1u);
-    EXPECT_EQ(network::nNodes, 0);  // never opened
+    EXPECT_EQ(form_->Net.nNodes, 0);  // never opened
     EXPECT_EQ(testing_support::ReadText(path + ".z1"), "an old matrix\r\n");
     for (int k = 2; k <= 4; ++k) EXPECT_FALSE(std::filesystem::exists(path + ".z" + std::to_string(k)));
 }
@@ -160,7 +158,7 @@ TEST_F(WindowTest, ToolkitOpenFailureIsReportedBeforeTheEnd) {
     form_->Command2->click();
 
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_NE(messages_[0].find("ENopen (code "), std::string::npos) << messages_[0];
+    EXPECT_NE(messages_[0].find("EN_open (code "), std::string::npos) << messages_[0];
     EXPECT_NE(messages_[0].find("program will terminate"), std::string::npos) << messages_[0];
     EXPECT_EQ(exitCodes_.size(), 1u);
     EXPECT_NE(exitCodes_.at(0), 0);
@@ -176,13 +174,13 @@ TEST_F(WindowTest, FieldBeyondRangeIsRefusedAndCanBeCorrected) {
     EXPECT_NE(messages_[0].find("All nodes X times"), std::string::npos) << messages_[0];
     EXPECT_TRUE(exitCodes_.empty());
     EXPECT_TRUE(form_->Command2->isEnabled());
-    EXPECT_EQ(network::nNodes, 0);
+    EXPECT_EQ(form_->Net.nNodes, 0);
     EXPECT_FALSE(AnyMatrixFileExists());
 
     form_->Text2->setText("1");
     form_->Command2->click();
     EXPECT_EQ(messages_.back(), kRunEnded);
-    EXPECT_EQ(builder::nEvents, 4);
+    EXPECT_EQ(form_->nEvents, 4);
     ExpectWholeRecords(Lines(MatrixFile(4)), 5);
 }
 
@@ -203,7 +201,7 @@ TEST_F(WindowTest, QuitDuringABuildEndsWithWholeRecords) {
     form_->EndProgram = [&](int code) {
         exitCodes_.push_back(code);
         if (z4AtQuit.empty()) z4AtQuit = Lines(MatrixFile(4));
-        builder::StopRequested = true;  // this process goes on: let the build end soon
+        form_->StopRequested = true;  // this process goes on: let the build end soon
     };
     ClickLater(form_->Command3);
     form_->Command2->click();

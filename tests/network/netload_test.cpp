@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "network/netload.h"
 #include "support/test_support.h"
 
@@ -48,8 +50,13 @@ int Lookup(const KeyedTable& table, const std::string& id) { return table.Find(i
 TEST(NetLoad, FillsEveryTableOfAMixedNetwork) {
     ScratchFolder dir;
     WriteText(dir.File("mixed.inp"), kMixedNetwork);
-    ASSERT_EQ(OpenNetwork(dir.File("mixed.inp"), "rep.dat", "out.dat"), 0);
-    ENclose();
+    const Network net = LoadNetwork(dir.File("mixed.inp"));
+    const auto& [nNodes, nLinks, nStorage, nJunctions, nReservoirs, nTanks] =
+        std::tuple(net.nNodes, net.nLinks, net.nStorage, net.nJunctions, net.nReservoirs, net.nTanks);
+    const auto& [nCVPipes, nPipes, nPumps, nValves] = std::tuple(net.nCVPipes, net.nPipes, net.nPumps, net.nValves);
+    const auto& [colNodes, colJunctions, colTanks, colCVPipes, colPipes, colValves] =
+        std::tie(net.colNodes, net.colJunctions, net.colTanks, net.colCVPipes, net.colPipes, net.colValves);
+    const auto& NodeID = net.NodeID;
 
     EXPECT_EQ(nNodes, 5);
     EXPECT_EQ(nLinks, 7);
@@ -80,49 +87,62 @@ TEST(NetLoad, FillsEveryTableOfAMixedNetwork) {
     EXPECT_FALSE(colNodes.Contains("J99"));
     EXPECT_FALSE(colJunctions.Contains("T1"));
 
-    EXPECT_EQ(Duration, 12 * 3600);
-    EXPECT_EQ(HydStep, 1800);
-    EXPECT_EQ(QualStep, 300);
-    EXPECT_EQ(PatternStep, 7200);
-    EXPECT_EQ(PatternStart, 3600);
+    EXPECT_EQ(net.Duration, 12 * 3600);
+    EXPECT_EQ(net.HydStep, 1800);
+    EXPECT_EQ(net.QualStep, 300);
+    EXPECT_EQ(net.PatternStep, 7200);
+    EXPECT_EQ(net.PatternStart, 3600);
+    EXPECT_EQ(net.FlowUnits, EN_GPM);
+    EXPECT_EQ(net.Quality.type, EN_CHEM);
+    EXPECT_EQ(net.Quality.units, "mg/L");
+    EXPECT_TRUE(net.IsJunction(1));
+    EXPECT_FALSE(net.IsJunction(5));
 }
 
 TEST(NetLoad, NetworkWithoutPumpsOrValvesLeavesThoseTablesEmpty) {
     ScratchFolder dir;
     WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
-    ASSERT_EQ(OpenNetwork(dir.File("chain.inp"), "rep.dat", "out.dat"), 0);
-    ENclose();
-    EXPECT_EQ(nPumps + nValves + nCVPipes, 0);
-    EXPECT_EQ(colPumps.Count() + colValves.Count(), 0u);
-    EXPECT_EQ(nPipes, 3);
-    EXPECT_EQ(nJunctions, 3);
-    EXPECT_EQ(nReservoirs, 1);
-    EXPECT_EQ(NodeID[4], "R1");
+    const Network net = LoadNetwork(dir.File("chain.inp"));
+    EXPECT_EQ(net.nPumps + net.nValves + net.nCVPipes, 0);
+    EXPECT_EQ(net.colPumps.Count() + net.colValves.Count(), 0u);
+    EXPECT_EQ(net.nPipes, 3);
+    EXPECT_EQ(net.nJunctions, 3);
+    EXPECT_EQ(net.nReservoirs, 1);
+    EXPECT_EQ(net.NodeID[4], "R1");
 }
 
-TEST(NetLoad, FailedOpenReturnsTheToolkitCodeAndEmptyTables) {
+// The same network twice, and two different networks, held at once: each
+// load is a value of its own.
+TEST(NetLoad, NetworksLoadedTwiceAndSideBySideAreIndependentValues) {
+    ScratchFolder dir;
+    WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
+    WriteText(dir.File("mixed.inp"), kMixedNetwork);
+    const Network first = LoadNetwork(dir.File("chain.inp"));
+    const Network again = LoadNetwork(dir.File("chain.inp"));
+    const Network other = LoadNetwork(dir.File("mixed.inp"));
+    EXPECT_EQ(first.nNodes, 4);
+    EXPECT_EQ(again.nNodes, 4);
+    EXPECT_EQ(again.colNodes.Count(), 4u);
+    EXPECT_EQ(again.NodeID, first.NodeID);
+    EXPECT_EQ(other.nNodes, 5);
+    EXPECT_EQ(Lookup(other.colNodes, "J2"), 2);
+    EXPECT_EQ(Lookup(first.colNodes, "J2"), 2);
+    EXPECT_FALSE(first.colNodes.Contains("T1"));
+}
+
+TEST(NetLoad, FailedOpenThrowsTheToolkitCodeAndItsText) {
     ScratchFolder dir;
     WriteText(dir.File("broken.inp"), "[JUNCTIONS]\nJ1 0 1\n[PIPES]\nP1 J1 NOWHERE 10 10 100 0 Open\n[END]\n");
-    int code = OpenNetwork(dir.File("broken.inp"), "rep.dat", "out.dat");
-    EXPECT_NE(code, 0);
-    EXPECT_EQ(nNodes, 0);
-    EXPECT_EQ(nLinks, 0);
-    EXPECT_EQ(colNodes.Count() + colPipes.Count(), 0u);
-
-    // The failure carries the toolkit's code and its own words.
     try {
-        Check(code, "ENopen");
-        FAIL() << "Check accepted a failing code";
+        LoadNetwork(dir.File("broken.inp"));
+        FAIL() << "a broken network was loaded";
     } catch (const ToolkitError& e) {
-        EXPECT_EQ(e.code(), code);
-        EXPECT_NE(std::string(e.what()).find("code " + std::to_string(code)), std::string::npos) << e.what();
-        EXPECT_GT(std::string(e.what()).size(), std::string("Simulation toolkit failure in ENopen (code 200)").size());
+        EXPECT_EQ(e.function(), "EN_open");
+        EXPECT_GT(e.code(), 100);
+        EXPECT_NE(std::string(e.what()).find("code " + std::to_string(e.code())), std::string::npos) << e.what();
+        EXPECT_GT(std::string(e.what()).size(), std::string("Simulation toolkit failure in EN_open (code 200)").size());
     }
-}
-
-TEST(NetLoad, MissingFileFailsToOpen) {
-    EXPECT_NE(OpenNetwork("/nonexistent/folder/net.inp", "rep.dat", "out.dat"), 0);
-    EXPECT_EQ(nNodes, 0);
+    EXPECT_THROW(LoadNetwork("/nonexistent/folder/net.inp"), ToolkitError);
 }
 
 TEST(NetLoad, IdsDifferingOnlyInCaseAreRefusedByName) {
@@ -132,14 +152,13 @@ TEST(NetLoad, IdsDifferingOnlyInCaseAreRefusedByName) {
               "[PIPES]\nP1 R1 a1 100 12 100 0 Open\nP2 a1 A1 100 12 100 0 Open\n"
               "[OPTIONS]\nUnits GPM\n[END]\n");
     try {
-        OpenNetwork(dir.File("case.inp"), "rep.dat", "out.dat");
+        LoadNetwork(dir.File("case.inp"));
         FAIL() << "a network with IDs a1 and A1 was accepted";
     } catch (const DuplicateIdError& e) {
         std::string message = e.what();
         EXPECT_NE(message.find("\"a1\""), std::string::npos) << message;
         EXPECT_NE(message.find("\"A1\""), std::string::npos) << message;
     }
-    ENclose();
 }
 
 TEST(NetLoad, KeyedTableKeepsInsertionOrder) {

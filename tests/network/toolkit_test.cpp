@@ -9,54 +9,43 @@
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "network/project.h"
-#include "network/scratch_files.h"
+#include "network/workspace.h"
 #include "support/test_support.h"
 
 using namespace network;
+namespace fs = std::filesystem;
 
-TEST(ToolkitBinding, MissingLibraryIsReportedAtTheFirstCall) {
-    SetToolkitLibrary("/nonexistent/libepanet2.so");
+TEST(ToolkitBinding, MissingLibraryOrFunctionIsReportedByName) {
     try {
-        ENclose();
+        Toolkit toolkit("/nonexistent/libepanet2.so");
         FAIL() << "a missing library went unnoticed";
     } catch (const ToolkitError& e) {
         EXPECT_EQ(e.code(), -1);
         EXPECT_NE(std::string(e.what()).find("/nonexistent/libepanet2.so"), std::string::npos) << e.what();
     }
-}
-
-TEST(ToolkitBinding, MissingFunctionIsReportedByName) {
+    // A library without the toolkit's functions: the first missing one is named.
     try {
-        BindToolkitFunction("ENnoSuchFunction");
-        FAIL();
+        Toolkit toolkit("libm.so.6");
+        FAIL() << "a library without the toolkit's functions was bound";
     } catch (const ToolkitError& e) {
-        EXPECT_NE(std::string(e.what()).find("ENnoSuchFunction"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("EN_createproject"), std::string::npos) << e.what();
     }
 }
 
 TEST(ToolkitBinding, WarningsCountAsFailures) {
-    EXPECT_NO_THROW(Check(0, "ENsolveH"));
-    EXPECT_THROW(Check(6, "ENsolveH"), ToolkitError);  // a toolkit warning
-    EXPECT_FALSE(ToolkitErrorText(200).empty());
+    const Toolkit& toolkit = DefaultToolkit();
+    EXPECT_NO_THROW(toolkit.Check(0, "EN_solveH"));
+    EXPECT_THROW(toolkit.Check(6, "EN_solveH"), ToolkitError);  // a toolkit warning
+    EXPECT_FALSE(toolkit.ErrorText(200).empty());
+    EXPECT_GE(toolkit.Version(), 20200);
 }
 
-TEST(ToolkitBinding, ReadOnlyCurrentDirectoryStillOpensNetworks) {
+TEST(ToolkitBinding, ProjectsRunSideBySideAndCheckEveryCall) {
     testing_support::ScratchFolder dir;
     testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    // /proc refuses new files even to root.
-    ASSERT_EQ(::chdir("/proc"), 0);
-    EXPECT_EQ(OpenNetwork(dir.File("chain.inp"), "rep.dat", "out.dat"), 0);
-    ENclose();
-    EXPECT_NE(std::filesystem::current_path(), "/proc");
-    EXPECT_EQ(nNodes, 3);
-}
-
-TEST(ToolkitBinding, ProjectHandlesRunAlongsideTheLegacyInterface) {
-    testing_support::ScratchFolder dir;
-    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    Project a, b;
-    a.Open(dir.File("chain.inp"), "/dev/null", "");
-    b.Open(dir.File("chain.inp"), "/dev/null", "");
+    network::Project a, b;
+    a.Open(dir.File("chain.inp"));
+    b.Open(dir.File("chain.inp"));
     EXPECT_EQ(a.Count(EN_NODECOUNT), 3);
     EXPECT_EQ(b.TimeParam(EN_QUALSTEP), 300);
     a.SolveH();
@@ -66,34 +55,9 @@ TEST(ToolkitBinding, ProjectHandlesRunAlongsideTheLegacyInterface) {
     EXPECT_GT(a.StepQ(), 0);
     EXPECT_NEAR(a.NodeValue(1, EN_DEMAND), 10.0, 1e-5);
     EXPECT_THROW(b.NodeValue(99, EN_DEMAND), ToolkitError);
-}
-
-TEST(ToolkitBinding, ScratchFilesHeldOpenAreRemovedOthersKept) {
-    EXPECT_TRUE(IsToolkitScratchName("enZWfWxO"));
-    EXPECT_FALSE(IsToolkitScratchName("en.inp.z1"));
-    EXPECT_FALSE(IsToolkitScratchName("enAB-D12"));
-
-    testing_support::ScratchFolder dir;
-    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    const auto previous = std::filesystem::current_path();
-    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-    testing_support::WriteText(dir.File("enStray1"), "another program's scratch file");
-    auto scratchFiles = [&] {
-        int count = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            count += IsToolkitScratchName(entry.path().filename().string());
-        return count;
-    };
-    {
-        Project project;
-        project.Open(dir.File("chain.inp"), "/dev/null", "");
-        project.SolveH();  // writes the hydraulic results into a scratch file
-        ASSERT_EQ(scratchFiles(), 2);
-        EXPECT_EQ(RemoveOpenScratchFiles(), 1);
-        EXPECT_EQ(scratchFiles(), 1);
-        EXPECT_TRUE(std::filesystem::exists(dir.File("enStray1")));
-    }
-    ASSERT_EQ(::chdir(previous.c_str()), 0);
+    double x = 0, y = 0;
+    EXPECT_FALSE(b.NodeCoordinates(1, x, y));  // the chain network has no map
+    // A project left with its quality solver open is closed by its destructor.
 }
 
 TEST(ToolkitBinding, ProjectsOpenedOnSeveralThreadsAtOnceAllReadTheirNetwork) {
@@ -105,8 +69,8 @@ TEST(ToolkitBinding, ProjectsOpenedOnSeveralThreadsAtOnceAllReadTheirNetwork) {
             threads.emplace_back([&] {
                 for (int k = 0; k < 10; ++k) {
                     try {
-                        Project project;
-                        project.Open(path, "/dev/null", "");
+                        network::Project project;
+                        project.Open(path);
                         if (project.Count(EN_NODECOUNT) != 144) ++failures;
                     } catch (const ToolkitError&) {
                         ++failures;
@@ -115,4 +79,60 @@ TEST(ToolkitBinding, ProjectsOpenedOnSeveralThreadsAtOnceAllReadTheirNetwork) {
             });
     }
     EXPECT_EQ(failures, 0);
+}
+
+namespace {
+
+int ToolkitScratchFiles(const std::string& folder) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        count += name.size() == 8 && name.rfind("en", 0) == 0;
+    }
+    return count;
+}
+
+}  // namespace
+
+// The toolkit's scratch files go into the workspace, which is private,
+// current while it lives and gone afterwards; the folder that was current
+// before is current again.
+TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
+    const fs::path before = fs::current_path();
+    std::string path;
+    {
+        Workspace workspace;
+        path = workspace.Path();
+        EXPECT_EQ(fs::current_path(), fs::path(path));
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_all);
+        network::Project project;
+        project.Open(dir.File("chain.inp"));
+        project.SolveH();  // writes the hydraulic results into a scratch file
+        EXPECT_EQ(ToolkitScratchFiles(path), 1);
+        EXPECT_EQ(ToolkitScratchFiles(dir.path()), 0);
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(fs::current_path(), before);
+}
+
+// A run killed without cleaning leaves its folder; the next run removes it,
+// but never the folder of a run still alive.
+TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
+    const fs::path before = fs::current_path();
+    const std::string abandoned = Workspace::UserFolder() + "/run-killed";
+    fs::create_directories(abandoned);
+    testing_support::WriteText(abandoned + "/en1A2B3C", "55 MB of hydraulics, once");
+    testing_support::WriteText(abandoned + "/.owner", "");
+    {
+        Workspace alive;
+        EXPECT_FALSE(fs::exists(abandoned));
+        EXPECT_EQ(Workspace::RemoveAbandoned(), 0);
+        EXPECT_TRUE(fs::exists(alive.Path()));
+        Workspace second;  // a second run at the same time keeps the first one's folder
+        EXPECT_TRUE(fs::exists(alive.Path()));
+        EXPECT_NE(second.Path(), alive.Path());
+    }
+    EXPECT_EQ(fs::current_path(), before);
 }

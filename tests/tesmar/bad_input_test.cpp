@@ -91,7 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"ZeroInjectionHours", "build", Network::Chain, {"--injection-hours", "0"}, "--injection-hours must be"},
         BadCase{"NegativeMaxHours", "build", Network::Chain, {"--max-hours=-4"}, "--max-hours must be"},
         BadCase{"ZeroRepeat", "build", Network::Chain, {"--repeat", "0"}, "--repeat must be at least 1"},
-        BadCase{"ZeroMassFlow", "build", Network::Chain, {"--mass-flow", "0"}, "--mass-flow must be a positive"},
+        BadCase{"ZeroMassFlow", "build", Network::Chain, {"--mass-flow", "0"}, "--mass-flow must be at least 1 mg/min"},
+        // Half a milligram rounds, half to even, to 0 mg/min: nothing would be injected.
+        BadCase{"MassFlowRoundingToZero", "build", Network::Chain, {"--mass-flow", "0.5"},
+                "--mass-flow must be at least 1 mg/min (got 0.5)"},
+        BadCase{"HugeBeta", "build", Network::Chain, {"--beta", "1e39"}, "--beta must be a finite number (got 1e+39)"},
         BadCase{"NegativeSensitivity", "build", Network::Chain, {"--sensitivity=-1"}, "--sensitivity must be"},
         BadCase{"ZeroThreads", "build", Network::Chain, {"--threads", "0"}, "--threads must be from 1"},
         BadCase{"InfiniteBeta", "build", Network::Chain, {"--beta", "inf"}, "--beta: 'inf' is not a number"},

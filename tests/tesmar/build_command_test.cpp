@@ -5,11 +5,9 @@
 #include <functional>
 #include <regex>
 
-#include "builder/driver.h"
-#include "builder/run_parameters.h"
+#include "builder/build.h"
 #include "builder/builder_fixture.h"
 #include "matrix_writing.h"
-#include "network/netload.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -115,7 +113,7 @@ struct EngineCase {
     std::string name;
     int junctions;
     std::vector<std::string> options;
-    std::function<void()> setParameters;  // changes from the window's defaults
+    std::function<void(builder::BuildDescription&)> describe;  // changes from the window's defaults
 };
 
 void PrintTo(const EngineCase& c, std::ostream* os) { *os << c.name; }
@@ -129,60 +127,56 @@ constexpr const char* kSeed = "20240607";
 TEST_P(TesmarMatchesEngine, FilesAreByteIdentical) {
     const EngineCase& c = GetParam();
     ScratchFolder engineFolder, toolFolder;
-    const std::string network = builder_testing::LoadNetwork(engineFolder, "chain.inp", ChainNetwork(c.junctions));
-    c.setParameters();
-    builder_testing::RecordingHost recorder;
-    builder::RunScenarioSimulations(recorder.Host(), builder::SeededUniformSource(std::stoull(kSeed)),
-                                    builder::ReferenceProcedure());
+    const network::Network net = builder_testing::LoadNetwork(engineFolder, "chain.inp", ChainNetwork(c.junctions));
+    builder::BuildDescription description = builder_testing::Reference(std::stoull(kSeed));
+    c.describe(description);
+    const builder::BuildOutcome outcome = builder::RunBuild(net, description);
+    ASSERT_EQ(outcome.status, builder::BuildStatus::Completed) << outcome.reason;
 
     const ToolRun run = BuildIn(toolFolder, With(c.options, {"--seed", kSeed}), c.junctions);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto expected = MatrixTexts(network);
+    const auto expected = MatrixTexts(net.path);
     const auto actual = MatrixTexts(toolFolder.File("chain.inp"));
+    const bool noZ2 = description.parameters.NoZ2;
     for (std::size_t k = 0; k < 4; ++k) {
         EXPECT_EQ(actual[k], expected[k]) << "file .z" << k + 1;
-        EXPECT_EQ(RecordCount(actual[k]), k == 1 && builder::NoZ2 ? 0u : builder::nEvents + 1u);
+        EXPECT_EQ(RecordCount(actual[k]), k == 1 && noZ2 ? 0u : outcome.eventsWritten + 1u);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, TesmarMatchesEngine,
     ::testing::Values(
-        EngineCase{"WindowDefaultsOnTwoThreads", 4, {"--threads", "2"}, [] {}},
+        EngineCase{"WindowDefaultsOnTwoThreads", 4, {"--threads", "2"}, [](builder::BuildDescription&) {}},
         EngineCase{"RandomEventsWithEveryOptionReference",
                    4,
                    {"--reference", "--mode", "random", "--random-events", "12", "--injections", "3",
                     "--injection-hours", "1", "--mass-flow", "1000.5", "--max-hours", "30", "--sensitivity", "0.001",
                     "--ingestion-rate", "1.5", "--body-weight", "80", "--d50", "35", "--beta", "0.5",
                     "--per-capita", "250"},
-                   [] {
-                       using namespace builder;
-                       EventMode = 2;
-                       nRandomEvents = 12;
-                       nEvents = 12;
-                       nInjectionsPerEvent = 3;
-                       InjectionDuration = 1;
-                       InjectionMassFlow = 1000;  // 1000.5 rounds to even, as the window reads it
-                       MaxSimDuration = 30;
-                       DetectionSensitivity = 0.001f;
-                       IngestionRate = 1.5f;
-                       BodyWeight = 80.0f;
-                       D50 = 35.0f;
-                       Beta = 0.5f;
-                       PerCapitaConsumption = 250.0f;
+                   [](builder::BuildDescription& d) {
+                       builder::RunParameters& p = d.parameters;
+                       p.Mode = builder::EventMode::RandomEvents;
+                       p.nRandomEvents = 12;
+                       p.nInjectionsPerEvent = 3;
+                       p.InjectionDuration = 1;
+                       p.InjectionMassFlow = 1000;  // 1000.5 rounds to even, as the window reads it
+                       p.MaxSimDuration = 30;
+                       p.DetectionSensitivity = 0.001f;
+                       p.IngestionRate = 1.5f;
+                       p.BodyWeight = 80.0f;
+                       p.D50 = 35.0f;
+                       p.Beta = 0.5f;
+                       p.PerCapitaConsumption = 250.0f;
                    }},
         EngineCase{"AllTimesWithoutZ2",
                    2,
                    {"--mode", "all-times", "--no-z2", "--max-hours", "3"},
-                   [] {
-                       using namespace builder;
-                       EventMode = 0;
-                       nEvents = 3 * 288;  // three nodes, 288 five-minute steps a day
-                       NoZ2 = true;
-                       MaxSimDuration = 3;
+                   [](builder::BuildDescription& d) {
+                       d.parameters.Mode = builder::EventMode::AllNodesAllTimes;
+                       d.parameters.NoZ2 = true;
+                       d.parameters.MaxSimDuration = 3;
                    }},
-        EngineCase{"RepeatThreeTimes", 3, {"--repeat", "3"}, [] {
-                       builder::RepeatCount = 3;
-                       builder::nEvents = 4 * 3;
-                   }}),
+        EngineCase{"RepeatThreeTimes", 3, {"--repeat", "3"},
+                   [](builder::BuildDescription& d) { d.parameters.RepeatCount = 3; }}),
     [](const ::testing::TestParamInfo<EngineCase>& info) { return info.param.name; });

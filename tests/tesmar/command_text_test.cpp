@@ -29,23 +29,34 @@ TEST(TesmarNumberText, RealsAreFiniteDecimals) {
         EXPECT_FALSE(CanonicalRealNumber(text).has_value()) << text;
 }
 
-TEST(TesmarProgress, CaptionCountsAndTexts) {
-    EXPECT_EQ(CaptionEventsDone("12/184 - 3.5 minutes remaining", false), 12);
-    EXPECT_EQ(CaptionEventsDone("12/184 - 3.5 minutes remaining", true), 11);
-    EXPECT_EQ(CaptionEventsDone("1/184 - 0 minutes remaining", true), 0);
-    EXPECT_FALSE(CaptionEventsDone("Tesmar - Bulid injection data", false).has_value());
+namespace {
 
+builder::BuildProgress At(std::int32_t done, std::int32_t total, double elapsed) {
+    builder::BuildProgress p;
+    p.done = done;
+    p.total = total;
+    p.elapsedSeconds = elapsed;
+    if (done > 0 && elapsed > 0) {
+        p.eventsPerSecond = done / elapsed;
+        p.remainingSeconds = (total - done) / p.eventsPerSecond;
+    }
+    return p;
+}
+
+}  // namespace
+
+TEST(TesmarProgress, Texts) {
     EXPECT_EQ(FormatDuration(45.4), "45 s");
     EXPECT_EQ(FormatDuration(185), "3 min 05 s");
     EXPECT_EQ(FormatDuration(7620), "2 h 07 min");
-    EXPECT_EQ(ProgressText(0, 200, 0), "0/200 events (0%)");
-    EXPECT_EQ(ProgressText(50, 200, 4), "50/200 events (25%), 12.5 events/s, 12 s remaining");
+    EXPECT_EQ(ProgressText(At(0, 200, 0)), "0/200 events (0%)");
+    EXPECT_EQ(ProgressText(At(50, 200, 4)), "50/200 events (25%), 12.5 events/s, 12 s remaining");
 }
 
 TEST(TesmarProgress, PlainLinesForTheFirstEventAndEveryFivePercent) {
     std::ostringstream err;
-    ProgressReporter progress(err, 100, false);
-    for (int done = 0; done <= 100; ++done) progress.Update(done);
+    ProgressReporter progress(err, false);
+    for (int done = 0; done <= 100; ++done) progress.Update(At(done, 100, done * 0.1));
     std::size_t lines = 0;
     for (char c : err.str()) lines += c == '\n';
     EXPECT_EQ(lines, 21u) << err.str();  // 1, then 5, 10, ..., 100
@@ -71,14 +82,16 @@ TEST(TesmarRequest, DefaultsAreValidAndZ2ValuesMatterOnlyWithZ2) {
     EXPECT_NO_THROW(ValidateBuildRequest(request));
 }
 
-TEST(TesmarRequest, ExpectedEventCountsOfTheThreeModes) {
-    EXPECT_EQ(ExpectedEventCount(EventModeChoice::AllTimes, 92, 300, 2, 3000), 92 * 288);
-    // 3600 / 7 x 24 = 12342.857 per node, rounded to the nearest whole.
-    EXPECT_EQ(ExpectedEventCount(EventModeChoice::AllTimes, 1, 7, 2, 3000), 12343);
-    EXPECT_EQ(ExpectedEventCount(EventModeChoice::Repeat, 92, 300, 2, 3000), 184);
-    EXPECT_EQ(ExpectedEventCount(EventModeChoice::Random, 92, 300, 2, 17), 17);
-    EXPECT_THROW(ExpectedEventCount(EventModeChoice::Repeat, 100000, 300, 100000, 1), InputError);
-    EXPECT_THROW(ExpectedEventCount(EventModeChoice::AllTimes, 1000000, 1, 1, 1), InputError);
+TEST(TesmarRequest, RunParametersFollowTheWindowsReading) {
+    BuildRequest request;
+    const builder::RunParameters defaults = ToRunParameters(request);
+    EXPECT_EQ(defaults.InjectionMassFlow, 479167);
+    EXPECT_EQ(defaults.Beta, builder::RunParameters{}.Beta);
+    request.MassFlow = 1000.5;  // ties to even
+    request.Mode = builder::EventMode::RandomEvents;
+    const builder::RunParameters p = ToRunParameters(request);
+    EXPECT_EQ(p.InjectionMassFlow, 1000);
+    EXPECT_EQ(p.Mode, builder::EventMode::RandomEvents);
 }
 
 namespace {

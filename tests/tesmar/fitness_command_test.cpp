@@ -69,6 +69,7 @@ TEST_F(TesmarFitness, NotAvailableWhereNothingIsDetectedOrTheZ2FileIsMissing) {
     const ToolRun none = Fitness({"J3", "R1"});
     ASSERT_EQ(none.exitCode, 0) << none.err;
     EXPECT_EQ(none.out, "Z1 = Not available\nZ2 = Not available\nZ3 = Not available\nZ4 = 0.0  (0/3)\n");
+    EXPECT_NE(none.err.find("Z1 is not available: the selected nodes detect no event"), std::string::npos) << none.err;
 
     std::remove((network_ + ".z2").c_str());
     const ToolRun withoutZ2 = Fitness({"J1"});
@@ -92,7 +93,9 @@ TEST_F(TesmarFitness, JsonHoldsValuesDeviationsAndCounts) {
 
     const ToolRun none = Fitness({"--json", "J3"});
     ASSERT_EQ(none.exitCode, 0) << none.err;
-    EXPECT_NE(none.out.find("\"Z1\": {\"available\": false, \"value\": null, \"sd\": null}"), std::string::npos)
+    EXPECT_NE(none.out.find("\"Z1\": {\"available\": false, \"value\": null, \"sd\": null, "
+                            "\"reason\": \"the selected nodes detect no event\"}"),
+              std::string::npos)
         << none.out;
     EXPECT_NE(none.out.find("\"detected\": 0"), std::string::npos) << none.out;
 }

@@ -1,0 +1,75 @@
+#include "builder/build.h"
+
+#include <sched.h>
+
+#include <optional>
+#include <span>
+#include <thread>
+
+#include "builder/build_context.h"
+#include "builder/build_error.h"
+#include "builder/parallel_run.h"
+#include "builder/reference_run.h"
+#include "builder/validation.h"
+
+namespace builder {
+
+namespace {
+
+BuildOutcome Ended(BuildStatus status, std::string reason, BuildOutcome outcome = {}) {
+    outcome.status = status;
+    outcome.reason = std::move(reason);
+    return outcome;
+}
+
+std::span<const std::string> NodeIds(const network::Network& net) {
+    return std::span(net.NodeID).subspan(1, static_cast<std::size_t>(net.nNodes));
+}
+
+}  // namespace
+
+int WorkerCount(const BuildDescription& description) {
+    if (description.reference) return 1;
+    if (description.workers > 0) return description.workers;
+    cpu_set_t cpus;
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
+    const RunParameters& parameters = description.parameters;
+    FlowFactors flow;
+    Baseline baseline;
+    try {
+        flow = ValidateBuild(net, parameters);
+        baseline = RunBaseline(net, net.path, parameters, flow);
+    } catch (const std::exception& e) {
+        return Ended(BuildStatus::Refused, e.what());
+    }
+    BuildOutcome outcome;
+    outcome.eventsPlanned = static_cast<std::int32_t>(EventCount(net, parameters));
+
+    std::optional<matrix::MatrixWriter> writer;
+    try {
+        writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
+    } catch (const std::exception& e) {
+        return Ended(BuildStatus::Failed, e.what(), std::move(outcome));
+    }
+    outcome.files = writer->FileNames();
+    EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
+    BuildContext build{net,      net.path, description, host, baseline, MakeEventSettings(net, parameters, flow),
+                       events, outcome.eventsPlanned, *writer};
+    const int workers = WorkerCount(description);
+    if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files});
+    try {
+        outcome.status = description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
+        if (outcome.status == BuildStatus::Completed) writer->Close();
+    } catch (const std::exception& e) {
+        outcome.status = BuildStatus::Failed;
+        outcome.reason = e.what();
+    }
+    outcome.eventsWritten = writer->EventsWritten();
+    return outcome;
+}
+
+}  // namespace builder

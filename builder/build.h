@@ -1,0 +1,85 @@
+// A build: the events of a set simulated on a network, one record per event
+// written to each matrix file beside the network, in event order.
+//
+// A build is described by one value, run by one call with the loaded
+// network and a host for progress and stop, and ends with an outcome. The
+// matrix files always hold the header and whole records of events 1 to k.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "builder/events.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
+namespace builder {
+
+struct BuildDescription {
+    RunParameters parameters;
+    std::uint64_t seed = 0;  // of the event set; the same seed gives the same bytes
+    // Worker threads, each with its own toolkit project and hydraulics
+    // solved once; 0: every core the process may use.
+    int workers = 0;
+    // The verification procedure: one thread, the network opened and its
+    // hydraulics solved for every event, every step read. Same bytes, slower.
+    bool reference = false;
+    // Replaces the seeded source of the event set, when given.
+    UniformSource random;
+    // Called on the thread that simulates an event, just before it starts;
+    // lets tests inject a failure into one event.
+    std::function<void(std::int32_t eventIndex)> beforeEvent;
+};
+
+// Where a build stands: events written of the total, and the pace so far
+// (measured from the start of the first event).
+struct BuildProgress {
+    std::int32_t done = 0;
+    std::int32_t total = 0;
+    double elapsedSeconds = 0;
+    double eventsPerSecond = 0;   // 0 until an event is written
+    double remainingSeconds = 0;  // estimated from the pace; 0 until known
+};
+
+// What a build learned once it has been checked and its files created.
+struct BuildStart {
+    std::int32_t events = 0;
+    int workers = 0;
+    std::vector<std::string> files;
+};
+
+// What a build needs from its front end; every member may be left empty.
+// All are called on the thread that called RunBuild.
+struct BuildHost {
+    std::function<void(const BuildStart&)> started;
+    std::function<void(const BuildProgress&)> progress;
+    // Lets pending window events run; called often while the build runs.
+    std::function<void()> processEvents;
+    // Polled between events; true ends the build after the events running.
+    std::function<bool()> stopRequested;
+};
+
+enum class BuildStatus {
+    Completed,
+    Stopped,  // a stop request; the files hold the events finished before it
+    Failed,   // could not go on; the files hold whole records of events 1 to k
+    Refused,  // bad input, found before any matrix file was touched
+};
+
+struct BuildOutcome {
+    BuildStatus status = BuildStatus::Failed;
+    std::string reason;  // why it failed or was refused
+    std::int32_t eventsPlanned = 0;
+    std::int32_t eventsWritten = 0;
+    std::vector<std::string> files;  // the matrix files, once created
+};
+
+// Runs the build of the network (loaded from its path) as described.
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host = {});
+
+// Number of worker threads a build of the description uses.
+int WorkerCount(const BuildDescription& description);
+
+}  // namespace builder

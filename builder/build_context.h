@@ -1,0 +1,51 @@
+// What the event runners of a build share: the network, the parameters, the
+// baseline, the event set and the writer. Built by RunBuild once the build
+// has been checked, its baseline run and its files created.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "builder/baseline.h"
+#include "builder/build.h"
+#include "builder/event_simulation.h"
+#include "matrix/matrix_writer.h"
+
+namespace builder {
+
+struct BuildContext {
+    const network::Network& net;
+    const std::string& networkFile;
+    const BuildDescription& description;
+    const BuildHost& host;
+    const Baseline& baseline;
+    EventSettings settings;
+    EventGenerator& events;
+    std::int32_t total;
+    matrix::MatrixWriter& writer;
+};
+
+// Encodes an event's results as the records of the matrix files.
+void EncodeResult(const clsPollutionEvent& event, const EventResult& result, bool withZ2,
+                  matrix::EncodedEvent& encoded);
+
+// Measures the pace of the events from the start of the first one.
+class ProgressClock {
+public:
+    using Clock = std::chrono::steady_clock;
+    ProgressClock() : start_(Clock::now()) {}
+    BuildProgress At(std::int32_t done, std::int32_t total) const;
+
+private:
+    Clock::time_point start_;
+};
+
+// Whether the front end asked the build to stop.
+inline bool StopRequested(const BuildHost& host) { return host.stopRequested && host.stopRequested(); }
+
+inline void ReportProgress(const BuildHost& host, const BuildProgress& progress) {
+    if (host.progress) host.progress(progress);
+}
+
+}  // namespace builder

@@ -1,0 +1,36 @@
+#include "builder/reference_run.h"
+
+#include <stdexcept>
+
+#include "builder/build_error.h"
+#include "builder/reference_session.h"
+
+namespace builder {
+
+BuildStatus RunEventsInOrder(BuildContext& build) {
+    const BuildHost& host = build.host;
+    EventSimulation simulation(build.baseline, build.settings);
+    EventResult result;
+    clsPollutionEvent event;
+    matrix::EncodedEvent encoded;
+    const ProgressClock clock;
+    for (std::int32_t eventIndex = 1; build.events.Next(event); ++eventIndex) {
+        ReportProgress(host, clock.At(eventIndex - 1, build.total));
+        if (StopRequested(host)) return BuildStatus::Stopped;
+        if (host.processEvents) host.processEvents();
+        if (build.description.beforeEvent) build.description.beforeEvent(eventIndex);
+        try {
+            ReferenceSession session(build.net, build.networkFile, build.description.parameters);
+            simulation.Run(session, event, result, host.processEvents);
+            session.Close();
+        } catch (const std::domain_error& e) {
+            throw BuildError("Event " + std::to_string(eventIndex) + ": " + e.what());
+        }
+        EncodeResult(event, result, !build.settings.NoZ2, encoded);
+        build.writer.Append(encoded);
+    }
+    ReportProgress(host, clock.At(build.writer.EventsWritten(), build.total));
+    return BuildStatus::Completed;
+}
+
+}  // namespace builder

@@ -1,0 +1,52 @@
+// The checks a build passes before any matrix file is touched.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "builder/build_error.h"
+#include "builder/flow_units.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
+namespace builder {
+
+// Most hours a duration may span: the toolkit counts seconds in 32 bits.
+inline constexpr std::int32_t kMaxHours = std::numeric_limits<std::int32_t>::max() / 3600;
+
+// The run parameters that are checked one by one.
+enum class Parameter {
+    MaxSimDuration,
+    InjectionDuration,
+    InjectionMassFlow,
+    DetectionSensitivity,
+    PerCapitaConsumption,
+    IngestionRate,
+    BodyWeight,
+    D50,
+    Beta,
+};
+
+// The name a user of the window knows a parameter by ("Assumed body weight").
+std::string ParameterLabel(Parameter parameter);
+
+// A run parameter a build cannot take: which one, what it must be
+// ("must be positive") and the value it had.
+class ParameterError : public BuildError {
+public:
+    ParameterError(Parameter parameter, std::string requirement, double value);
+    Parameter parameter;
+    std::string requirement;
+    double value;
+};
+
+// Throws ParameterError for the first run parameter a build cannot take.
+void ValidateRunParameters(const RunParameters& parameters);
+
+// Checks the network and the run parameters; returns the network's flow
+// factors. Throws BuildError (ParameterError for a run parameter) naming the
+// first problem.
+FlowFactors ValidateBuild(const network::Network& net, const RunParameters& parameters);
+
+}  // namespace builder

@@ -1,0 +1,103 @@
+#include "network/workspace.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace network {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLockName = ".owner";
+constexpr const char* kRunPrefix = "run-";
+
+std::runtime_error Failure(const std::string& what) {
+    return std::runtime_error("Cannot make the program's private working folder: " + what + ": " +
+                              std::strerror(errno));
+}
+
+// The user's folder must be a real folder of this user that nobody else
+// can enter; another user may have planted one under the same name.
+void RequireOwnPrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw Failure(folder);
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) throw Failure(folder);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0) {
+        errno = EPERM;
+        throw Failure(folder + " is not a private folder of this user");
+    }
+}
+
+// True when a lock can be taken on the run's lock file: its owner is gone.
+bool Abandoned(const fs::path& run) {
+    const int fd = ::open((run / kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return errno == ENOENT;  // died before taking its lock, or half removed
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+}  // namespace
+
+std::string Workspace::UserFolder() {
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) temp = "/tmp";
+    return (temp / ("tesmar-" + std::to_string(::getuid()))).string();
+}
+
+int Workspace::RemoveAbandoned() {
+    std::error_code ec;
+    int removed = 0;
+    for (const auto& entry : fs::directory_iterator(UserFolder(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kRunPrefix, 0) != 0 || !entry.is_directory(ec) || entry.is_symlink(ec)) continue;
+        if (!Abandoned(entry.path())) continue;
+        std::error_code removeError;
+        if (fs::remove_all(entry.path(), removeError) > 0) ++removed;
+    }
+    return removed;
+}
+
+Workspace::Workspace() {
+    std::error_code ec;
+    original_ = fs::current_path(ec).string();
+    const std::string user = UserFolder();
+    RequireOwnPrivateFolder(user);
+    RemoveAbandoned();
+    std::string pattern = user + "/" + kRunPrefix + "XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw Failure(pattern);
+    path_ = pattern;
+    lockFd_ = ::open((path_ + "/" + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX) != 0 || ::chdir(path_.c_str()) != 0) {
+        const int saved = errno;
+        RemoveNow();
+        errno = saved;
+        throw Failure(path_);
+    }
+}
+
+Workspace::~Workspace() {
+    if (!original_.empty() && ::chdir(original_.c_str()) != 0 && ::chdir("/") != 0) {
+        // Nowhere to go; the folder is removed all the same.
+    }
+    RemoveNow();
+}
+
+void Workspace::RemoveNow() noexcept {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+}
+
+}  // namespace network

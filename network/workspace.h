@@ -1,0 +1,47 @@
+// The private folder a program run gives the simulation toolkit.
+//
+// The toolkit keeps each project's hydraulic results in a scratch file in
+// the current folder (tens of megabytes on a large network). So that no
+// run ever writes into the user's folder, a program makes a folder of its
+// own, readable by its user alone, its current folder for the whole run:
+//   <temp>/tesmar-<uid>/run-XXXXXX
+// The folder is removed when the Workspace goes. A run that was killed
+// cannot clean up: its folder is removed by the next run that starts,
+// once no process holds the lock file inside it any more.
+#pragma once
+
+#include <string>
+
+namespace network {
+
+class Workspace {
+public:
+    // Creates the folder and makes it the current folder; removes the
+    // folders of runs that ended without cleaning. Throws
+    // std::runtime_error when no private folder can be made.
+    Workspace();
+    // Returns to the folder that was current before and removes the workspace.
+    ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // The folder that was current when the workspace was made.
+    const std::string& OriginalFolder() const { return original_; }
+
+    // Removes the folder at once, for a program about to end without
+    // unwinding (the window's "Quit").
+    void RemoveNow() noexcept;
+
+    // The folder holding every run's workspace of this user.
+    static std::string UserFolder();
+    // Removes the workspaces of runs that ended without cleaning; returns how many.
+    static int RemoveAbandoned();
+
+private:
+    std::string path_;
+    std::string original_;
+    int lockFd_ = -1;
+};
+
+}  // namespace network
