@@ -75,7 +75,7 @@ struct Bench {
     const clsPollutionEvent& Event(std::int32_t k) const { return events[static_cast<std::size_t>(k) - 1]; }
     EventSettings Settings() const { return MakeEventSettings(net, parameters, flow); }
     std::unique_ptr<ProjectSession> Session() const {
-        return std::make_unique<ProjectSession>(net, net.path, parameters);
+        return std::make_unique<ProjectSession>(net, net.ToolkitFile(), parameters);
     }
 };
 
@@ -254,7 +254,7 @@ void Measure(const char* name, const std::string& source, const std::string& fol
         many = BuildRate(bench, plan.events, Workers(0));
     }
 
-    const Baseline baseline = RunBaseline(bench.net, bench.net.path, bench.parameters, bench.flow);
+    const Baseline baseline = RunBaseline(bench.net, bench.net.ToolkitFile(), bench.parameters, bench.flow);
     double worker = 0, floorTime = 0, share = 0;
     {
         const auto session = bench.Session();

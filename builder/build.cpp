@@ -2,12 +2,14 @@
 
 #include <sched.h>
 
+#include <chrono>
 #include <optional>
 #include <span>
 #include <thread>
 
 #include "builder/build_context.h"
 #include "builder/build_error.h"
+#include "builder/build_manifest.h"
 #include "builder/parallel_run.h"
 #include "builder/reference_run.h"
 #include "builder/validation.h"
@@ -42,24 +44,27 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     Baseline baseline;
     try {
         flow = ValidateBuild(net, parameters);
-        baseline = RunBaseline(net, net.path, parameters, flow);
+        baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
     } catch (const std::exception& e) {
         return Ended(BuildStatus::Refused, e.what());
     }
     BuildOutcome outcome;
     outcome.eventsPlanned = static_cast<std::int32_t>(EventCount(net, parameters));
 
+    const int workers = WorkerCount(description);
+    const auto started = std::chrono::steady_clock::now();
+    matrix::Manifest manifest = StartManifest(net, description, workers, outcome.eventsPlanned);
     std::optional<matrix::MatrixWriter> writer;
     try {
         writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
+        matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {
         return Ended(BuildStatus::Failed, e.what(), std::move(outcome));
     }
     outcome.files = writer->FileNames();
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
-    BuildContext build{net,      net.path, description, host, baseline, MakeEventSettings(net, parameters, flow),
+    BuildContext build{net,      net.ToolkitFile(), description, host, baseline, MakeEventSettings(net, parameters, flow),
                        events, outcome.eventsPlanned, *writer};
-    const int workers = WorkerCount(description);
     if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files});
     try {
         outcome.status = description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
@@ -69,6 +74,15 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         outcome.reason = e.what();
     }
     outcome.eventsWritten = writer->EventsWritten();
+    EndManifest(manifest, outcome, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    try {
+        matrix::WriteManifest(net.path, manifest);
+    } catch (const std::exception& e) {
+        if (outcome.status != BuildStatus::Failed) {
+            outcome.status = BuildStatus::Failed;
+            outcome.reason = e.what();
+        }
+    }
     return outcome;
 }
 

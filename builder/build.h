@@ -19,6 +19,7 @@ namespace builder {
 
 struct BuildDescription {
     RunParameters parameters;
+    std::string program = "tesmar";  // the program and version the manifest names
     std::uint64_t seed = 0;  // of the event set; the same seed gives the same bytes
     // Worker threads, each with its own toolkit project and hydraulics
     // solved once; 0: every core the process may use.

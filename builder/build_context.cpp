@@ -1,18 +1,15 @@
 #include "builder/build_context.h"
 
-#include <array>
 #include <span>
 
 namespace builder {
 
-void EncodeResult(const clsPollutionEvent& event, const EventResult& result, bool withZ2,
-                  matrix::EncodedEvent& encoded) {
-    std::array<matrix::InjectionColumns, matrix::kDescribedInjections> columns;
-    const auto described = static_cast<std::size_t>(
-        std::min<std::int32_t>(event.nInjections, matrix::kDescribedInjections));
-    for (std::size_t i = 0; i < described; ++i) {
-        const clsInjectionEvent& injection = event.colInjectionEvent[i];
-        columns[i] = {injection.evNodeID, injection.evTime, injection.evPollutionLevel};
+void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
+                  std::vector<matrix::InjectionColumns>& columns, matrix::EncodedEvent& encoded) {
+    columns.clear();
+    for (std::int32_t i = 0; i < event.nInjections; ++i) {
+        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
+        columns.push_back({injection.evNodeID, injection.evTime, injection.evPollutionLevel});
     }
     // The result arrays hold node n at n; the records take nodes 1..nNodes.
     const std::size_t nodes = result.Z1.size() - 1;
@@ -22,7 +19,10 @@ void EncodeResult(const clsPollutionEvent& event, const EventResult& result, boo
     values.z2 = std::span(result.Z2).subspan(1, nodes);
     values.z3 = std::span(result.Z3).subspan(1, nodes);
     values.withZ2 = withZ2;
-    matrix::EncodeEvent(std::span(columns).first(described), values, encoded);
+    values.eventNumber = eventNumber;
+    values.undetectedPeople = result.UndetectedPeople;
+    values.undetectedVolume = result.UndetectedVolume;
+    matrix::EncodeEvent(columns, values, encoded);
 }
 
 BuildProgress ProgressClock::At(std::int32_t done, std::int32_t total) const {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "builder/baseline.h"
 #include "builder/build.h"
@@ -26,9 +27,10 @@ struct BuildContext {
     matrix::MatrixWriter& writer;
 };
 
-// Encodes an event's results as the records of the matrix files.
-void EncodeResult(const clsPollutionEvent& event, const EventResult& result, bool withZ2,
-                  matrix::EncodedEvent& encoded);
+// Encodes an event's results as the records of the matrix files; columns
+// is working room, reused from event to event.
+void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
+                  std::vector<matrix::InjectionColumns>& columns, matrix::EncodedEvent& encoded);
 
 // Measures the pace of the events from the start of the first one.
 class ProgressClock {

@@ -36,6 +36,9 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     std::fill(exposure_.begin(), exposure_.end(), 0.0f);
     responses_.Reset(slots);
     lastExposureStep_ = -1;
+    lastRecordedStep_ = -1;
+    result.UndetectedPeople.reset();
+    result.UndetectedVolume = 0.0f;
     consumedVolume_ = 0.0f;
     sourcesSwitchedOn_ = false;
 
@@ -101,6 +104,19 @@ void EventSimulation::RecordNewDetections(std::int32_t s, EventResult& result) {
     }
     for (std::int32_t n : newDetections_) result.Z3[static_cast<std::size_t>(n)] = consumedVolume_;
     newDetections_.clear();
+}
+
+// What the event does when no sensor detects it: the people affected as a
+// node first detecting at the last recorded step would count them, and all
+// the contaminated water consumed until then.
+void EventSimulation::RecordUndetectedImpact(EventResult& result) {
+    result.UndetectedVolume = consumedVolume_;
+    if (settings_.NoZ2) return;
+    result.UndetectedPeople = lastRecordedStep_ < 0 ? 0.0f
+                                                    : AffectedPopulation(settings_.Model,
+                                                                         lastRecordedStep_ - firstInjectionStep_,
+                                                                         exposure_, base_.VolumePerMinute,
+                                                                         base_.Population, &responses_);
 }
 
 }  // namespace builder

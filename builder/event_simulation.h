@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "builder/baseline.h"
@@ -23,6 +24,11 @@ namespace builder {
 struct EventResult {
     std::vector<std::uint8_t> DetectedFlag;
     std::vector<float> Z1, Z2, Z3;
+    // The event's impact when no sensor detects it: people affected at the
+    // last recorded step (without the Z2 measure: none), and the
+    // contaminated volume consumed up to it.
+    std::optional<float> UndetectedPeople;
+    float UndetectedVolume = 0.0f;
 };
 
 // The run parameters an event needs, copied once before the events run.
@@ -64,6 +70,7 @@ private:
     void RecordStep(std::int32_t s, long t, EventResult& result);
     void RecordCleanStep(std::int32_t s);
     void RecordNewDetections(std::int32_t s, EventResult& result);
+    void RecordUndetectedImpact(EventResult& result);
 
     const Baseline& base_;
     EventSettings settings_;
@@ -72,6 +79,7 @@ private:
     std::vector<std::int32_t> newDetections_;
     ResponseCache responses_;  // each node's last exposure sum and its response
     std::int32_t lastExposureStep_ = -1;
+    std::int32_t lastRecordedStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
     std::int32_t firstInjectionStep_ = 0;
     float consumedVolume_ = 0.0f;
@@ -110,6 +118,7 @@ void EventSimulation::Run(Session& session, const clsPollutionEvent& event, Even
         double step = static_cast<double>(t) / settings_.QualStep;
         if (step == static_cast<double>(static_cast<std::int64_t>(step))) {
             const auto s = static_cast<std::int32_t>(step);
+            lastRecordedStep_ = s;
             // Until a source is switched on the event is the clean network, and
             // where that carries no contaminant nothing needs reading.
             if (!sourcesSwitchedOn_ && settings_.DetectionSensitivity >= 0.0f && session.BackgroundIsZero(s)) {
@@ -122,6 +131,7 @@ void EventSimulation::Run(Session& session, const clsPollutionEvent& event, Even
         tleft = session.StepQ();
     } while (tleft != 0);
     session.CloseQuality();
+    RecordUndetectedImpact(result);
 }
 
 }  // namespace builder

@@ -77,6 +77,7 @@ void ParallelBuild::SimulateClaimedEvents(ProjectSession& session, EventSimulati
     clsPollutionEvent event;
     EventResult result;
     matrix::EncodedEvent records;
+    std::vector<matrix::InjectionColumns> columns;
     std::int32_t eventIndex = 0;
     while (Claim(event, eventIndex)) {
         if (!WaitForFreeSlot(eventIndex)) return;
@@ -87,7 +88,7 @@ void ParallelBuild::SimulateClaimedEvents(ProjectSession& session, EventSimulati
         } catch (const std::domain_error& e) {
             throw BuildError("Event " + std::to_string(eventIndex) + ": " + e.what());
         }
-        EncodeResult(event, result, !build_.settings.NoZ2, records);
+        EncodeResult(event, eventIndex, result, !build_.settings.NoZ2, columns, records);
         std::lock_guard lock(mutex_);
         Slot& slot = SlotOf(eventIndex);
         std::swap(slot.records, records);

@@ -13,6 +13,7 @@ BuildStatus RunEventsInOrder(BuildContext& build) {
     EventResult result;
     clsPollutionEvent event;
     matrix::EncodedEvent encoded;
+    std::vector<matrix::InjectionColumns> columns;
     const ProgressClock clock;
     for (std::int32_t eventIndex = 1; build.events.Next(event); ++eventIndex) {
         ReportProgress(host, clock.At(eventIndex - 1, build.total));
@@ -26,7 +27,7 @@ BuildStatus RunEventsInOrder(BuildContext& build) {
         } catch (const std::domain_error& e) {
             throw BuildError("Event " + std::to_string(eventIndex) + ": " + e.what());
         }
-        EncodeResult(event, result, !build.settings.NoZ2, encoded);
+        EncodeResult(event, eventIndex, result, !build.settings.NoZ2, columns, encoded);
         build.writer.Append(encoded);
     }
     ReportProgress(host, clock.At(build.writer.EventsWritten(), build.total));

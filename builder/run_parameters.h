@@ -12,6 +12,16 @@ enum class EventMode : std::int32_t {
     RandomEvents = 2,      // nRandomEvents events of random injections
 };
 
+// The short names of the modes: "all-times", "repeat", "random".
+inline const char* ModeName(EventMode mode) {
+    switch (mode) {
+        case EventMode::AllNodesAllTimes: return "all-times";
+        case EventMode::AllNodesRepeated: return "repeat";
+        case EventMode::RandomEvents: return "random";
+    }
+    return "unknown";
+}
+
 struct RunParameters {
     EventMode Mode = EventMode::AllNodesRepeated;
     std::int32_t RepeatCount = 2;

@@ -29,63 +29,116 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+void Remove(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        throw MatrixFileError("Cannot remove the old matrix file " + path + ": " + SystemError());
+}
+
+NpyType BinaryType(int k) { return k == 4 ? NpyType::UInt8 : NpyType::Float32; }
+
 }  // namespace
 
 MatrixWriter::MatrixWriter(const std::string& networkPath, std::span<const std::string> nodeIds, bool withZ2)
-    : networkPath_(networkPath), withZ2_(withZ2) {
+    : networkPath_(networkPath), nNodes_(static_cast<std::int32_t>(nodeIds.size())), withZ2_(withZ2) {
     for (int k : {4, 1, 2, 3}) {
-        const std::string name = MatrixFileName(networkPath_, k);
-        if (::unlink(name.c_str()) != 0 && errno != ENOENT)
-            throw MatrixFileError("Cannot remove the old matrix file " + name + ": " + SystemError());
+        Remove(MatrixFileName(networkPath_, k));
+        Remove(BinaryFileName(networkPath_, k));
     }
+    Remove(EventSummaryFileName(networkPath_));
     try {
+        for (int k = 1; k <= 4; ++k) {
+            if (k == 2 && !withZ2_) continue;
+            text_[k] = CreateText(MatrixFileName(networkPath_, k));
+            names_.push_back(text_[k].path);
+        }
         for (int k = 1; k <= 4; ++k)
-            if (k != 2 || withZ2_) Create(k);
+            if (text_[k].fd >= 0)
+                binary_[k] = std::make_unique<NpyWriter>(BinaryFileName(networkPath_, k), BinaryType(k), nNodes_);
+        summary_ = CreateText(EventSummaryFileName(networkPath_));
         const std::string header = HeaderRecord(nodeIds);
         for (int k = 1; k <= 4; ++k)
-            if (fds_[k] >= 0) Write(k, header);
-    } catch (...) {
-        for (int& fd : fds_)
-            if (fd >= 0) ::close(fd), fd = -1;
-        throw;
+            if (text_[k].fd >= 0) Write(text_[k], header);
+        Write(summary_, SummaryHeader());
+    } catch (const NpyError& e) {
+        throw MatrixFileError(e.what());
     }
 }
 
 MatrixWriter::~MatrixWriter() {
-    for (int fd : fds_)
-        if (fd >= 0) ::close(fd);
+    for (TextFile* file : TextFiles())
+        if (file->fd >= 0) ::close(file->fd);
+}
+
+std::vector<MatrixWriter::TextFile*> MatrixWriter::TextFiles() {
+    return {&text_[1], &text_[2], &text_[3], &text_[4], &summary_};
 }
 
 // A new file only: never one that reappeared since the removal, and never
 // through a symbolic link.
-void MatrixWriter::Create(int k) {
-    paths_[k] = MatrixFileName(networkPath_, k);
-    fds_[k] = ::open(paths_[k].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fds_[k] < 0) throw MatrixFileError("Cannot create the matrix file " + paths_[k] + ": " + SystemError());
-    names_.push_back(paths_[k]);
+MatrixWriter::TextFile MatrixWriter::CreateText(const std::string& path) {
+    TextFile file;
+    file.path = path;
+    file.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file.fd < 0) throw MatrixFileError("Cannot create the matrix file " + path + ": " + SystemError());
+    return file;
 }
 
-void MatrixWriter::Write(int k, const std::string& record) {
-    const off_t before = ::lseek(fds_[k], 0, SEEK_END);
-    if (before >= 0 && WriteAll(fds_[k], record)) return;
-    const std::string why = SystemError();
-    // Cut off what part of the record reached the file, so it ends with a whole record.
-    if (before >= 0 && ::ftruncate(fds_[k], before) == 0) ::lseek(fds_[k], before, SEEK_SET);
-    throw MatrixFileError("Cannot write the matrix file " + paths_[k] + ": " + why);
+void MatrixWriter::Write(TextFile& file, const std::string& record) {
+    if (!WriteAll(file.fd, record)) {
+        const std::string why = SystemError();
+        // Cut off what part of the record reached the file, so it ends with a whole record.
+        if (::ftruncate(file.fd, file.size) == 0) ::lseek(file.fd, file.size, SEEK_SET);
+        throw MatrixFileError("Cannot write the matrix file " + file.path + ": " + why);
+    }
+    file.size += static_cast<off_t>(record.size());
+}
+
+void MatrixWriter::RollBack(const std::vector<off_t>& textSizes) {
+    const std::vector<TextFile*> files = TextFiles();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        TextFile& file = *files[i];
+        if (file.fd < 0 || file.size == textSizes[i]) continue;
+        if (::ftruncate(file.fd, textSizes[i]) == 0) ::lseek(file.fd, textSizes[i], SEEK_SET);
+        file.size = textSizes[i];
+    }
+    for (auto& binary : binary_)
+        if (binary) binary->Truncate(events_);
 }
 
 void MatrixWriter::Append(const EncodedEvent& event) {
-    for (int k : {4, 1, 2, 3})
-        if (fds_[k] >= 0) Write(k, event.text[static_cast<std::size_t>(k)]);
+    std::vector<off_t> sizes;
+    for (TextFile* file : TextFiles()) sizes.push_back(file->size);
+    try {
+        for (int k : {4, 1, 2, 3})
+            if (text_[k].fd >= 0) Write(text_[k], event.text[static_cast<std::size_t>(k)]);
+        if (binary_[4]) binary_[4]->AppendRow(event.detected.data());
+        for (int k = 1; k <= 3; ++k)
+            if (binary_[k]) binary_[k]->AppendRow(event.values[static_cast<std::size_t>(k)].data());
+        Write(summary_, event.summary);
+    } catch (const std::exception& e) {
+        try {
+            RollBack(sizes);
+        } catch (const std::exception&) {
+            // The failure below is what the user must know; the binary files
+            // never claim rows they do not hold either way.
+        }
+        throw MatrixFileError(e.what());
+    }
     ++events_;
 }
 
 void MatrixWriter::Close() {
-    for (int k = 1; k <= 4; ++k) {
-        if (fds_[k] < 0) continue;
-        const int result = ::close(fds_[k]);
-        fds_[k] = -1;
-        if (result != 0) throw MatrixFileError("Cannot close the matrix file " + paths_[k] + ": " + SystemError());
+    for (TextFile* file : TextFiles()) {
+        if (file->fd < 0) continue;
+        const int result = ::close(file->fd);
+        file->fd = -1;
+        if (result != 0) throw MatrixFileError("Cannot close the matrix file " + file->path + ": " + SystemError());
+    }
+    try {
+        for (auto& binary : binary_)
+            if (binary) binary->Close();
+    } catch (const NpyError& e) {
+        throw MatrixFileError(e.what());
     }
 }
 

@@ -59,9 +59,12 @@ Network ReadNetwork(const Project& project, const std::string& path) {
 }
 
 Network LoadNetwork(const std::string& path, const Toolkit& toolkit) {
+    auto file = NetworkFile::Snapshot(path);
     Project project(toolkit);
-    project.Open(path);
-    return ReadNetwork(project, path);
+    project.Open(file->CopyPath());
+    Network net = ReadNetwork(project, path);
+    net.file = std::move(file);
+    return net;
 }
 
 }  // namespace network

@@ -8,13 +8,17 @@
 #include <vector>
 
 #include "network/keyed_table.h"
+#include "network/network_file.h"
 #include "network/project.h"
 
 namespace network {
 
 // A loaded network. Node and link indexes are the toolkit's, counted from 1.
 struct Network {
-    std::string path;  // the file as opened
+    std::string path;  // the user's file; the base of the matrix file names
+    // The bytes read when the network was loaded, and their private copy
+    // that every toolkit project of the run opens.
+    std::shared_ptr<const NetworkFile> file;
 
     std::int32_t nNodes = 0;    // all node kinds
     std::int32_t nStorage = 0;  // tanks and reservoirs
@@ -37,10 +41,14 @@ struct Network {
     QualityAnalysis Quality;
 
     bool IsJunction(std::int32_t node) const { return NodeType[static_cast<std::size_t>(node)] == EN_JUNCTION; }
+    // The file a toolkit project opens for this network.
+    const std::string& ToolkitFile() const { return file ? file->CopyPath() : path; }
 };
 
-// Reads the network file. Throws ToolkitError when the toolkit cannot read
-// it and DuplicateIdError when two IDs of one table differ only in letter case.
+// Reads the network file once, keeping its bytes in a private copy (see
+// NetworkFile). Throws std::runtime_error when the file cannot be read or
+// copied, ToolkitError when the toolkit cannot read it, and DuplicateIdError
+// when two IDs of one table differ only in letter case.
 Network LoadNetwork(const std::string& path, const Toolkit& toolkit = DefaultToolkit());
 
 // Fills the tables and time parameters from a project holding an open network.

@@ -24,7 +24,7 @@ struct Commands {
     CLI::App* fitness = nullptr;
     BuildRequest buildRequest;
     FitnessRequest fitnessRequest;
-    std::string mode = "repeat";
+    std::string mode = builder::ModeName(builder::RunParameters{}.Mode);
 };
 
 template <typename T>
@@ -54,7 +54,9 @@ void AddEventOptions(CLI::App* build, Commands& c) {
                       "Event set: all-times (every node at every quality step of a day), repeat (every node "
                       "--repeat times at random start times) or random (--random-events events at random "
                       "nodes and times)")
-        ->check(CLI::IsMember({"all-times", "repeat", "random"}))
+        ->check(CLI::IsMember({builder::ModeName(builder::EventMode::AllNodesAllTimes),
+                               builder::ModeName(builder::EventMode::AllNodesRepeated),
+                               builder::ModeName(builder::EventMode::RandomEvents)}))
         ->type_name("MODE")
         ->capture_default_str();
     WholeOption(build, "--repeat", r.RepeatCount, "Times every node is injected (--mode repeat)")->type_name("X");
@@ -123,10 +125,9 @@ void NoteGivenOptions(Commands& c) {
     r.RepeatGiven = c.build->count("--repeat") > 0;
     r.RandomEventsGiven = c.build->count("--random-events") > 0;
     r.InjectionsGiven = c.build->count("--injections") > 0;
-    const std::map<std::string, builder::EventMode> modes{{"all-times", builder::EventMode::AllNodesAllTimes},
-                                                          {"repeat", builder::EventMode::AllNodesRepeated},
-                                                          {"random", builder::EventMode::RandomEvents}};
-    r.Mode = modes.at(c.mode);
+    for (auto mode : {builder::EventMode::AllNodesAllTimes, builder::EventMode::AllNodesRepeated,
+                      builder::EventMode::RandomEvents})
+        if (c.mode == builder::ModeName(mode)) r.Mode = mode;
 }
 
 // CLI11's message for a parse error, on one line.

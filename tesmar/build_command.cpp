@@ -14,9 +14,6 @@ namespace tesmar {
 
 namespace {
 
-// The --mode names, in event-mode order.
-constexpr const char* kModeNames[] = {"all-times", "repeat", "random"};
-
 // Everything that can be refused before a matrix file is touched.
 network::Network PrepareBuild(const BuildRequest& request, const std::string& path) {
     ValidateBuildRequest(request);
@@ -31,6 +28,7 @@ network::Network PrepareBuild(const BuildRequest& request, const std::string& pa
 
 builder::BuildDescription Description(const BuildRequest& request, std::ostream& err) {
     builder::BuildDescription description;
+    description.program = std::string("tesmar ") + TESMAR_VERSION;
     description.parameters = ToRunParameters(request);
     description.reference = request.Reference;
     description.workers = request.Reference ? 1 : request.Threads.value_or(0);
@@ -49,7 +47,7 @@ builder::BuildHost Host(const StopSignals& signals, ProgressReporter& progress, 
     builder::BuildHost host;
     host.started = [&err, &request, &path](const builder::BuildStart& start) {
         err << "tesmar: building " << start.events << " events of " << path << " ("
-            << kModeNames[static_cast<int>(request.Mode)] << " mode, " << start.workers
+            << builder::ModeName(request.Mode) << " mode, " << start.workers
             << (request.Reference ? " worker, reference procedure)" : " workers)") << std::endl;
     };
     host.progress = [&progress](const builder::BuildProgress& p) { progress.Update(p); };

@@ -7,7 +7,7 @@
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
 #include "matrix/file_names.h"
-#include "matrix/matrix_loading.h"
+#include "matrix/matrix_store.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
 #include "tesmar/network_input.h"
@@ -89,7 +89,13 @@ int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ost
         return kBadInput;
     }
     const auto ids = std::span(net.NodeID).subspan(1, static_cast<std::size_t>(net.nNodes));
-    const matrix::LoadedMatrices loaded = matrix::LoadMatrixText(path, ids);
+    const matrix::StoredSet stored = matrix::LoadMatrixSet({path, ids, net.file ? net.file->Sha256() : ""});
+    if (stored.refusal) {
+        err << "tesmar fitness: " << *stored.refusal << std::endl;
+        return kBadInput;
+    }
+    if (!stored.binaryNote.empty()) err << "tesmar fitness: note: " << stored.binaryNote << std::endl;
+    const matrix::LoadedMatrices& loaded = stored.loaded;
     if (loaded.problem)
         err << "tesmar fitness: warning: " << matrix::DescribeLoadProblem(*loaded.problem, loaded.set.nEvents) << std::endl;
     if (loaded.set.nEvents == 0) {

@@ -48,6 +48,8 @@ network::Network OpenNetworkFile(const std::string& path) {
     } catch (const network::ToolkitError& e) {
         if (e.function() == "EN_open" && e.code() > 0) throw InputError(ToolkitRejection(path, e));
         throw InputError(std::string("The simulation toolkit cannot be used: ") + e.what());
+    } catch (const std::runtime_error& e) {
+        throw InputError(e.what());
     }
 }
 

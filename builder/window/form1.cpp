@@ -133,6 +133,7 @@ void Form1::RunBuild() {
     BuildDescription description;
     description.parameters = Parameters;
     description.seed = ClockSeed();
+    description.program = std::string(kTitle) + " " + TESMAR_VERSION;
     const BuildOutcome outcome = builder::RunBuild(Net, description, Host());
     switch (outcome.status) {
         case BuildStatus::Completed: EndWithMessage("Run ended - program will terminate", 0); return;

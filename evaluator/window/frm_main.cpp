@@ -11,7 +11,7 @@
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
-#include "matrix/matrix_loading.h"
+#include "matrix/matrix_store.h"
 
 namespace fentaro {
 
@@ -153,15 +153,18 @@ void frmMain::LoadMatrices() {
     QWidget* inputs[] = {&cmdAdd, &cmdRemove, &Command2, &Text1, &lstSelectedNodes};
     for (QWidget* input : inputs) input->setEnabled(false);
     const auto ids = std::span(Net_.NodeID).subspan(1, static_cast<std::size_t>(Net_.nNodes));
-    matrix::LoadedMatrices loaded =
-        matrix::LoadMatrixText(NetworkPath_, ids, [this](double fraction) { return ShowLoadProgress(fraction); });
-    Matrices_ = std::move(loaded.set);
+    matrix::StoredSet stored =
+        matrix::LoadMatrixSet({NetworkPath_, ids, Net_.file ? Net_.file->Sha256() : ""},
+                              [this](double fraction) { return ShowLoadProgress(fraction); });
+    Matrices_ = std::move(stored.loaded.set);
     for (QWidget* input : inputs) input->setEnabled(true);
     loading_ = false;
     setWindowTitle(kTitle);
-    if (loaded.problem && !closedWhileLoading_)
-        Message(QString::fromStdString(matrix::DescribeLoadProblem(*loaded.problem, Matrices_.nEvents)),
-                MessageIcon::Exclamation);
+    if (closedWhileLoading_) return;
+    std::string message = stored.refusal.value_or(stored.binaryNote);
+    if (stored.loaded.problem)
+        message += (message.empty() ? "" : "\n\n") + matrix::DescribeLoadProblem(*stored.loaded.problem, Matrices_.nEvents);
+    if (!message.empty()) Message(QString::fromStdString(message), MessageIcon::Exclamation);
 }
 
 bool frmMain::ShowLoadProgress(double fraction) {

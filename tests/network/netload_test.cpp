@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "network/netload.h"
+#include "network/sha256.h"
 #include "support/test_support.h"
 
 using namespace network;
@@ -142,7 +144,12 @@ TEST(NetLoad, FailedOpenThrowsTheToolkitCodeAndItsText) {
         EXPECT_NE(std::string(e.what()).find("code " + std::to_string(e.code())), std::string::npos) << e.what();
         EXPECT_GT(std::string(e.what()).size(), std::string("Simulation toolkit failure in EN_open (code 200)").size());
     }
-    EXPECT_THROW(LoadNetwork("/nonexistent/folder/net.inp"), ToolkitError);
+    try {
+        LoadNetwork("/nonexistent/folder/net.inp");
+        FAIL() << "a missing network file was loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent/folder/net.inp cannot be read"), std::string::npos) << e.what();
+    }
 }
 
 TEST(NetLoad, IdsDifferingOnlyInCaseAreRefusedByName) {
@@ -170,4 +177,31 @@ TEST(NetLoad, KeyedTableKeepsInsertionOrder) {
     EXPECT_EQ(table.Items()[0].first, "b");
     EXPECT_EQ(table.Items()[1].second, 3);
     EXPECT_EQ(table.Find("a").value_or(-1), 3);
+}
+
+// The network's bytes are taken once: the toolkit reads a private copy that
+// stays as it was when the user's file changes, and goes with the last
+// value that holds it.
+TEST(NetLoad, TheToolkitReadsACopyOfTheBytesTakenAtLoading) {
+    ScratchFolder dir;
+    WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
+    std::string copy;
+    {
+        const Network net = LoadNetwork(dir.File("chain.inp"));
+        ASSERT_TRUE(net.file);
+        copy = net.ToolkitFile();
+        EXPECT_NE(copy, net.path);
+        EXPECT_EQ(net.file->Bytes(), testing_support::ChainNetwork(3).size());
+        EXPECT_EQ(net.file->Sha256(), Sha256Hex(testing_support::ChainNetwork(3)));
+        WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(7));
+        EXPECT_EQ(testing_support::ReadText(copy), testing_support::ChainNetwork(3));
+        const Network again = net;  // copies share the snapshot
+        EXPECT_EQ(again.ToolkitFile(), copy);
+    }
+    EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST(Sha256, KnownDigests) {
+    EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }

@@ -1,0 +1,68 @@
+#include "builder/build_manifest.h"
+
+#include <filesystem>
+
+namespace builder {
+
+namespace {
+
+matrix::ManifestParameters Recorded(const RunParameters& p) {
+    matrix::ManifestParameters m;
+    m.mode = ModeName(p.Mode);
+    m.repeat = p.RepeatCount;
+    m.randomEvents = p.nRandomEvents;
+    m.injectionsPerEvent = p.nInjectionsPerEvent;
+    m.injectionHours = p.InjectionDuration;
+    m.massFlow = p.InjectionMassFlow;
+    m.maxHours = p.MaxSimDuration;
+    m.sensitivity = p.DetectionSensitivity;
+    m.noZ2 = p.NoZ2;
+    m.ingestionRate = p.IngestionRate;
+    m.bodyWeight = p.BodyWeight;
+    m.d50 = p.D50;
+    m.beta = p.Beta;
+    m.perCapita = p.PerCapitaConsumption;
+    return m;
+}
+
+const char* OutcomeName(BuildStatus status) {
+    switch (status) {
+        case BuildStatus::Completed: return "completed";
+        case BuildStatus::Stopped: return "stopped";
+        case BuildStatus::Failed: return "failed";
+        case BuildStatus::Refused: return "refused";
+    }
+    return "failed";
+}
+
+}  // namespace
+
+matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int workers,
+                               std::int32_t eventsPlanned) {
+    matrix::Manifest m;
+    m.program = description.program;
+    m.toolkitVersion = network::DefaultToolkit().Version();
+    m.networkName = std::filesystem::path(net.path).filename().string();
+    m.networkPath = net.path;
+    if (net.file) {
+        m.networkBytes = net.file->Bytes();
+        m.networkSha256 = net.file->Sha256();
+    }
+    m.nodes = net.nNodes;
+    m.parameters = Recorded(description.parameters);
+    m.seed = description.random ? 0 : description.seed;
+    m.workers = workers;
+    m.eventsPlanned = eventsPlanned;
+    m.started = matrix::UtcNow();
+    return m;
+}
+
+void EndManifest(matrix::Manifest& m, const BuildOutcome& outcome, double elapsedSeconds) {
+    m.outcome = OutcomeName(outcome.status);
+    m.reason = outcome.reason;
+    m.eventsWritten = outcome.eventsWritten;
+    m.ended = matrix::UtcNow();
+    m.elapsedSeconds = elapsedSeconds;
+}
+
+}  // namespace builder

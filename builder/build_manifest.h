@@ -1,0 +1,17 @@
+// The manifest of a build: what the matrix set is built from, and how the
+// build ended.
+#pragma once
+
+#include "builder/build.h"
+#include "matrix/manifest.h"
+
+namespace builder {
+
+// The manifest written when the build starts: outcome "running".
+matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int workers,
+                               std::int32_t eventsPlanned);
+
+// Completes it with the outcome.
+void EndManifest(matrix::Manifest& manifest, const BuildOutcome& outcome, double elapsedSeconds);
+
+}  // namespace builder

@@ -1,0 +1,207 @@
+#include "matrix/manifest.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "matrix/file_names.h"
+
+namespace matrix {
+
+namespace {
+
+using nlohmann::json;
+
+// A single as the shortest decimal that reads back as it: 0.34, not 0.3400000035762787.
+double Decimal(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double decimal = 0;
+    std::from_chars(text, end, decimal);
+    return decimal;
+}
+
+json ToJson(const ManifestParameters& p) {
+    return json{{"mode", p.mode},
+                {"repeat", p.repeat},
+                {"random_events", p.randomEvents},
+                {"injections_per_event", p.injectionsPerEvent},
+                {"injection_hours", p.injectionHours},
+                {"mass_flow_mg_per_min", p.massFlow},
+                {"max_hours", p.maxHours},
+                {"sensitivity_mg_per_l", Decimal(p.sensitivity)},
+                {"no_z2", p.noZ2},
+                {"ingestion_rate_l_per_day", Decimal(p.ingestionRate)},
+                {"body_weight_kg", Decimal(p.bodyWeight)},
+                {"d50_mg_per_kg", Decimal(p.d50)},
+                {"beta", Decimal(p.beta)},
+                {"per_capita_l_per_day", p.perCapita}};
+}
+
+json ToJson(const Manifest& m) {
+    return json{{"format", m.format},
+                {"program", m.program},
+                {"toolkit_version", m.toolkitVersion},
+                {"network", {{"file", m.networkName}, {"path", m.networkPath}, {"bytes", m.networkBytes},
+                             {"sha256", m.networkSha256}, {"nodes", m.nodes}}},
+                {"parameters", ToJson(m.parameters)},
+                {"seed", m.seed},
+                {"workers", m.workers},
+                {"processes", m.processes},
+                {"events", {{"planned", m.eventsPlanned}, {"written", m.eventsWritten}}},
+                {"outcome", m.outcome},
+                {"reason", m.reason},
+                {"warnings", m.warnings},
+                {"started", m.started},
+                {"ended", m.ended},
+                {"elapsed_seconds", m.elapsedSeconds}};
+}
+
+ManifestParameters ParametersFromJson(const json& j) {
+    ManifestParameters p;
+    p.mode = j.at("mode").get<std::string>();
+    p.repeat = j.at("repeat").get<std::int32_t>();
+    p.randomEvents = j.at("random_events").get<std::int32_t>();
+    p.injectionsPerEvent = j.at("injections_per_event").get<std::int32_t>();
+    p.injectionHours = j.at("injection_hours").get<std::int32_t>();
+    p.massFlow = j.at("mass_flow_mg_per_min").get<std::int32_t>();
+    p.maxHours = j.at("max_hours").get<std::int32_t>();
+    p.sensitivity = j.at("sensitivity_mg_per_l").get<float>();
+    p.noZ2 = j.at("no_z2").get<bool>();
+    p.ingestionRate = j.at("ingestion_rate_l_per_day").get<float>();
+    p.bodyWeight = j.at("body_weight_kg").get<float>();
+    p.d50 = j.at("d50_mg_per_kg").get<float>();
+    p.beta = j.at("beta").get<float>();
+    p.perCapita = j.at("per_capita_l_per_day").get<float>();
+    return p;
+}
+
+Manifest FromJson(const json& j) {
+    Manifest m;
+    m.format = j.at("format").get<int>();
+    m.program = j.at("program").get<std::string>();
+    m.toolkitVersion = j.at("toolkit_version").get<int>();
+    const json& net = j.at("network");
+    m.networkName = net.at("file").get<std::string>();
+    m.networkPath = net.at("path").get<std::string>();
+    m.networkBytes = net.at("bytes").get<std::uint64_t>();
+    m.networkSha256 = net.at("sha256").get<std::string>();
+    m.nodes = net.at("nodes").get<std::int32_t>();
+    m.parameters = ParametersFromJson(j.at("parameters"));
+    m.seed = j.at("seed").get<std::uint64_t>();
+    m.workers = j.at("workers").get<int>();
+    m.processes = j.at("processes").get<int>();
+    m.eventsPlanned = j.at("events").at("planned").get<std::int64_t>();
+    m.eventsWritten = j.at("events").at("written").get<std::int64_t>();
+    m.outcome = j.at("outcome").get<std::string>();
+    m.reason = j.at("reason").get<std::string>();
+    m.warnings = j.at("warnings").get<std::vector<int>>();
+    m.started = j.at("started").get<std::string>();
+    m.ended = j.at("ended").get<std::string>();
+    m.elapsedSeconds = j.at("elapsed_seconds").get<double>();
+    return m;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+}  // namespace
+
+void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
+    const std::string path = ManifestFileName(networkPath);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) throw ManifestError("Cannot write the build manifest " + path + ": " + std::strerror(errno));
+    const std::string text = ToJson(manifest).dump(2) + "\n";
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const int saved = errno;
+    const bool closed = ::fchmod(fd, 0644) == 0 && ::close(fd) == 0;
+    // The rename replaces whatever has the name, a link included, without following it.
+    if (done != text.size() || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string why = std::strerror(done != text.size() ? saved : errno);
+        ::unlink(temporary.c_str());
+        throw ManifestError("Cannot write the build manifest " + path + ": " + why);
+    }
+}
+
+std::optional<Manifest> ReadManifest(const std::string& networkPath) {
+    const std::string path = ManifestFileName(networkPath);
+    std::error_code missing;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, missing))) return std::nullopt;
+    std::ifstream in(path);
+    if (!in) throw ManifestError("The build manifest " + path + " cannot be read: " + std::strerror(errno));
+    try {
+        return FromJson(json::parse(in));
+    } catch (const json::exception& e) {
+        throw ManifestError("The build manifest " + path + " is not a manifest this program can read: " + e.what());
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> DescribeManifest(const Manifest& m) {
+    const ManifestParameters& p = m.parameters;
+    std::vector<std::pair<std::string, std::string>> lines{
+        {"Network file", m.networkName + " (" + std::to_string(m.networkBytes) + " bytes, " + std::to_string(m.nodes) +
+                             " nodes)"},
+        {"Network SHA-256", m.networkSha256},
+        {"Built by", m.program + ", toolkit " + std::to_string(m.toolkitVersion)},
+        {"Event mode", p.mode},
+    };
+    if (p.mode == "repeat") lines.emplace_back("Times every node is injected", std::to_string(p.repeat));
+    if (p.mode == "random") {
+        lines.emplace_back("Random events", std::to_string(p.randomEvents));
+        lines.emplace_back("Injections per event", std::to_string(p.injectionsPerEvent));
+    }
+    lines.insert(lines.end(),
+                 {{"Injection duration", std::to_string(p.injectionHours) + " h"},
+                  {"Injection mass flow", std::to_string(p.massFlow) + " mg/min"},
+                  {"Simulated time", std::to_string(p.maxHours) + " h"},
+                  {"Detection sensitivity", Number(p.sensitivity) + " mg/L"},
+                  {"Per capita consumption", Number(p.perCapita) + " L/day"}});
+    if (p.noZ2) {
+        lines.emplace_back("People affected (Z2)", "not calculated");
+    } else {
+        lines.emplace_back("Dose-response model", "ingestion " + Number(p.ingestionRate) + " L/day, body weight " +
+                                                      Number(p.bodyWeight) + " kg, D50 " + Number(p.d50) +
+                                                      " mg/kg, beta " + Number(p.beta));
+    }
+    lines.insert(lines.end(), {{"Seed", std::to_string(m.seed)},
+                               {"Events", std::to_string(m.eventsWritten) + " of " + std::to_string(m.eventsPlanned)},
+                               {"Outcome", m.outcome + (m.reason.empty() ? "" : ": " + m.reason)},
+                               {"Built", m.started + " to " + m.ended + " (" + Number(m.elapsedSeconds) + " s)"}});
+    if (!m.warnings.empty()) {
+        std::string codes;
+        for (int code : m.warnings) codes += (codes.empty() ? "" : ", ") + std::to_string(code);
+        lines.emplace_back("Toolkit warnings accepted", codes);
+    }
+    return lines;
+}
+
+std::string UtcNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+}  // namespace matrix

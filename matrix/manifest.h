@@ -1,0 +1,64 @@
+// The build manifest beside a matrix set: what the set was built from and
+// how the build ended. Written when a build starts and again when it ends;
+// each time the whole file is replaced at once.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace matrix {
+
+inline constexpr int kManifestFormat = 1;
+
+// The run parameters as the manifest records them.
+struct ManifestParameters {
+    std::string mode;  // "all-times", "repeat" or "random"
+    std::int32_t repeat = 0, randomEvents = 0, injectionsPerEvent = 0;
+    std::int32_t injectionHours = 0, massFlow = 0, maxHours = 0;
+    float sensitivity = 0, ingestionRate = 0, bodyWeight = 0, d50 = 0, beta = 0, perCapita = 0;
+    bool noZ2 = false;
+};
+
+struct Manifest {
+    int format = kManifestFormat;
+    std::string program;   // "tesmar 1.0.0"
+    int toolkitVersion = 0;
+    std::string networkName, networkPath;
+    std::uint64_t networkBytes = 0;
+    std::string networkSha256;
+    std::int32_t nodes = 0;
+    ManifestParameters parameters;
+    std::uint64_t seed = 0;
+    int workers = 0, processes = 1;
+    std::int64_t eventsPlanned = 0, eventsWritten = 0;
+    std::string outcome = "running";  // then "completed", "stopped" or "failed"
+    std::string reason;
+    std::vector<int> warnings;  // toolkit warning codes accepted for the build
+    std::string started, ended;  // UTC, ISO 8601
+    double elapsedSeconds = 0;
+};
+
+class ManifestError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces the manifest beside the network: written to a new file, then
+// renamed over the old one (which is never written through). Throws ManifestError.
+void WriteManifest(const std::string& networkPath, const Manifest& manifest);
+
+// The manifest beside the network; nothing when there is none. Throws
+// ManifestError when it cannot be read or is not a manifest.
+std::optional<Manifest> ReadManifest(const std::string& networkPath);
+
+// The manifest as label/value lines for people ("Seed", "12345").
+std::vector<std::pair<std::string, std::string>> DescribeManifest(const Manifest& manifest);
+
+// The current time, UTC, ISO 8601.
+std::string UtcNow();
+
+}  // namespace matrix

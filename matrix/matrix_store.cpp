@@ -1,0 +1,45 @@
+#include "matrix/matrix_store.h"
+
+#include "matrix/binary_set.h"
+#include "matrix/file_names.h"
+#include "matrix/manifest.h"
+
+namespace matrix {
+
+namespace {
+
+// Why the set does not belong to the network, if it does not.
+std::optional<std::string> ManifestRefusal(const SetRequest& request) {
+    if (request.networkSha256.empty()) return std::nullopt;
+    std::optional<Manifest> manifest;
+    try {
+        manifest = ReadManifest(request.networkPath);
+    } catch (const ManifestError& e) {
+        return std::string(e.what());
+    }
+    if (!manifest || manifest->networkSha256 == request.networkSha256) return std::nullopt;
+    return "The matrix set beside " + request.networkPath + " was built from another network: its manifest " +
+           ManifestFileName(request.networkPath) + " names a network file with SHA-256 " + manifest->networkSha256 +
+           ", but this network file's SHA-256 is " + request.networkSha256;
+}
+
+}  // namespace
+
+StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress) {
+    StoredSet stored;
+    stored.loaded.set.nNodes = static_cast<std::int32_t>(request.nodeIds.size());
+    stored.refusal = ManifestRefusal(request);
+    if (stored.refusal) return stored;
+    BinaryLoad binary = LoadBinarySet(request.networkPath, request.nodeIds);
+    if (binary.set) {
+        stored.loaded.set = std::move(*binary.set);
+        stored.fromBinary = true;
+        if (progress) progress(1.0);
+        return stored;
+    }
+    if (binary.present) stored.binaryNote = "The binary matrix files are not used (" + binary.whyNot + "); the text files are read instead";
+    stored.loaded = LoadMatrixText(request.networkPath, request.nodeIds, progress);
+    return stored;
+}
+
+}  // namespace matrix
