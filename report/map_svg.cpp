@@ -110,16 +110,20 @@ void AppendSymbols(std::string& out, const ReportData& data, const MapFrame& fra
     out += "</g>";
 }
 
+// Labels go right of the sensor, or left of it near the map's right edge.
 void AppendSensors(std::string& out, const ReportData& data, const MapFrame& frame) {
     out += "<g class=\"sensors\">";
     for (int n : data.sensors) {
         const MapNode& node = data.nodes[static_cast<std::size_t>(n)];
         if (!MapFrame::HasPosition(node)) continue;
+        CanvasPoint at = frame.At(node.x, node.y);
+        bool leftLabel = at.x > frame.Width() * kSubunits * 85 / 100;
         out.append("<g class=\"sensor\" data-node=\"").append(std::to_string(n)).append("\" transform=\"");
-        AppendTranslate(out, frame.At(node.x, node.y));
+        AppendTranslate(out, at);
         out += "\"><g class=\"inv\"><use href=\"#";
         out += kSensorSymbol;
-        out += "\"/><text class=\"sensor-label\" x=\"13\" y=\"4.5\">";
+        out += leftLabel ? "\"/><text class=\"sensor-label\" x=\"-13\" y=\"4.5\" text-anchor=\"end\">"
+                         : "\"/><text class=\"sensor-label\" x=\"13\" y=\"4.5\">";
         AppendHtml(out, node.id);
         out += "</text></g></g>";
     }

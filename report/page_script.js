@@ -11,6 +11,7 @@
   var MIN_ZOOM = 0.5;
   var MAX_ZOOM = 400;
   var FOCUS_ZOOM = 8;      // zoom when finding a node, unless already closer
+  var SETTLE_MS = 200;     // a wheel gesture ends after this pause
   var KIND_NAMES = { J: 'Junction', R: 'Reservoir', T: 'Tank' };
 
   var body = document.body;
@@ -138,40 +139,87 @@
     var isSensor = new Uint8Array(count);
     data.sensors.forEach(function (n) { isSensor[n] = 1; });
     var grid = new GridIndex(xs, ys, width, height);
-    var view0 = { k: 1, x: 0, y: 0 };
-    var state = { k: 1, x: 0, y: 0 };
+    var state = { k: 1, x: 0, y: 0 };      // the view shown: canvas -> viewBox is k * c + (x, y)
+    var drawn = { k: 1, x: 0, y: 0 };      // the view the SVG itself is drawn at
+    var gesture = null;                    // while dragging or wheeling: the screen mapping at its start
     var drag = null;
     var framePending = false;
+    var settleTimer = 0;
     var pinned = -1;
     var tipNode = -1;
     var idIndex = null;
 
-    function apply() {
+    // Redraws the SVG at the current view: costly for a large network, so
+    // gestures only move the drawn picture and redraw once they end.
+    function draw() {
       view.setAttribute('transform', 'translate(' + state.x.toFixed(3) + ' ' + state.y.toFixed(3) +
         ') scale(' + state.k.toFixed(5) + ')');
       view.style.setProperty('--inv', String(1 / state.k));
       svg.style.setProperty('--dot-now', String(baseDot * Math.min(2.2, Math.pow(state.k, 0.3))));
+      drawn = { k: state.k, x: state.x, y: state.y };
+    }
+
+    // During a gesture the browser's compositor moves and scales the picture
+    // drawn at `drawn` so that it shows `state`, without redrawing the SVG.
+    function showMoved() {
+      var s = state.k / drawn.k;
+      var tx = gesture.a * (state.x - s * drawn.x) + gesture.left * (1 - s);
+      var ty = gesture.a * (state.y - s * drawn.y) + gesture.top * (1 - s);
+      svg.style.transform = 'translate(' + tx.toFixed(2) + 'px,' + ty.toFixed(2) + 'px) scale(' + s.toFixed(5) + ')';
+    }
+
+    function beginGesture() {
+      if (gesture) return;
+      var m = svg.getScreenCTM();
+      var r = svg.getBoundingClientRect();
+      gesture = { a: m.a, e: m.e, f: m.f, left: m.e - r.left, top: m.f - r.top };
+    }
+
+    function endGesture() {
+      clearTimeout(settleTimer);
+      if (!gesture) return;
+      gesture = null;
+      svg.style.transform = '';
+      draw();
     }
 
     function schedule() {
       if (framePending) return;
       framePending = true;
-      requestAnimationFrame(function () { framePending = false; apply(); });
+      requestAnimationFrame(function () {
+        framePending = false;
+        if (gesture) showMoved(); else draw();
+      });
+    }
+
+    // Changes the view at once (buttons, keys, finding a node).
+    function jump(k, x, y) {
+      endGesture();
+      state.k = k; state.x = x; state.y = y;
+      draw();
+    }
+
+    // The viewBox -> client mapping; fixed during a gesture, when the
+    // element itself is transformed.
+    function screen() {
+      if (gesture) return gesture;
+      var m = svg.getScreenCTM();
+      return { a: m.a, e: m.e, f: m.f };
     }
 
     // Client (CSS pixel) coordinates to the canvas the map was drawn on.
     function toCanvas(clientX, clientY) {
-      var m = svg.getScreenCTM();
+      var m = screen();
       return {
         x: ((clientX - m.e) / m.a - state.x) / state.k,
-        y: ((clientY - m.f) / m.d - state.y) / state.k,
+        y: ((clientY - m.f) / m.a - state.y) / state.k,
         perPixel: 1 / (m.a * state.k)
       };
     }
 
     function toClient(x, y) {
-      var m = svg.getScreenCTM();
-      return { x: m.a * (x * state.k + state.x) + m.e, y: m.d * (y * state.k + state.y) + m.f };
+      var m = screen();
+      return { x: m.a * (x * state.k + state.x) + m.e, y: m.a * (y * state.k + state.y) + m.f };
     }
 
     function nodeAt(clientX, clientY) {
@@ -179,28 +227,23 @@
       return grid.nearest(p.x, p.y, HOVER_PIXELS * p.perPixel);
     }
 
-    function zoomAt(clientX, clientY, factor) {
+    // The view scaled by `factor` around a client point, as [k, x, y].
+    function zoomedAt(clientX, clientY, factor) {
       var p = toCanvas(clientX, clientY);
       var k = Math.min(MAX_ZOOM, Math.max(MIN_ZOOM, state.k * factor));
-      var m = svg.getScreenCTM();
-      state.x = (clientX - m.e) / m.a - p.x * k;
-      state.y = (clientY - m.f) / m.d - p.y * k;
-      state.k = k;
-      schedule();
-      hideTip();
+      var m = screen();
+      return [k, (clientX - m.e) / m.a - p.x * k, (clientY - m.f) / m.a - p.y * k];
     }
 
     function zoomAtCentre(factor) {
-      var r = svg.getBoundingClientRect();
-      zoomAt(r.left + r.width / 2, r.top + r.height / 2, factor);
+      var r = box.getBoundingClientRect();
+      hideTip();
+      jump.apply(null, zoomedAt(r.left + r.width / 2, r.top + r.height / 2, factor));
     }
 
     function resetView() {
-      state.k = view0.k; state.x = view0.x; state.y = view0.y;
-      pinned = -1;
-      focusMark.setAttribute('display', 'none');
-      hideTip();
-      apply();
+      unpin();
+      jump(1, 0, 0);
     }
 
     function figureLine(f, n) {
@@ -270,10 +313,8 @@
         return;
       }
       setStatus('');
-      state.k = Math.max(state.k, FOCUS_ZOOM);
-      state.x = width / 2 - xs[n] * state.k;
-      state.y = height / 2 - ys[n] * state.k;
-      apply();
+      var k = Math.max(state.k, FOCUS_ZOOM);
+      jump(k, width / 2 - xs[n] * k, height / 2 - ys[n] * k);
       var c = toClient(xs[n], ys[n]);
       var under = nodeAt(c.x, c.y);
       pin(under >= 0 ? under : n);
@@ -299,24 +340,23 @@
       showTip(tipNode, c.x, c.y);
     };
 
-    svg.addEventListener('pointerdown', function (e) {
+    box.addEventListener('pointerdown', function (e) {
       if (e.button !== 0) return;
       drag = { id: e.pointerId, sx: e.clientX, sy: e.clientY, x: state.x, y: state.y, moved: false };
-      svg.setPointerCapture(e.pointerId);
+      box.setPointerCapture(e.pointerId);
     });
-    svg.addEventListener('pointermove', function (e) {
+    box.addEventListener('pointermove', function (e) {
       if (drag && drag.id === e.pointerId) {
-        var m = svg.getScreenCTM();
         var dx = e.clientX - drag.sx;
         var dy = e.clientY - drag.sy;
         if (!drag.moved && dx * dx + dy * dy < 9) return;
-        if (!drag.moved) { drag.moved = true; svg.classList.add('dragging'); unpin(); }
-        state.x = drag.x + dx / m.a;
-        state.y = drag.y + dy / m.d;
+        if (!drag.moved) { drag.moved = true; box.classList.add('dragging'); unpin(); beginGesture(); }
+        state.x = drag.x + dx / gesture.a;
+        state.y = drag.y + dy / gesture.a;
         schedule();
         return;
       }
-      if (pinned >= 0) return;
+      if (pinned >= 0 || gesture) return;
       var n = nodeAt(e.clientX, e.clientY);
       if (n >= 0) showTip(n, e.clientX, e.clientY); else hideTip();
     });
@@ -324,31 +364,34 @@
       if (!drag || drag.id !== e.pointerId) return;
       var clicked = !drag.moved;
       drag = null;
-      svg.classList.remove('dragging');
+      box.classList.remove('dragging');
+      endGesture();
       if (!clicked || e.type !== 'pointerup') return;
       var n = nodeAt(e.clientX, e.clientY);
       if (n >= 0 && n !== pinned) pin(n); else unpin();
     }
-    svg.addEventListener('pointerup', endDrag);
-    svg.addEventListener('pointercancel', endDrag);
-    svg.addEventListener('pointerleave', function () { if (!drag) hideTip(); });
-    svg.addEventListener('wheel', function (e) {
+    box.addEventListener('pointerup', endDrag);
+    box.addEventListener('pointercancel', endDrag);
+    box.addEventListener('pointerleave', function () { if (!drag) hideTip(); });
+    box.addEventListener('wheel', function (e) {
       e.preventDefault();
       var perStep = e.deltaMode === 1 ? 0.05 : e.deltaMode === 2 ? 1 : 0.0015;
-      zoomAt(e.clientX, e.clientY, Math.exp(-e.deltaY * perStep));
+      beginGesture();
+      hideTip();
+      var next = zoomedAt(e.clientX, e.clientY, Math.exp(-e.deltaY * perStep));
+      state.k = next[0]; state.x = next[1]; state.y = next[2];
+      schedule();
+      clearTimeout(settleTimer);
+      settleTimer = setTimeout(endGesture, SETTLE_MS);
     }, { passive: false });
-    svg.addEventListener('dblclick', function (e) { zoomAt(e.clientX, e.clientY, 2); });
+    box.addEventListener('dblclick', function (e) { jump.apply(null, zoomedAt(e.clientX, e.clientY, 2)); });
     svg.addEventListener('keydown', function (e) {
-      var step = 60 / state.k;
-      var moves = { ArrowLeft: [step, 0], ArrowRight: [-step, 0], ArrowUp: [0, step], ArrowDown: [0, -step] };
+      var moves = { ArrowLeft: [80, 0], ArrowRight: [-80, 0], ArrowUp: [0, 80], ArrowDown: [0, -80] };
       if (e.key === '+' || e.key === '=') zoomAtCentre(1.5);
       else if (e.key === '-') zoomAtCentre(1 / 1.5);
       else if (e.key === '0') resetView();
-      else if (moves[e.key]) {
-        state.x += moves[e.key][0] * state.k;
-        state.y += moves[e.key][1] * state.k;
-        schedule();
-      } else return;
+      else if (moves[e.key]) jump(state.k, state.x + moves[e.key][0], state.y + moves[e.key][1]);
+      else return;
       e.preventDefault();
     });
 
@@ -370,7 +413,7 @@
       });
     });
 
-    apply();
+    draw();
   }
 
   function bind(id, handler) {

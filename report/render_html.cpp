@@ -53,8 +53,9 @@ long long CountIf(const auto& items, Predicate predicate) {
     return count;
 }
 
-void AppendFact(std::string& out, long long count, std::string_view one, std::string_view many) {
-    if (count == 0 && one != "sensor") return;
+// Kinds the network lacks are left out; nodes, links and sensors always show.
+void AppendFact(std::string& out, long long count, std::string_view one, std::string_view many, bool always = false) {
+    if (count == 0 && !always) return;
     out.append("<li><b>").append(FormatCount(count)).append("</b> ").append(count == 1 ? one : many).append("</li>");
 }
 
@@ -66,9 +67,9 @@ void AppendHeader(std::string& out, const ReportData& data) {
     out += "</h1><ul class=\"facts\">";
     auto nodes = [&](NodeKind kind) { return CountIf(data.nodes, [&](const MapNode& n) { return n.kind == kind; }); };
     auto links = [&](LinkKind kind) { return CountIf(data.links, [&](const MapLink& l) { return l.kind == kind; }); };
-    AppendFact(out, static_cast<long long>(data.nodes.size()), "node", "nodes");
-    AppendFact(out, static_cast<long long>(data.links.size()), "link", "links");
-    AppendFact(out, static_cast<long long>(data.sensors.size()), "sensor", "sensors");
+    AppendFact(out, static_cast<long long>(data.nodes.size()), "node", "nodes", true);
+    AppendFact(out, static_cast<long long>(data.links.size()), "link", "links", true);
+    AppendFact(out, static_cast<long long>(data.sensors.size()), "sensor", "sensors", true);
     AppendFact(out, nodes(NodeKind::Reservoir), "reservoir", "reservoirs");
     AppendFact(out, nodes(NodeKind::Tank), "tank", "tanks");
     AppendFact(out, links(LinkKind::Pump), "pump", "pumps");
@@ -121,7 +122,7 @@ void AppendMapCard(std::string& out, const Page& page) {
         return;
     }
     AppendMapTools(out);
-    out += "</div><p class=\"find-status\" id=\"find-status\" role=\"status\"></p><div class=\"map-box\" id=\"map-box\">";
+    out += "</div><div class=\"map-box\" id=\"map-box\"><p class=\"find-status\" id=\"find-status\" role=\"status\"></p>";
     AppendMapSvg(out, page.data, *page.frame, page.scales);
     out += "<div class=\"tooltip\" id=\"tooltip\" hidden></div></div>"
            "<p class=\"hint\">Drag to pan, scroll or use + and \u2212 to zoom, point at a node for its figures, "

@@ -77,6 +77,20 @@ std::optional<std::string> HeadlessBrowser::Unusable() const {
     return std::nullopt;
 }
 
+std::vector<std::string> HeadlessBrowser::Arguments(const std::string& profile, int width, int height) const {
+    return {executable_,
+            "--headless",
+            "--no-sandbox",
+            "--disable-gpu",
+            "--disable-background-networking",
+            "--disable-component-update",
+            "--disable-sync",
+            "--no-first-run",
+            "--hide-scrollbars",
+            "--user-data-dir=" + profile,
+            "--window-size=" + std::to_string(width) + "," + std::to_string(height)};
+}
+
 BrowserRun HeadlessBrowser::Run(const std::string& url, const std::string& modeFlag, int width, int height) const {
     BrowserRun run;
     std::string profile = (fs::temp_directory_path() / "tesmar-chromium-XXXXXX").string();
@@ -85,12 +99,9 @@ BrowserRun HeadlessBrowser::Run(const std::string& url, const std::string& modeF
         return run;
     }
     std::string messages = profile + "/messages.txt";
-    std::vector<std::string> args = {executable_, "--headless", "--no-sandbox", "--disable-gpu",
-                                     "--disable-background-networking", "--disable-component-update",
-                                     "--disable-sync", "--no-first-run", "--hide-scrollbars",
-                                     "--user-data-dir=" + profile,
-                                     "--window-size=" + std::to_string(width) + "," + std::to_string(height),
-                                     modeFlag, url};
+    std::vector<std::string> args = Arguments(profile, width, height);
+    args.push_back(modeFlag);
+    args.push_back(url);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         run.problem = "cannot create a pipe";

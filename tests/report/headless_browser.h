@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -29,6 +30,10 @@ public:
     std::optional<std::string> Unusable() const;
 
     const std::string& Executable() const { return executable_; }
+
+    // The command line before the mode flag and address: headless, no
+    // sandbox, no background networking, the given profile and window.
+    std::vector<std::string> Arguments(const std::string& profile, int width, int height) const;
 
 private:
     BrowserRun Run(const std::string& url, const std::string& modeFlag, int width, int height) const;
