@@ -13,7 +13,6 @@ namespace {
 
 constexpr double kWidth = 760, kHeight = 360;
 constexpr double kLeft = 84, kRight = 24, kTop = 40, kBottom = 58;
-constexpr int kValueDigits = 6;
 
 struct Axes {
     Ticks x, y;
@@ -113,8 +112,8 @@ void AppendPoints(std::string& out, const std::vector<CurvePoint>& points, const
         out.append("<circle class=\"pt-value").append(chosen ? " pt-chosen" : "").append("\" r=\"");
         out.append(chosen ? "6" : "4.5").append("\" cx=\"").append(Coordinate(axes.X(p.sensors)));
         out.append("\" cy=\"").append(Coordinate(axes.Y(p.value))).append("\"><title>");
-        std::string text = std::to_string(p.sensors) + " sensors: " + FormatSignificant(p.value, kValueDigits);
-        if (std::isfinite(p.bound)) text += ", bound " + FormatSignificant(p.bound, kValueDigits);
+        std::string text = std::to_string(p.sensors) + " sensors: " + FormatSignificant(p.value, kShownDigits);
+        if (std::isfinite(p.bound)) text += ", bound " + FormatSignificant(p.bound, kShownDigits);
         AppendHtml(out, text);
         out += "</title></circle>";
     }
@@ -164,7 +163,7 @@ void AppendTable(std::string& out, const std::vector<CurvePoint>& points, int ch
            "<th class=\"num\">Best value found</th><th class=\"num\">Proven bound</th><th class=\"num\">Gap</th>"
            "</tr></thead><tbody>";
     for (const CurvePoint& p : points) {
-        auto number = [](double v) { return std::isfinite(v) ? FormatSignificant(v, kValueDigits) : "\u2013"; };
+        auto number = [](double v) { return std::isfinite(v) ? FormatSignificant(v, kShownDigits) : "\u2013"; };
         out.append("<tr").append(p.sensors == chosenSensors ? " class=\"chosen\"" : "").append(">");
         out.append("<td class=\"num\">").append(std::to_string(p.sensors)).append("</td>");
         out.append("<td class=\"num\">").append(number(p.value)).append("</td>");

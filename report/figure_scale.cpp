@@ -34,7 +34,7 @@ int FigureScale::ClassOf(double value) const {
 }
 
 std::string FigureScale::Label(int c) const {
-    if (limits[c] == limits[c + 1]) return FormatSignificant(limits[c], 6);
+    if (limits[c] == limits[c + 1]) return FormatSignificant(limits[c], kShownDigits);
     return FormatFixed(limits[c], decimals) + " \u2013 " + FormatFixed(limits[c + 1], decimals);
 }
 

@@ -47,7 +47,7 @@ std::optional<MapFrame> MapFrame::Fit(const ReportData& data) {
     if (extent.nodes == 0) return std::nullopt;
     double spanX = extent.maxX - extent.minX, spanY = extent.maxY - extent.minY;
     double span = std::max(spanX, spanY);
-    if (span == 0 && extent.nodes > 1) return std::nullopt;
+    if (!std::isfinite(span) || (span == 0 && extent.nodes > 1)) return std::nullopt;
     if (span == 0) span = 1;
 
     MapFrame frame;

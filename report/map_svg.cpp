@@ -142,7 +142,8 @@ void AppendMapSvg(std::string& out, const ReportData& data, const MapFrame& fram
         .append(std::to_string(frame.Width()))
         .append(" ")
         .append(std::to_string(frame.Height()))
-        .append("\" role=\"img\" aria-label=\"Map of the network\">");
+        .append("\" tabindex=\"0\" role=\"img\" aria-label=\"Map of the network; arrow keys pan, + and - zoom, "
+                "0 shows it whole\">");
     AppendSymbolDefs(out);
     out += "<g id=\"map-view\">";
     AppendLinks(out, data, frame);

@@ -6,6 +6,9 @@
 
 namespace report {
 
+// Significant digits of every figure the page shows: tables, tooltips, the chart.
+inline constexpr int kShownDigits = 6;
+
 // A value counted in hundredths, written as a plain decimal without
 // trailing zeros: 12345 -> "123.45", 1250 -> "12.5", -300 -> "-3".
 void AppendHundredths(std::string& out, int hundredths);

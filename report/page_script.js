@@ -34,9 +34,13 @@
       if (map) map.refreshTip();
       record(map, figures);
     };
-    var request = readAddress();
-    if (request.figure !== null) figures.show(request.figure, false);
-    if (map && request.node !== null) map.focusId(request.node);
+    var follow = function () {
+      var request = readAddress();
+      if (request.figure !== null) figures.show(request.figure, false);
+      if (map && request.node !== null) map.focusId(request.node);
+    };
+    follow();
+    window.addEventListener('hashchange', function () { follow(); record(map, figures); });
     record(map, figures);
   }
 
@@ -157,6 +161,14 @@
       view.style.setProperty('--inv', String(1 / state.k));
       svg.style.setProperty('--dot-now', String(baseDot * Math.min(2.2, Math.pow(state.k, 0.3))));
       drawn = { k: state.k, x: state.x, y: state.y };
+      followPinned();
+    }
+
+    // A kept tooltip stays beside its node as the view changes.
+    function followPinned() {
+      if (pinned < 0) return;
+      var c = toClient(xs[pinned], ys[pinned]);
+      placeTip(c.x, c.y);
     }
 
     // During a gesture the browser's compositor moves and scales the picture
@@ -166,6 +178,7 @@
       var tx = gesture.a * (state.x - s * drawn.x) + gesture.left * (1 - s);
       var ty = gesture.a * (state.y - s * drawn.y) + gesture.top * (1 - s);
       svg.style.transform = 'translate(' + tx.toFixed(2) + 'px,' + ty.toFixed(2) + 'px) scale(' + s.toFixed(5) + ')';
+      followPinned();
     }
 
     function beginGesture() {
@@ -272,8 +285,13 @@
       kind.textContent = (KIND_NAMES[data.kinds.charAt(n)] || 'Node') + (isSensor[n] ? ' \u00b7 chosen sensor' : '');
       tip.appendChild(kind);
       for (var f = 0; f < data.figures.length; f++) tip.appendChild(figureLine(f, n));
-      tip.hidden = false;
+      placeTip(clientX, clientY);
+    }
+
+    function placeTip(clientX, clientY) {
       var area = box.getBoundingClientRect();
+      tip.hidden = clientX < area.left || clientX > area.right || clientY < area.top || clientY > area.bottom;
+      if (tip.hidden) return;
       var left = clientX - area.left + 14;
       var top = clientY - area.top + 14;
       if (left + tip.offsetWidth > area.width) left = Math.max(0, clientX - area.left - tip.offsetWidth - 14);
@@ -390,6 +408,7 @@
       if (e.key === '+' || e.key === '=') zoomAtCentre(1.5);
       else if (e.key === '-') zoomAtCentre(1 / 1.5);
       else if (e.key === '0') resetView();
+      else if (e.key === 'Escape') unpin();
       else if (moves[e.key]) jump(state.k, state.x + moves[e.key][0], state.y + moves[e.key][1]);
       else return;
       e.preventDefault();

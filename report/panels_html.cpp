@@ -44,7 +44,7 @@ void AppendSensorRow(std::string& out, const ReportData& data, int n, bool withM
     for (const NodeFigure& figure : data.figures) {
         double value = figure.values[static_cast<std::size_t>(n)];
         out += "<td class=\"num\">";
-        out += std::isfinite(value) ? FormatSignificant(value, 6) : "\u2013";
+        out += std::isfinite(value) ? FormatSignificant(value, kShownDigits) : "\u2013";
         out += "</td>";
     }
     out += "</tr>";

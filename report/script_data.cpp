@@ -55,7 +55,7 @@ void AppendFigures(std::string& out, const ReportData& data) {
         for (std::size_t n = 0; n < figure.values.size(); ++n) {
             if (n > 0) out += ',';
             if (std::isfinite(figure.values[n]))
-                AppendSignificant(out, figure.values[n], kTooltipDigits);
+                AppendSignificant(out, figure.values[n], kShownDigits);
             else
                 out += "null";
         }

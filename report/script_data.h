@@ -12,8 +12,6 @@
 
 namespace report {
 
-inline constexpr int kTooltipDigits = 5;  // significant digits of the figures in tooltips
-
 // Without a frame (no map) the script only needs to know that.
 void AppendScriptData(std::string& out, const ReportData& data, const std::optional<MapFrame>& frame);
 

@@ -103,6 +103,14 @@ TEST_F(MapInput, PointingAtANodeShowsItsFiguresAndClickingKeepsThem) {
     page_->Mouse("mouseMoved", empty.x, empty.y, false);
     EXPECT_EQ(Tooltip().rfind(data_.nodes[node].id, 0), 0u) << "a clicked node's figures stay";
     EXPECT_EQ(page_->Evaluate("document.getElementById('focus-mark').hasAttribute('display')"), "false");
+    // The kept figures follow their node when the view changes.
+    page_->Evaluate("document.getElementById('zoom-out').click()");
+    Point moved = NodeOnScreen(node);
+    ASSERT_GT(std::hypot(moved.x - at.x, moved.y - at.y), 10);
+    double left = page_->Number("document.getElementById('tooltip').getBoundingClientRect().left");
+    double right = page_->Number("document.getElementById('tooltip').getBoundingClientRect().right");
+    EXPECT_TRUE(std::fabs(left - (moved.x + 14)) < 1 || std::fabs(right - (moved.x - 14)) < 1)
+        << left << " " << right << " node at " << moved.x;
 }
 
 TEST_F(MapInput, FigureChoiceAndFindBox) {

@@ -81,6 +81,7 @@ TEST(MapFrame, DegenerateCoordinates) {
     EXPECT_FALSE(MapFrame::Fit(Nodes({})));
     EXPECT_FALSE(MapFrame::Fit(Nodes({{kNoValue, kNoValue}, {kNoValue, 3}})));
     EXPECT_FALSE(MapFrame::Fit(Nodes({{7, 7}, {7, 7}})));  // all at one point: nothing to show
+    EXPECT_FALSE(MapFrame::Fit(Nodes({{-1e308, 0}, {1e308, 0}})));  // a span no double holds
     auto single = MapFrame::Fit(Nodes({{7, 7}}));
     ASSERT_TRUE(single);
     CanvasPoint p = single->At(7, 7);
