@@ -1,0 +1,17 @@
+// Writing a whole file or nothing: readers of the path see the old file or
+// the complete new one, never a part.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace report {
+
+// Writes to a hidden temporary file in the target's folder, flushes it to
+// disk and renames it over the target. On failure the temporary file is
+// removed, an existing target is left as it was, and std::runtime_error
+// says what went wrong and where (for example a folder that is missing or
+// not writable).
+void WriteFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace report
