@@ -1,126 +1,123 @@
 #include "matrix/matrix_loading.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <limits>
 #include <stdexcept>
 
 #include "matrix/event_row.h"
 #include "matrix/file_names.h"
+#include "matrix/row_checks.h"
 
 namespace matrix {
 
 namespace {
 
-// A first injection starts within the first simulated day, so no node can
-// detect more than a day before it.
-constexpr float kEarliestDetectionMinutes = -24 * 60;
-constexpr float kNoValue = -1.0f;
-
-// Tracks the share of all matrix text read and reports it now and then.
-class ProgressMeter {
-public:
-    ProgressMeter(const std::array<MatrixSource, 5>& sources, const LoadProgress& report) : report_(report) {
-        for (int k = 1; k <= 4; ++k)
-            if (sources[k].found) total_ += sources[k].size;
-    }
-
-    // False when the caller asked to stop.
-    bool Update(const LineReader& reader) {
-        const std::uint64_t done = finished_ + reader.BytesDone();
-        if (!report_ || done - reported_ < kStep) return true;
-        reported_ = done;
-        return report_(total_ == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total_)));
-    }
-
-    void FileDone(const LineReader& reader) { finished_ += reader.BytesDone(); }
-
-private:
-    static constexpr std::uint64_t kStep = std::uint64_t{1} << 20;
-    const LoadProgress& report_;
-    std::uint64_t total_ = 0;
-    std::uint64_t finished_ = 0;
-    std::uint64_t reported_ = 0;
+// The share of all matrix text read, counted by the threads that read it.
+struct Meter {
+    std::atomic<std::uint64_t> done{0};
+    std::atomic<bool> stop{false};
+    std::uint64_t total = 0;
 };
 
 struct Stopped {};  // the progress callback asked to stop
 
-std::uint64_t Fingerprint(std::string_view text) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return hash;
-}
-
 // One file's rows as read: its cells, a fingerprint of each row's event
-// columns, and the first fault found.
+// columns, and the first fault found (and at which row, from 1).
 template <typename T>
 struct FileRows {
     std::vector<T> cells;
     std::vector<std::uint64_t> columns;
     std::int32_t rows = 0;
     std::optional<LoadProblem> problem;
+    std::int64_t problemRow = 0;  // 0: the file as a whole (header, open)
 };
 
-// Events a detection file of `size` bytes can hold at most: a row has at
-// least 9 + nNodes commas, nNodes digits and a line end.
-std::size_t MostEventsIn(std::uint64_t size, std::size_t nNodes) {
-    return static_cast<std::size_t>(size / (2 * static_cast<std::uint64_t>(nNodes) + 10) + 1);
+// Counts the records after the header: the events of a detection file.
+std::int32_t CountRecords(const MatrixSource& source, std::size_t blockSize, Meter& meter) {
+    LineReader reader(source.open(), blockSize);
+    std::string_view line;
+    std::int64_t records = -1;
+    std::uint64_t reported = 0;
+    while (!reader.OnlyBlankLinesLeft() && reader.Next(line)) {
+        ++records;
+        if (reader.BytesDone() - reported >= (1u << 22)) {
+            meter.done += reader.BytesDone() - reported;
+            reported = reader.BytesDone();
+            if (meter.stop) throw Stopped{};
+        }
+    }
+    meter.done += reader.BytesDone() - reported;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(records, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-// Reads the rows of one file, at most maxRows of them (-1: up to its end).
+// Reads the rows of one file, at most maxRows of them, checking each
+// against the network's nodes.
 template <typename T>
 FileRows<T> ReadFile(const MatrixSource& source, std::span<const std::string> nodeIds, std::int32_t maxRows,
-                     ProgressMeter& meter, std::size_t blockSize) {
+                     bool detection, Meter& meter, std::size_t blockSize) {
     FileRows<T> file;
     const auto nNodes = static_cast<std::int32_t>(nodeIds.size());
     LineReader reader(source.open(), blockSize);
     std::string_view line;
-    auto fault = [&](std::int64_t at, std::string what) { file.problem = LoadProblem{source.name, at, std::move(what)}; };
+    auto fault = [&](std::int64_t at, std::string what, std::int64_t row) {
+        file.problem = LoadProblem{source.name, at, std::move(what)};
+        file.problemRow = row;
+    };
     if (!reader.Next(line)) {
-        fault(1, "the file is empty");
+        fault(1, "the file is empty", 0);
         return file;
     }
     if (auto wrong = CheckHeader(line, nodeIds)) {
-        fault(1, *wrong + "; the matrix set does not belong to this network");
+        fault(1, *wrong + "; the matrix set does not belong to this network", 0);
         return file;
     }
-    const std::size_t expectedRows = maxRows < 0 ? MostEventsIn(source.size, nodeIds.size()) : static_cast<std::size_t>(maxRows);
-    file.cells.reserve(expectedRows * nodeIds.size());
-    const auto limit = maxRows < 0 ? std::numeric_limits<std::int32_t>::max() : maxRows;
-    while (file.rows < limit) {
+    file.cells.reserve(static_cast<std::size_t>(maxRows) * nodeIds.size());
+    file.columns.reserve(static_cast<std::size_t>(maxRows));
+    std::uint64_t reported = 0;
+    while (file.rows < maxRows) {
         if (reader.OnlyBlankLinesLeft()) {
-            if (maxRows >= 0)
-                fault(reader.LineNumber() + 1, "the file ends after " + std::to_string(file.rows) +
-                                                   " event rows where " + std::to_string(maxRows) + " are needed");
+            if (!detection)
+                fault(reader.LineNumber() + 1,
+                      "the file ends after " + std::to_string(file.rows) + " event rows where " +
+                          std::to_string(maxRows) + " are needed",
+                      file.rows + 1);
             break;
         }
         reader.Next(line);
         const std::size_t at = file.cells.size();
         file.cells.resize(at + nodeIds.size());
-        auto wrong = ReadEventRow(line, nNodes, file.cells.data() + at);
-        if (wrong) {
+        if (auto wrong = ReadEventRow(line, nNodes, file.cells.data() + at)) {
             file.cells.resize(at);
-            fault(reader.LineNumber(), *wrong);
+            fault(reader.LineNumber(), *wrong, file.rows + 1);
             break;
         }
         file.columns.push_back(Fingerprint(*EventColumns(line)));
         ++file.rows;
-        if (!meter.Update(reader)) throw Stopped{};
+        if (reader.BytesDone() - reported >= (1u << 20)) {
+            meter.done += reader.BytesDone() - reported;
+            reported = reader.BytesDone();
+            if (meter.stop) throw Stopped{};
+        }
     }
-    if (maxRows < 0 && file.rows == 0 && !file.problem)
-        fault(reader.LineNumber() + 1, "there is no event row after the header line");
-    meter.FileDone(reader);
+    if (detection && file.rows == 0 && !file.problem)
+        fault(reader.LineNumber() + 1, "there is no event row after the header line", 1);
+    meter.done += reader.BytesDone() - reported;
     return file;
 }
 
-// Keeps the problem that cut the events first.
-void Keep(std::optional<LoadProblem>& first, std::int32_t& events, std::int32_t whole,
+// Keeps the problem that cut the events first: events becomes whole - 1
+// rows of agreement when a fault sits at row `whole`.
+void Keep(std::optional<LoadProblem>& first, std::int32_t& events, std::int32_t kept,
           std::optional<LoadProblem> found) {
-    if (!found) return;
-    if (!first || whole < events) first = std::move(found);
-    events = std::min(events, whole);
+    if (!found || kept >= events) return;
+    first = std::move(found);
+    events = kept;
 }
 
-// Events whose event columns in file k differ from those in the detection file.
+// Rows whose event columns agree with those of the detection file.
 std::int32_t AgreeingRows(const FileRows<float>& file, const FileRows<std::uint8_t>& detection) {
     const auto n = std::min(file.columns.size(), detection.columns.size());
     for (std::size_t e = 0; e < n; ++e)
@@ -128,25 +125,89 @@ std::int32_t AgreeingRows(const FileRows<float>& file, const FileRows<std::uint8
     return static_cast<std::int32_t>(n);
 }
 
-// The first event whose values cannot come from a build: a time to
-// detection before the injections, or a negative value other than the
-// mark -1 of a node without one. Returns the count of sound events.
-std::int32_t SoundRows(int k, const FileRows<float>& file, const FileRows<std::uint8_t>& detection,
-                       std::size_t nNodes, std::int32_t events, std::string& why) {
-    for (std::int32_t e = 0; e < events; ++e) {
-        const float* values = file.cells.data() + static_cast<std::size_t>(e) * nNodes;
-        const std::uint8_t* flags = detection.cells.data() + static_cast<std::size_t>(e) * nNodes;
-        for (std::size_t n = 0; n < nNodes; ++n) {
-            const float v = values[n];
-            if (v >= 0) continue;
-            const bool sound = k == 1 ? flags[n] == 1 && v >= kEarliestDetectionMinutes : v == kNoValue;
-            if (sound) continue;
-            why = "the value " + std::to_string(v) + " for node " + std::to_string(n + 1) + " is " +
-                  (k == 1 ? "a negative time that no build gives" : "negative, and not the mark -1 of no value");
-            return e;
+// Tells the caller how far the reading got; false once it asked to stop.
+bool Report(const LoadProgress& progress, Meter& meter) {
+    if (progress && !meter.stop &&
+        !progress(meter.total == 0 ? 1.0 : std::min(1.0, static_cast<double>(meter.done) / static_cast<double>(meter.total))))
+        meter.stop = true;
+    return !meter.stop;
+}
+
+// Waits for a reading thread, reporting progress on the calling thread
+// (which may be a window's) now and then.
+template <typename Result>
+Result Wait(std::future<Result>& task, const LoadProgress& progress, Meter& meter) {
+    while (task.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) Report(progress, meter);
+    return task.get();
+}
+
+// Reads the four files at once (each on a thread of its own) and keeps the
+// events that every file gave whole and in agreement.
+MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
+               const LoadProgress& progress, std::size_t blockSize, std::optional<LoadProblem>& first) {
+    const std::size_t nNodes = nodeIds.size();
+    Meter meter;
+    for (int k = 1; k <= 4; ++k)
+        if (sources[k].found) meter.total += sources[k].size;
+    MatrixSet set;
+    set.nNodes = static_cast<std::int32_t>(nNodes);
+    if (!sources[4].found) return set;
+
+    if (!Report(progress, meter)) throw Stopped{};
+    auto counting = std::async(std::launch::async, [&] { return CountRecords(sources[4], blockSize, meter); });
+    const std::int32_t records = Wait(counting, progress, meter);
+    meter.total += sources[4].size;  // the detection file is read twice
+    auto detectionTask = std::async(std::launch::async, [&] {
+        return ReadFile<std::uint8_t>(sources[4], nodeIds, records, true, meter, blockSize);
+    });
+    std::array<std::future<FileRows<float>>, 4> valueTasks;
+    for (int k = 1; k <= 3; ++k)
+        if (sources[k].found)
+            valueTasks[k] = std::async(std::launch::async, [&, k] {
+                return ReadFile<float>(sources[k], nodeIds, records, false, meter, blockSize);
+            });
+    FileRows<std::uint8_t> detection = Wait(detectionTask, progress, meter);
+    std::array<FileRows<float>, 4> values;
+    for (int k = 1; k <= 3; ++k)
+        if (valueTasks[k].valid()) values[k] = Wait(valueTasks[k], progress, meter);
+    if (meter.stop || !Report(progress, meter)) throw Stopped{};
+
+    std::int32_t events = detection.rows;
+    first = detection.problem;
+    for (int k = 1; k <= 3; ++k) {
+        if (!sources[k].found) continue;
+        const FileRows<float>& file = values[k];
+        // A fault beyond the rows the detection file gave does not count.
+        if (file.problem && file.problemRow <= events)
+            Keep(first, events, static_cast<std::int32_t>(std::max<std::int64_t>(0, file.problemRow - 1)), file.problem);
+        const std::int32_t agreeing = AgreeingRows(file, detection);
+        if (agreeing < std::min(events, file.rows))
+            Keep(first, events, agreeing,
+                 LoadProblem{sources[k].name, agreeing + 2,
+                             "its event columns differ from those of the same event in " + sources[4].name +
+                                 "; the files come from different builds"});
+    }
+    for (int k = 1; k <= 3; ++k) {
+        if (!sources[k].found) continue;
+        for (std::int32_t e = 0; e < events; ++e) {
+            const std::size_t at = static_cast<std::size_t>(e) * nNodes;
+            if (auto why = UnsoundValue(k, values[k].cells.data() + at, detection.cells.data() + at, nNodes)) {
+                Keep(first, events, e, LoadProblem{sources[k].name, e + 2, *why});
+                break;
+            }
         }
     }
-    return events;
+    auto keep = [&](auto& cells) {
+        cells.resize(static_cast<std::size_t>(events) * nNodes);
+        if (cells.capacity() > cells.size() + cells.size() / 20) cells.shrink_to_fit();
+        return std::move(cells);
+    };
+    set.nEvents = events;
+    set.Z4 = Matrix<std::uint8_t>::FromCells(keep(detection.cells), events, set.nNodes);
+    Matrix<float>* targets[] = {nullptr, &set.Z1, &set.Z2, &set.Z3};
+    for (int k = 1; k <= 3; ++k)
+        if (sources[k].found) *targets[k] = Matrix<float>::FromCells(keep(values[k].cells), events, set.nNodes);
+    return set;
 }
 
 }  // namespace
@@ -154,58 +215,16 @@ std::int32_t SoundRows(int k, const FileRows<float>& file, const FileRows<std::u
 LoadedMatrices LoadMatrices(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
                             const LoadProgress& progress, std::size_t blockSize) {
     LoadedMatrices loaded;
-    MatrixSet& set = loaded.set;
-    std::optional<LoadProblem>& first = loaded.problem;
-    const auto nNodes = nodeIds.size();
-    set.nNodes = static_cast<std::int32_t>(nNodes);
-    ProgressMeter meter(sources, progress);
-    int k = 4;
     try {
-        FileRows<std::uint8_t> detection;
-        std::int32_t events = 0;
-        if (sources[4].found) {
-            detection = ReadFile<std::uint8_t>(sources[4], nodeIds, -1, meter, blockSize);
-            events = detection.rows;
-            first = detection.problem;
-        }
-        std::array<FileRows<float>, 4> values;
-        for (k = 1; k <= 3; ++k) {
-            if (!sources[k].found || events == 0) continue;
-            values[k] = ReadFile<float>(sources[k], nodeIds, events, meter, blockSize);
-            Keep(first, events, values[k].rows, values[k].problem);
-            const std::int32_t agreeing = AgreeingRows(values[k], detection);
-            if (agreeing < events)
-                Keep(first, events, agreeing,
-                     LoadProblem{sources[k].name, agreeing + 2,
-                                 "its event columns differ from those of the same event in " + sources[4].name +
-                                     "; the files come from different builds"});
-        }
-        for (k = 1; k <= 3; ++k) {
-            if (!sources[k].found || values[k].rows == 0) continue;
-            std::string why;
-            const std::int32_t sound = SoundRows(k, values[k], detection, nNodes, events, why);
-            if (sound < events) Keep(first, events, sound, LoadProblem{sources[k].name, sound + 2, why});
-        }
-        auto keep = [&](auto& cells) {
-            cells.resize(static_cast<std::size_t>(events) * nNodes);
-            if (cells.capacity() > cells.size() + cells.size() / 20) cells.shrink_to_fit();
-            return std::move(cells);
-        };
-        if (sources[4].found) set.Z4 = Matrix<std::uint8_t>::FromCells(keep(detection.cells), events, set.nNodes);
-        Matrix<float>* targets[] = {nullptr, &set.Z1, &set.Z2, &set.Z3};
-        for (k = 1; k <= 3; ++k)
-            if (sources[k].found && sources[4].found)
-                *targets[k] = Matrix<float>::FromCells(keep(values[k].cells), events, set.nNodes);
-        set.nEvents = events;
+        loaded.set = Read(sources, nodeIds, progress, blockSize, loaded.problem);
     } catch (const Stopped&) {
-        set = MatrixSet{};
-        set.nNodes = static_cast<std::int32_t>(nNodes);
-        first = LoadProblem{sources[k].name, 0, "loading was stopped"};
+        loaded.set = MatrixSet{};
+        loaded.problem = LoadProblem{sources[4].name, 0, "loading was stopped"};
     } catch (const std::runtime_error& error) {
-        set = MatrixSet{};
-        set.nNodes = static_cast<std::int32_t>(nNodes);
-        first = LoadProblem{sources[k].name, 0, error.what()};
+        loaded.set = MatrixSet{};
+        loaded.problem = LoadProblem{sources[4].name, 0, error.what()};
     }
+    loaded.set.nNodes = static_cast<std::int32_t>(nodeIds.size());
     return loaded;
 }
 

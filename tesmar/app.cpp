@@ -9,6 +9,7 @@
 
 #include "network/workspace.h"
 #include "tesmar/build_command.h"
+#include "tesmar/convert_command.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/fitness_command.h"
 #include "tesmar/network_input.h"
@@ -22,8 +23,10 @@ namespace {
 struct Commands {
     CLI::App* build = nullptr;
     CLI::App* fitness = nullptr;
+    CLI::App* convert = nullptr;
     BuildRequest buildRequest;
     FitnessRequest fitnessRequest;
+    ConvertRequest convertRequest;
     std::string mode = builder::ModeName(builder::RunParameters{}.Mode);
 };
 
@@ -118,6 +121,13 @@ void AddFitness(CLI::App& app, Commands& c) {
     c.fitness->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input.");
 }
 
+void AddConvert(CLI::App& app, Commands& c) {
+    c.convert = app.add_subcommand("convert", "Write the binary form (.npy) of the text matrix files of a network");
+    c.convert->add_option("NETWORK", c.convertRequest.NetworkFile, "Network file the matrices were built for")
+        ->required();
+    c.convert->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written).");
+}
+
 // Records which mode-specific options were given, so that they can be
 // refused for the other modes.
 void NoteGivenOptions(Commands& c) {
@@ -141,6 +151,7 @@ std::string OneLine(std::string text) {
 std::string CommandName(const CLI::App& app, const Commands& c) {
     if (c.build->parsed()) return "tesmar build";
     if (c.fitness->parsed()) return "tesmar fitness";
+    if (c.convert->parsed()) return "tesmar convert";
     return app.get_name();
 }
 
@@ -153,14 +164,15 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     Commands c;
     AddBuild(app, c);
     AddFitness(app, c);
+    AddConvert(app, c);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e, out, err) == 0 ? kSuccess : kBadInput;  // --help, --version
     } catch (const CLI::ParseError& e) {
-        if (!c.build->parsed() && !c.fitness->parsed() && argc > 1 && argv[1][0] != '-') {
-            err << "tesmar: unknown command '" << argv[1] << "' (the commands are build and fitness; see tesmar --help)"
-                << std::endl;
+        if (!c.build->parsed() && !c.fitness->parsed() && !c.convert->parsed() && argc > 1 && argv[1][0] != '-') {
+            err << "tesmar: unknown command '" << argv[1]
+                << "' (the commands are build, fitness and convert; see tesmar --help)" << std::endl;
             return kBadInput;
         }
         err << CommandName(app, c) << ": " << OneLine(e.what()) << " (see " << CommandName(app, c) << " --help)"
@@ -172,6 +184,7 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     // its scratch files.
     c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
     c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
+    c.convertRequest.NetworkFile = AbsoluteNetworkPath(c.convertRequest.NetworkFile);
     std::unique_ptr<network::Workspace> workspace;
     try {
         workspace = std::make_unique<network::Workspace>();
@@ -183,6 +196,7 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         NoteGivenOptions(c);
         return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
     }
+    if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, out, err);
     return RunFitnessCommand(c.fitnessRequest, out, err);
 }
 

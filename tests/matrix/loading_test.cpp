@@ -231,10 +231,10 @@ TEST_F(ThreeByThree, ReportsProgressAndStopsWhenAsked) {
         return true;
     }));
     EXPECT_EQ(set.nEvents, 8000);
-    ASSERT_GE(seen.size(), 2u);
+    ASSERT_GE(seen.size(), 2u);  // as it starts and when every file is read
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GT(seen.front(), 0.0);
-    EXPECT_LE(seen.back(), 1.0);
+    EXPECT_GE(seen.front(), 0.0);
+    EXPECT_EQ(seen.back(), 1.0);
 
     auto problem = Load([](double) { return false; });
     ASSERT_TRUE(problem);
