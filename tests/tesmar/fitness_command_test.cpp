@@ -110,3 +110,34 @@ TEST_F(TesmarFitness, ReadsTheFilesABuildWrote) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Z4 = 1.0  (4/4)\n"), std::string::npos) << run.out;
 }
+
+// The binary form gives the same figures as the text; a set built from
+// another network is refused.
+TEST(TesmarStore, BinaryAndTextGiveTheSameFiguresAndOtherNetworksAreRefused) {
+    testing_support::ScratchFolder built;
+    const std::string network = built.File("chain.inp");
+    testing_support::WriteText(network, testing_support::ChainNetwork(6));
+    ASSERT_EQ(RunTool({"build", network, "--seed", "5", "--mode", "random", "--random-events", "25"}).exitCode, 0);
+    const std::vector<std::string> sensors{"fitness", network, "J2", "J5", "--json"};
+    const ToolRun fromBinary = RunTool(sensors);
+    ASSERT_EQ(fromBinary.exitCode, 0) << fromBinary.err;
+    EXPECT_EQ(fromBinary.err, "");
+    for (int k = 1; k <= 4; ++k) std::remove((network + ".z" + std::to_string(k) + ".npy").c_str());
+    const ToolRun fromText = RunTool(sensors);
+    ASSERT_EQ(fromText.exitCode, 0) << fromText.err;
+    EXPECT_EQ(fromText.out, fromBinary.out);
+
+    // tesmar convert writes the binary form back; the figures stay.
+    const ToolRun convert = RunTool({"convert", network});
+    ASSERT_EQ(convert.exitCode, 0) << convert.err;
+    EXPECT_EQ(convert.out, network + ".z1.npy\n" + network + ".z2.npy\n" + network + ".z3.npy\n" + network + ".z4.npy\n");
+    EXPECT_EQ(RunTool(sensors).out, fromBinary.out);
+
+    // The same nodes in another network file: the manifest tells them apart.
+    testing_support::WriteText(network, testing_support::ChainNetwork(6, 12.0));
+    const ToolRun other = RunTool(sensors);
+    EXPECT_EQ(other.exitCode, 2);
+    EXPECT_EQ(other.out, "");
+    EXPECT_NE(other.err.find("was built from another network"), std::string::npos) << other.err;
+    EXPECT_NE(RunTool({"convert", network}).err.find("built from another network"), std::string::npos);
+}
