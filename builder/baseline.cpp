@@ -40,7 +40,7 @@ void DeriveDailyFigures(const RunParameters& p, const FlowFactors& flow, Baselin
 }  // namespace
 
 Baseline RunBaseline(const Network& net, const std::string& networkFile, const RunParameters& p,
-                     const FlowFactors& flow) {
+                     const FlowFactors& flow, std::vector<int>* warnings) {
     Baseline base;
     base.nNodes = net.nNodes;
     base.nSteps = StepCount(net.QualStep, p.MaxSimDuration);
@@ -52,6 +52,7 @@ Baseline RunBaseline(const Network& net, const std::string& networkFile, const R
     base.VolumePerMinute.assign(nodeSlots, 0.0f);
 
     Project project;
+    project.AcceptWarnings(warnings);
     project.Open(networkFile);
     project.SetTimeParam(EN_DURATION, durationSeconds);
     project.SolveH();

@@ -1,8 +1,10 @@
 #include "builder/build.h"
 
 #include <sched.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <span>
 #include <thread>
@@ -13,6 +15,8 @@
 #include "builder/parallel_run.h"
 #include "builder/reference_run.h"
 #include "builder/validation.h"
+#include "matrix/set_lock.h"
+#include "network/workspace.h"
 
 namespace builder {
 
@@ -38,24 +42,70 @@ int WorkerCount(const BuildDescription& description) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
+namespace {
+
+// Why a build cannot go on, as the user needs to read it: a toolkit that
+// cannot write its scratch files is most often out of disk space.
+std::string Reason(const std::exception& e) {
+    if (const auto* toolkit = dynamic_cast<const network::ToolkitError*>(&e))
+        if (auto full = network::NoSpaceLeft(toolkit->code())) return *full + " (" + e.what() + ")";
+    return e.what();
+}
+
+// Who holds a build's lock, for the message a second build gets.
+std::string Holder(const BuildDescription& description) {
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    return description.program + " (process " + std::to_string(::getpid()) + " on " + host + ", since " +
+           matrix::UtcNow() + ")";
+}
+
+// Everything that can be checked before a matrix file is touched, the
+// baseline run included; throws what refuses the build.
+Baseline Prepare(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
+                 std::vector<int>& warnings) {
+    const RunParameters& parameters = description.parameters;
+    flow = ValidateBuild(net, parameters);
+    Baseline baseline =
+        RunBaseline(net, net.ToolkitFile(), parameters, flow, description.acceptWarnings ? &warnings : nullptr);
+    ValidateBaseline(baseline, parameters);
+    return baseline;
+}
+
+}  // namespace
+
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
     const RunParameters& parameters = description.parameters;
+    std::unique_ptr<matrix::SetLock> lock;
     FlowFactors flow;
     Baseline baseline;
+    std::vector<int> warnings;
     try {
-        flow = ValidateBuild(net, parameters);
-        baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
+        ValidateBuild(net, parameters);
+        matrix::CheckReplaceable(net.path);
+        lock = std::make_unique<matrix::SetLock>(net.path, matrix::SetLock::Kind::Exclusive, Holder(description));
+        baseline = Prepare(net, description, flow, warnings);
+    } catch (const network::ToolkitError& e) {
+        BuildOutcome refused = Ended(BuildStatus::Refused, Reason(e));
+        if (e.code() > 0 && e.code() < 100) refused.refusedWarning = e.code();
+        return refused;
+    } catch (const ParameterError& e) {
+        BuildOutcome refused = Ended(BuildStatus::Refused, e.what());
+        refused.parameter = e.parameter;
+        refused.requirement = e.requirement;
+        return refused;
     } catch (const std::exception& e) {
         return Ended(BuildStatus::Refused, e.what());
     }
     BuildOutcome outcome;
+    outcome.warnings = warnings;
     outcome.eventsPlanned = static_cast<std::int32_t>(EventCount(net, parameters));
 
     const int workers = WorkerCount(description);
     const auto started = std::chrono::steady_clock::now();
     matrix::Manifest manifest = StartManifest(net, description, workers, outcome.eventsPlanned);
-    std::optional<matrix::MatrixWriter> writer;
-    try {
+    manifest.warnings = warnings;
+    std::optional<matrix::MatrixWriter> writer;    try {
         writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
         matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {
@@ -65,13 +115,13 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
     BuildContext build{net,      net.ToolkitFile(), description, host, baseline, MakeEventSettings(net, parameters, flow),
                        events, outcome.eventsPlanned, *writer};
-    if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files});
+    if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files, warnings});
     try {
         outcome.status = description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
         if (outcome.status == BuildStatus::Completed) writer->Close();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;
-        outcome.reason = e.what();
+        outcome.reason = Reason(e);
     }
     outcome.eventsWritten = writer->EventsWritten();
     EndManifest(manifest, outcome, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());

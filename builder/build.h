@@ -8,11 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "builder/events.h"
 #include "builder/run_parameters.h"
+#include "builder/validation.h"
 #include "network/netload.h"
 
 namespace builder {
@@ -27,6 +29,9 @@ struct BuildDescription {
     // The verification procedure: one thread, the network opened and its
     // hydraulics solved for every event, every step read. Same bytes, slower.
     bool reference = false;
+    // Builds a network whose hydraulics the toolkit warns about (negative
+    // pressures, say) instead of refusing it; the warnings are recorded.
+    bool acceptWarnings = false;
     // Replaces the seeded source of the event set, when given.
     UniformSource random;
     // Called on the thread that simulates an event, just before it starts;
@@ -49,6 +54,7 @@ struct BuildStart {
     std::int32_t events = 0;
     int workers = 0;
     std::vector<std::string> files;
+    std::vector<int> warnings;  // toolkit warnings accepted for the build
 };
 
 // What a build needs from its front end; every member may be left empty.
@@ -75,6 +81,11 @@ struct BuildOutcome {
     std::int32_t eventsPlanned = 0;
     std::int32_t eventsWritten = 0;
     std::vector<std::string> files;  // the matrix files, once created
+    std::vector<int> warnings;       // toolkit warnings accepted for the build
+    int refusedWarning = 0;          // the toolkit warning a refusal is about, if it is about one
+    // The run parameter a refusal is about, if it is about one, and what it must be.
+    std::optional<Parameter> parameter;
+    std::string requirement;
 };
 
 // Runs the build of the network (loaded from its path) as described.

@@ -99,7 +99,8 @@ void ParallelBuild::SimulateClaimedEvents(ProjectSession& session, EventSimulati
 
 void ParallelBuild::Worker() {
     try {
-        ProjectSession session(build_.net, build_.networkFile, build_.description.parameters);
+        ProjectSession session(build_.net, build_.networkFile, build_.description.parameters,
+                               build_.description.acceptWarnings);
         EventSimulation simulation(build_.baseline, build_.settings);
         SimulateClaimedEvents(session, simulation);
     } catch (...) {
@@ -133,6 +134,9 @@ BuildStatus ParallelBuild::Run() {
     const BuildHost& host = build_.host;
     const ProgressClock clock;
     ReportProgress(host, clock.At(0, build_.total));
+    // A stop asked for before the first event is seen before any starts.
+    if (host.processEvents) host.processEvents();
+    if (StopRequested(host)) return build_.total == 0 ? BuildStatus::Completed : BuildStatus::Stopped;
     std::vector<std::jthread> threads;
     running_ = workers_;
     for (int w = 0; w < workers_; ++w) threads.emplace_back([this] { Worker(); });

@@ -9,10 +9,12 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ProjectSession::ProjectSession(const Network& net, const std::string& networkFile, const RunParameters& parameters)
+ProjectSession::ProjectSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
+                               bool acceptWarnings)
     : qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.
+    if (acceptWarnings) project_.AcceptWarnings(&warnings_);
     project_.Open(networkFile);
     project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
     for (int n = 1; n <= net.nNodes; ++n) {

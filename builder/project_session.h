@@ -17,7 +17,8 @@ public:
     // Opens the network file, makes every node a source of strength 0,
     // solves the hydraulics and runs the water quality of the clean network
     // over its first day.
-    ProjectSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters);
+    ProjectSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters,
+                   bool acceptWarnings = false);
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
 
@@ -42,6 +43,7 @@ public:
 private:
     void RunBackground();
 
+    std::vector<int> warnings_;  // accepted, as the baseline run reported them
     network::Project project_;
     std::int32_t qualStep_;
     std::vector<double> values_;

@@ -7,8 +7,10 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters)
+ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
+                               bool acceptWarnings)
     : nNodes_(net.nNodes) {
+    if (acceptWarnings) project_.AcceptWarnings(&warnings_);
     project_.Open(networkFile);
     project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
     for (int n = 1; n <= nNodes_; ++n) {

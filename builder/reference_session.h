@@ -15,7 +15,8 @@ namespace builder {
 
 class ReferenceSession {
 public:
-    ReferenceSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters);
+    ReferenceSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters,
+                   bool acceptWarnings = false);
 
     void SetSourceQuality(int node, float strength);
     void OpenQuality();
@@ -28,6 +29,7 @@ public:
     bool BackgroundIsZero(std::int32_t) const { return false; }
 
 private:
+    std::vector<int> warnings_;  // accepted, as the baseline run reported them
     network::Project project_;
     std::int32_t nNodes_;
 };

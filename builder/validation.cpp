@@ -1,10 +1,12 @@
 #include "builder/validation.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "builder/events.h"
+#include "network/user_text.h"
 
 namespace builder {
 
@@ -26,12 +28,31 @@ std::string Shown(double value) {
     return text;
 }
 
+// The analysis the measures assume: a chemical whose concentrations are in
+// mg/L (the sensitivity, the doses and the volume threshold are in mg/L).
+void ValidateQuality(const network::QualityAnalysis& quality) {
+    std::string units = quality.units;
+    for (char& c : units) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (quality.type == EN_CHEM && units == "mg/l") return;
+    std::string defined;
+    switch (quality.type) {
+        case EN_NONE: defined = "no water-quality analysis"; break;
+        case EN_AGE: defined = "a water-age analysis"; break;
+        case EN_TRACE: defined = "a source-trace analysis"; break;
+        case EN_CHEM: defined = "a chemical analysis in " + quality.units; break;
+        default: defined = "an unknown water-quality analysis (" + std::to_string(quality.type) + ")"; break;
+    }
+    throw BuildError("The network defines " + defined +
+                     "; the builder needs a chemical analysis in mg/L (\"Quality Chemical mg/L\" in its [OPTIONS])");
+}
+
 void ValidateNetwork(const network::Network& net) {
     Require(net.QualStep > 0, "The network's water-quality time step is not positive");
+    ValidateQuality(net.Quality);
     Require(net.nNodes > 0, "The network has no nodes");
     for (std::int32_t n = 1; n <= net.nNodes; ++n)
         Require(net.NodeID[static_cast<std::size_t>(n)].find('"') == std::string::npos,
-                "The node ID " + net.NodeID[static_cast<std::size_t>(n)] +
+                "The node ID " + network::ShownText(net.NodeID[static_cast<std::size_t>(n)]) +
                     " contains a double quote, which the matrix files cannot hold");
 }
 
@@ -79,12 +100,30 @@ void ValidateRunParameters(const RunParameters& p) {
     Require(std::isfinite(p.Beta), Parameter::Beta, "must be a finite number", p.Beta);
 }
 
+void ValidateBaseline(const Baseline& baseline, const RunParameters& p) {
+    for (std::int32_t n = 1; n <= baseline.nNodes; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (std::isfinite(baseline.DailyVolume[i]) && std::isfinite(baseline.VolumePerMinute[i]) &&
+            std::isfinite(baseline.Population[i]))
+            continue;
+        throw ParameterError(Parameter::PerCapitaConsumption,
+                             "is too small: the population served by node " + std::to_string(n) +
+                                 " is beyond the single-precision range",
+                             p.PerCapitaConsumption);
+    }
+}
+
 FlowFactors ValidateBuild(const network::Network& net, const RunParameters& p) {
     ValidateNetwork(net);
     const auto flow = FlowFactorsOf(net.FlowUnits);
     Require(flow.has_value(),
             "The network's flow units (" + FlowUnitsName(net.FlowUnits) + ") are not supported by the builder");
     ValidateRunParameters(p);
+    // The toolkit refuses the last quality step of a run that does not end on one.
+    Require(static_cast<std::int64_t>(p.MaxSimDuration) * 3600 % net.QualStep == 0,
+            "The simulated time (" + std::to_string(p.MaxSimDuration) +
+                " h) is not a whole number of the network's water-quality steps (" + std::to_string(net.QualStep) +
+                " s); choose a simulated time that is");
     const std::int64_t events = EventCount(net, p);
     Require(events <= std::numeric_limits<std::int32_t>::max(),
             "The number of events (" + std::to_string(events) + ") does not fit a 32-bit integer");

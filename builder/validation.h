@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "builder/baseline.h"
 #include "builder/build_error.h"
 #include "builder/flow_units.h"
 #include "builder/run_parameters.h"
@@ -48,5 +49,9 @@ void ValidateRunParameters(const RunParameters& parameters);
 // factors. Throws BuildError (ParameterError for a run parameter) naming the
 // first problem.
 FlowFactors ValidateBuild(const network::Network& net, const RunParameters& parameters);
+
+// Checks what the baseline run derived from the parameters (populations
+// overflow with a vanishing per capita consumption). Throws ParameterError.
+void ValidateBaseline(const Baseline& baseline, const RunParameters& parameters);
 
 }  // namespace builder

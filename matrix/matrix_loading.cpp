@@ -1,11 +1,17 @@
 #include "matrix/matrix_loading.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <future>
+#include <new>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
 
 #include "matrix/event_row.h"
 #include "matrix/file_names.h"
@@ -125,6 +131,45 @@ std::int32_t AgreeingRows(const FileRows<float>& file, const FileRows<std::uint8
     return static_cast<std::int32_t>(n);
 }
 
+// Memory this process may still take: what the system has available, and
+// no more than its own data limit allows.
+std::uint64_t AvailableMemory() {
+    std::uint64_t available = std::numeric_limits<std::uint64_t>::max();
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::uint64_t kib = 0;
+    while (meminfo >> key >> kib) {
+        if (key == "MemAvailable:") available = kib * 1024;
+        meminfo.ignore(256, '\n');
+    }
+    rlimit limit{};
+    for (int resource : {RLIMIT_DATA, RLIMIT_AS})
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            available = std::min<std::uint64_t>(available, limit.rlim_cur);
+    return available;
+}
+
+std::string Gigabytes(double bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GB", bytes / 1e9);
+    return text;
+}
+
+// Refuses to start reading matrices that cannot fit: better a message with
+// the size than a process the system kills.
+void RequireRoom(std::int32_t events, std::size_t nNodes, const std::array<MatrixSource, 5>& sources,
+                 std::uint64_t memoryLimit) {
+    std::uint64_t cellBytes = 1;
+    for (int k = 1; k <= 3; ++k)
+        if (sources[k].found) cellBytes += sizeof(float);
+    const double needed = static_cast<double>(events) * static_cast<double>(nNodes) * static_cast<double>(cellBytes);
+    const auto available = static_cast<double>(memoryLimit > 0 ? memoryLimit : AvailableMemory());
+    if (needed > available)
+        throw std::runtime_error("the matrices need " + Gigabytes(needed) + " of memory to be read from their text, "
+                                 "more than the " + Gigabytes(available) + " available; `tesmar convert` writes "
+                                 "their binary form, which is read without loading it whole");
+}
+
 // Tells the caller how far the reading got; false once it asked to stop.
 bool Report(const LoadProgress& progress, Meter& meter) {
     if (progress && !meter.stop &&
@@ -144,7 +189,8 @@ Result Wait(std::future<Result>& task, const LoadProgress& progress, Meter& mete
 // Reads the four files at once (each on a thread of its own) and keeps the
 // events that every file gave whole and in agreement.
 MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
-               const LoadProgress& progress, std::size_t blockSize, std::optional<LoadProblem>& first) {
+               const LoadProgress& progress, std::size_t blockSize, std::uint64_t memoryLimit,
+               std::optional<LoadProblem>& first) {
     const std::size_t nNodes = nodeIds.size();
     Meter meter;
     for (int k = 1; k <= 4; ++k)
@@ -156,6 +202,7 @@ MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::
     if (!Report(progress, meter)) throw Stopped{};
     auto counting = std::async(std::launch::async, [&] { return CountRecords(sources[4], blockSize, meter); });
     const std::int32_t records = Wait(counting, progress, meter);
+    RequireRoom(records, nNodes, sources, memoryLimit);
     meter.total += sources[4].size;  // the detection file is read twice
     auto detectionTask = std::async(std::launch::async, [&] {
         return ReadFile<std::uint8_t>(sources[4], nodeIds, records, true, meter, blockSize);
@@ -213,16 +260,23 @@ MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::
 }  // namespace
 
 LoadedMatrices LoadMatrices(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
-                            const LoadProgress& progress, std::size_t blockSize) {
+                            const LoadProgress& progress, std::size_t blockSize, std::uint64_t memoryLimit) {
     LoadedMatrices loaded;
     try {
-        loaded.set = Read(sources, nodeIds, progress, blockSize, loaded.problem);
+        loaded.set = Read(sources, nodeIds, progress, blockSize, memoryLimit, loaded.problem);
     } catch (const Stopped&) {
         loaded.set = MatrixSet{};
         loaded.problem = LoadProblem{sources[4].name, 0, "loading was stopped"};
+    } catch (const std::system_error& error) {
+        loaded.set = MatrixSet{};
+        loaded.problem = LoadProblem{sources[4].name, 0,
+                                     std::string("there is not enough memory to read the matrices (") + error.what() + ")"};
     } catch (const std::runtime_error& error) {
         loaded.set = MatrixSet{};
         loaded.problem = LoadProblem{sources[4].name, 0, error.what()};
+    } catch (const std::bad_alloc&) {
+        loaded.set = MatrixSet{};
+        loaded.problem = LoadProblem{sources[4].name, 0, "there is not enough memory to hold the matrices"};
     }
     loaded.set.nNodes = static_cast<std::int32_t>(nodeIds.size());
     return loaded;

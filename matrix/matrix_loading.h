@@ -38,9 +38,12 @@ struct LoadedMatrices {
 };
 
 // sources[k] is the ".zk" file, k = 1..4; sources[0] is unused. nodeIds
-// are the network's node IDs in node order.
+// are the network's node IDs in node order. Matrices that would need more
+// memory than memoryLimit bytes (0: what the system has available) are
+// refused with their size before they are read.
 LoadedMatrices LoadMatrices(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
-                            const LoadProgress& progress = {}, std::size_t blockSize = std::size_t{4} << 20);
+                            const LoadProgress& progress = {}, std::size_t blockSize = std::size_t{4} << 20,
+                            std::uint64_t memoryLimit = 0);
 
 // The text files beside the network file at networkPath.
 LoadedMatrices LoadMatrixText(const std::string& networkPath, std::span<const std::string> nodeIds,

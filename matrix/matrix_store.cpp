@@ -3,6 +3,9 @@
 #include "matrix/binary_set.h"
 #include "matrix/file_names.h"
 #include "matrix/manifest.h"
+#include "matrix/set_lock.h"
+
+#include <memory>
 
 namespace matrix {
 
@@ -28,6 +31,13 @@ std::optional<std::string> ManifestRefusal(const SetRequest& request) {
 StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress) {
     StoredSet stored;
     stored.loaded.set.nNodes = static_cast<std::int32_t>(request.nodeIds.size());
+    std::unique_ptr<SetLock> lock;
+    try {
+        lock = std::make_unique<SetLock>(request.networkPath, SetLock::Kind::Shared);
+    } catch (const std::runtime_error& e) {
+        stored.refusal = e.what();
+        return stored;
+    }
     stored.refusal = ManifestRefusal(request);
     if (stored.refusal) return stored;
     BinaryLoad binary = LoadBinarySet(request.networkPath, request.nodeIds);

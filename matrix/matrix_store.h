@@ -1,6 +1,7 @@
-// Loading the matrix set beside a network, the way every reader does: the
-// build manifest must name the same network; the binary form is used when it
-// is there and agrees with the text files, the text files otherwise.
+// Loading the matrix set beside a network, the way every reader does: not
+// while a build writes it (the set's lock), and only when the build
+// manifest names the same network; the binary form is used when it is there
+// and agrees with the text files, the text files otherwise.
 #pragma once
 
 #include <optional>
@@ -21,7 +22,8 @@ struct StoredSet {
     LoadedMatrices loaded;
     bool fromBinary = false;
     std::string binaryNote;        // why a binary form present was not used
-    std::optional<std::string> refusal;  // the set belongs to another network: nothing is loaded
+    // Nothing is loaded: the set belongs to another network, or a build is writing it.
+    std::optional<std::string> refusal;
 };
 
 StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress = {});

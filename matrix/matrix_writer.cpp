@@ -1,14 +1,18 @@
 #include "matrix/matrix_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "matrix/file_names.h"
 
 namespace matrix {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,7 +40,36 @@ void Remove(const std::string& path) {
 
 NpyType BinaryType(int k) { return k == 4 ? NpyType::UInt8 : NpyType::Float32; }
 
+std::vector<std::string> SetFileNames(const std::string& networkPath) {
+    std::vector<std::string> names;
+    for (int k = 1; k <= 4; ++k) {
+        names.push_back(MatrixFileName(networkPath, k));
+        names.push_back(BinaryFileName(networkPath, k));
+    }
+    names.push_back(EventSummaryFileName(networkPath));
+    return names;
+}
+
 }  // namespace
+
+void CheckReplaceable(const std::string& networkPath) {
+    const std::string folder = fs::path(networkPath).parent_path().string();
+    std::string probe = networkPath + ".probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        throw MatrixFileError("The folder " + folder + " cannot take the matrix files: " + SystemError());
+    ::close(fd);
+    ::unlink(probe.c_str());
+    struct stat dir {};
+    const bool sticky = ::stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) != 0;
+    for (const std::string& name : SetFileNames(networkPath)) {
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) throw MatrixFileError("The old matrix file " + name + " is a folder and cannot be replaced");
+        if (sticky && ::geteuid() != 0 && st.st_uid != ::geteuid() && dir.st_uid != ::geteuid())
+            throw MatrixFileError("The old matrix file " + name + " belongs to another user and cannot be replaced");
+    }
+}
 
 MatrixWriter::MatrixWriter(const std::string& networkPath, std::span<const std::string> nodeIds, bool withZ2)
     : networkPath_(networkPath), nNodes_(static_cast<std::int32_t>(nodeIds.size())), withZ2_(withZ2) {

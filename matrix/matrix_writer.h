@@ -22,6 +22,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Checks, touching no file of the set, that a writer can replace the set:
+// the folder takes new files and no old file is in the way (a folder, or a
+// file of another user in a folder where only owners may remove files).
+// Throws MatrixFileError saying what is wrong.
+void CheckReplaceable(const std::string& networkPath);
+
 class MatrixWriter {
 public:
     // Removes the network's old matrix files (".z2" and its binary form too

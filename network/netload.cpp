@@ -1,5 +1,7 @@
 #include "network/netload.h"
 
+#include "network/quality_units.h"
+
 namespace network {
 
 namespace {
@@ -63,6 +65,8 @@ Network LoadNetwork(const std::string& path, const Toolkit& toolkit) {
     Project project(toolkit);
     project.Open(file->CopyPath());
     Network net = ReadNetwork(project, path);
+    if (net.Quality.type == EN_CHEM)
+        if (auto units = DeclaredQualityUnits(file->Text())) net.Quality.units = *units;
     net.file = std::move(file);
     return net;
 }

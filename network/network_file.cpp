@@ -39,8 +39,9 @@ bool WriteAll(int fd, const std::string& bytes) {
 }  // namespace
 
 std::shared_ptr<const NetworkFile> NetworkFile::Snapshot(const std::string& path) {
-    const std::string bytes = ReadAll(path);
     std::shared_ptr<NetworkFile> file(new NetworkFile);
+    file->text_ = ReadAll(path);
+    const std::string& bytes = file->text_;
     file->path_ = path;
     file->bytes_ = bytes.size();
     file->sha256_ = Sha256Hex(bytes);

@@ -25,10 +25,11 @@ public:
     const std::string& CopyPath() const { return copy_; }      // the file the toolkit reads
     std::uint64_t Bytes() const { return bytes_; }
     const std::string& Sha256() const { return sha256_; }      // of the bytes taken
+    const std::string& Text() const { return text_; }          // the bytes taken
 
 private:
     NetworkFile() = default;
-    std::string path_, copy_, sha256_;
+    std::string path_, copy_, sha256_, text_;
     std::uint64_t bytes_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "network/project.h"
 
+#include <algorithm>
+
 namespace network {
 
 Project::Project(const Toolkit& toolkit) : toolkit_(toolkit) {
@@ -12,6 +14,17 @@ Project::~Project() {
     if (hydraulicsOpen_) toolkit_.closeH(handle_);
     if (open_) toolkit_.close(handle_);
     toolkit_.deleteproject(handle_);
+}
+
+void Project::AcceptWarnings(std::vector<int>* warnings) { warnings_ = warnings; }
+
+void Project::Check(int code, const char* function) const {
+    constexpr int kLastWarning = 99;
+    if (code > 0 && code <= kLastWarning && warnings_) {
+        if (std::find(warnings_->begin(), warnings_->end(), code) == warnings_->end()) warnings_->push_back(code);
+        return;
+    }
+    toolkit_.Check(code, function);
 }
 
 void Project::Open(const std::string& inp, const std::string& rpt, const std::string& out) {
@@ -28,42 +41,42 @@ void Project::Open(const std::string& inp, const std::string& rpt, const std::st
 
 void Project::Close() {
     open_ = false;
-    toolkit_.Check(toolkit_.close(handle_), "EN_close");
+    Check(toolkit_.close(handle_), "EN_close");
 }
 
 int Project::Count(int code) const {
     int count = 0;
-    toolkit_.Check(toolkit_.getcount(handle_, code, &count), "EN_getcount");
+    Check(toolkit_.getcount(handle_, code, &count), "EN_getcount");
     return count;
 }
 
 int Project::NodeType(int index) const {
     int type = 0;
-    toolkit_.Check(toolkit_.getnodetype(handle_, index, &type), "EN_getnodetype");
+    Check(toolkit_.getnodetype(handle_, index, &type), "EN_getnodetype");
     return type;
 }
 
 std::string Project::NodeId(int index) const {
     char id[EN_MAXID + 1] = {};
-    toolkit_.Check(toolkit_.getnodeid(handle_, index, id), "EN_getnodeid");
+    Check(toolkit_.getnodeid(handle_, index, id), "EN_getnodeid");
     return id;
 }
 
 int Project::LinkType(int index) const {
     int type = 0;
-    toolkit_.Check(toolkit_.getlinktype(handle_, index, &type), "EN_getlinktype");
+    Check(toolkit_.getlinktype(handle_, index, &type), "EN_getlinktype");
     return type;
 }
 
 std::string Project::LinkId(int index) const {
     char id[EN_MAXID + 1] = {};
-    toolkit_.Check(toolkit_.getlinkid(handle_, index, id), "EN_getlinkid");
+    Check(toolkit_.getlinkid(handle_, index, id), "EN_getlinkid");
     return id;
 }
 
 std::pair<int, int> Project::LinkNodes(int index) const {
     int from = 0, to = 0;
-    toolkit_.Check(toolkit_.getlinknodes(handle_, index, &from, &to), "EN_getlinknodes");
+    Check(toolkit_.getlinknodes(handle_, index, &from, &to), "EN_getlinknodes");
     return {from, to};
 }
 
@@ -71,42 +84,42 @@ bool Project::NodeCoordinates(int index, double& x, double& y) const {
     constexpr int kNoCoordinates = 254;
     const int code = toolkit_.getcoord(handle_, index, &x, &y);
     if (code == kNoCoordinates) return false;
-    toolkit_.Check(code, "EN_getcoord");
+    Check(code, "EN_getcoord");
     return true;
 }
 
 int Project::VertexCount(int linkIndex) const {
     int count = 0;
-    toolkit_.Check(toolkit_.getvertexcount(handle_, linkIndex, &count), "EN_getvertexcount");
+    Check(toolkit_.getvertexcount(handle_, linkIndex, &count), "EN_getvertexcount");
     return count;
 }
 
 std::pair<double, double> Project::Vertex(int linkIndex, int vertex) const {
     double x = 0, y = 0;
-    toolkit_.Check(toolkit_.getvertex(handle_, linkIndex, vertex, &x, &y), "EN_getvertex");
+    Check(toolkit_.getvertex(handle_, linkIndex, vertex, &x, &y), "EN_getvertex");
     return {x, y};
 }
 
 long Project::TimeParam(int code) const {
     long value = 0;
-    toolkit_.Check(toolkit_.gettimeparam(handle_, code, &value), "EN_gettimeparam");
+    Check(toolkit_.gettimeparam(handle_, code, &value), "EN_gettimeparam");
     return value;
 }
 
 void Project::SetTimeParam(int code, long value) {
-    toolkit_.Check(toolkit_.settimeparam(handle_, code, value), "EN_settimeparam");
+    Check(toolkit_.settimeparam(handle_, code, value), "EN_settimeparam");
 }
 
 int Project::FlowUnits() const {
     int units = 0;
-    toolkit_.Check(toolkit_.getflowunits(handle_, &units), "EN_getflowunits");
+    Check(toolkit_.getflowunits(handle_, &units), "EN_getflowunits");
     return units;
 }
 
 QualityAnalysis Project::Quality() const {
     QualityAnalysis quality;
     char chemical[EN_MAXID + 1] = {}, units[EN_MAXID + 1] = {};
-    toolkit_.Check(toolkit_.getqualinfo(handle_, &quality.type, chemical, units, &quality.traceNode), "EN_getqualinfo");
+    Check(toolkit_.getqualinfo(handle_, &quality.type, chemical, units, &quality.traceNode), "EN_getqualinfo");
     quality.chemical = chemical;
     quality.units = units;
     return quality;
@@ -114,70 +127,70 @@ QualityAnalysis Project::Quality() const {
 
 double Project::NodeValue(int index, int code) const {
     double value = 0;
-    toolkit_.Check(toolkit_.getnodevalue(handle_, index, code, &value), "EN_getnodevalue");
+    Check(toolkit_.getnodevalue(handle_, index, code, &value), "EN_getnodevalue");
     return value;
 }
 
 void Project::NodeValues(int code, double* values) const {
-    toolkit_.Check(toolkit_.getnodevalues(handle_, code, values), "EN_getnodevalues");
+    Check(toolkit_.getnodevalues(handle_, code, values), "EN_getnodevalues");
 }
 
 void Project::LinkValues(int code, double* values) const {
-    toolkit_.Check(toolkit_.getlinkvalues(handle_, code, values), "EN_getlinkvalues");
+    Check(toolkit_.getlinkvalues(handle_, code, values), "EN_getlinkvalues");
 }
 
 void Project::SetNodeValue(int index, int code, double value) {
-    toolkit_.Check(toolkit_.setnodevalue(handle_, index, code, value), "EN_setnodevalue");
+    Check(toolkit_.setnodevalue(handle_, index, code, value), "EN_setnodevalue");
 }
 
-void Project::SolveH() { toolkit_.Check(toolkit_.solveH(handle_), "EN_solveH"); }
+void Project::SolveH() { Check(toolkit_.solveH(handle_), "EN_solveH"); }
 
 void Project::OpenH() {
-    toolkit_.Check(toolkit_.openH(handle_), "EN_openH");
+    Check(toolkit_.openH(handle_), "EN_openH");
     hydraulicsOpen_ = true;
 }
 
-void Project::InitH(int saveFlag) { toolkit_.Check(toolkit_.initH(handle_, saveFlag), "EN_initH"); }
+void Project::InitH(int saveFlag) { Check(toolkit_.initH(handle_, saveFlag), "EN_initH"); }
 
 long Project::RunH() {
     long t = 0;
-    toolkit_.Check(toolkit_.runH(handle_, &t), "EN_runH");
+    Check(toolkit_.runH(handle_, &t), "EN_runH");
     return t;
 }
 
 long Project::NextH() {
     long step = 0;
-    toolkit_.Check(toolkit_.nextH(handle_, &step), "EN_nextH");
+    Check(toolkit_.nextH(handle_, &step), "EN_nextH");
     return step;
 }
 
 void Project::CloseH() {
     hydraulicsOpen_ = false;
-    toolkit_.Check(toolkit_.closeH(handle_), "EN_closeH");
+    Check(toolkit_.closeH(handle_), "EN_closeH");
 }
 
 void Project::OpenQ() {
-    toolkit_.Check(toolkit_.openQ(handle_), "EN_openQ");
+    Check(toolkit_.openQ(handle_), "EN_openQ");
     qualityOpen_ = true;
 }
 
-void Project::InitQ(int saveFlag) { toolkit_.Check(toolkit_.initQ(handle_, saveFlag), "EN_initQ"); }
+void Project::InitQ(int saveFlag) { Check(toolkit_.initQ(handle_, saveFlag), "EN_initQ"); }
 
 long Project::RunQ() {
     long t = 0;
-    toolkit_.Check(toolkit_.runQ(handle_, &t), "EN_runQ");
+    Check(toolkit_.runQ(handle_, &t), "EN_runQ");
     return t;
 }
 
 long Project::StepQ() {
     long tleft = 0;
-    toolkit_.Check(toolkit_.stepQ(handle_, &tleft), "EN_stepQ");
+    Check(toolkit_.stepQ(handle_, &tleft), "EN_stepQ");
     return tleft;
 }
 
 void Project::CloseQ() {
     qualityOpen_ = false;
-    toolkit_.Check(toolkit_.closeQ(handle_), "EN_closeQ");
+    Check(toolkit_.closeQ(handle_), "EN_closeQ");
 }
 
 }  // namespace network

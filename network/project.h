@@ -6,6 +6,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "network/toolkit.h"
 
@@ -66,12 +67,20 @@ public:
 
     const Toolkit& toolkit() const { return toolkit_; }
 
+    // Takes the toolkit's warnings (codes below 100, such as negative
+    // pressures) instead of failing on them, recording each code once in
+    // warnings; nullptr fails on them again.
+    void AcceptWarnings(std::vector<int>* warnings);
+
 private:
+    void Check(int code, const char* function) const;
+
     const Toolkit& toolkit_;
     EN_Project handle_ = nullptr;
     bool open_ = false;
     bool hydraulicsOpen_ = false;
     bool qualityOpen_ = false;
+    std::vector<int>* warnings_ = nullptr;
 };
 
 }  // namespace network

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,9 @@ namespace {
 
 constexpr const char* kLockName = ".owner";
 constexpr const char* kRunPrefix = "run-";
+// A folder is made under this prefix and renamed to a run's once its owner
+// holds its lock, so that no run ever sees a live folder without a lock.
+constexpr const char* kStartPrefix = "start-";
 
 std::runtime_error Failure(const std::string& what) {
     return std::runtime_error("Cannot make the program's private working folder: " + what + ": " +
@@ -40,7 +44,7 @@ void RequireOwnPrivateFolder(const std::string& folder) {
 // True when a lock can be taken on the run's lock file: its owner is gone.
 bool Abandoned(const fs::path& run) {
     const int fd = ::open((run / kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return errno == ENOENT;  // died before taking its lock, or half removed
+    if (fd < 0) return errno == ENOENT;  // half removed
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return free;
@@ -68,17 +72,33 @@ int Workspace::RemoveAbandoned() {
     return removed;
 }
 
+std::optional<std::string> NoSpaceLeft(int toolkitCode) {
+    constexpr int kFirstFileError = 301, kLastFileError = 309;
+    // Less than this is no room for a scratch file of hydraulic results.
+    constexpr unsigned long long kRoom = 16ull << 20;
+    if (toolkitCode < kFirstFileError || toolkitCode > kLastFileError) return std::nullopt;
+    struct statvfs fs {};
+    if (::statvfs(".", &fs) != 0 || static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize >= kRoom)
+        return std::nullopt;
+    std::error_code ec;
+    return "No space left on device in " + fs::current_path(ec).string() +
+           ", where the simulation toolkit keeps its hydraulic results";
+}
+
 Workspace::Workspace() {
     std::error_code ec;
     original_ = fs::current_path(ec).string();
     const std::string user = UserFolder();
     RequireOwnPrivateFolder(user);
     RemoveAbandoned();
-    std::string pattern = user + "/" + kRunPrefix + "XXXXXX";
+    std::string pattern = user + "/" + kStartPrefix + "XXXXXX";
     if (!::mkdtemp(pattern.data())) throw Failure(pattern);
     path_ = pattern;
     lockFd_ = ::open((path_ + "/" + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX) != 0 || ::chdir(path_.c_str()) != 0) {
+    const std::string run = user + "/" + kRunPrefix + path_.substr(path_.size() - 6);
+    const bool locked = lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX) == 0;
+    if (locked && ::rename(path_.c_str(), run.c_str()) == 0) path_ = run;
+    if (!locked || path_ != run || ::chdir(path_.c_str()) != 0) {
         const int saved = errno;
         RemoveNow();
         errno = saved;

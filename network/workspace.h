@@ -10,6 +10,7 @@
 // once no process holds the lock file inside it any more.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace network {
@@ -43,5 +44,11 @@ private:
     std::string original_;
     int lockFd_ = -1;
 };
+
+// What a toolkit failure to read or write its own files (codes 301 to 309)
+// really means when the file system of the current folder, where the
+// toolkit keeps its scratch files, is full: "No space left on device in
+// <folder>". Nothing when there is room, or for any other failure.
+std::optional<std::string> NoSpaceLeft(int toolkitCode);
 
 }  // namespace network

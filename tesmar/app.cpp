@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "network/user_text.h"
 #include "network/workspace.h"
 #include "tesmar/build_command.h"
 #include "tesmar/convert_command.h"
@@ -94,6 +95,9 @@ void AddRunOptions(CLI::App* build, Commands& c) {
                                                                   " (default: every core the process may use)")
                         ->transform(WholeNumber())
                         ->type_name("N");
+    build->add_flag("--accept-warnings", r.AcceptWarnings,
+                    "Build a network the simulation toolkit warns about (negative pressures, say); the warnings "
+                    "are recorded in the output and the build manifest");
     build->add_flag("--reference", r.Reference,
                     "Run the verification procedure: one worker, hydraulics solved for every event")
         ->excludes(threads);
@@ -140,12 +144,13 @@ void NoteGivenOptions(Commands& c) {
         if (c.mode == builder::ModeName(mode)) r.Mode = mode;
 }
 
-// CLI11's message for a parse error, on one line.
+// CLI11's message for a parse error, on one line and cut where it quotes
+// a long argument.
 std::string OneLine(std::string text) {
     for (char& ch : text)
         if (ch == '\n') ch = ' ';
     while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
+    return network::ShownText(text, 3 * network::kShownCharacters);
 }
 
 std::string CommandName(const CLI::App& app, const Commands& c) {
@@ -171,7 +176,7 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         return app.exit(e, out, err) == 0 ? kSuccess : kBadInput;  // --help, --version
     } catch (const CLI::ParseError& e) {
         if (!c.build->parsed() && !c.fitness->parsed() && !c.convert->parsed() && argc > 1 && argv[1][0] != '-') {
-            err << "tesmar: unknown command '" << argv[1]
+            err << "tesmar: unknown command '" << network::ShownText(argv[1])
                 << "' (the commands are build, fitness and convert; see tesmar --help)" << std::endl;
             return kBadInput;
         }
@@ -200,6 +205,15 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     return RunFitnessCommand(c.fitnessRequest, out, err);
 }
 
-int RunTesmar(int argc, char** argv) { return RunTesmar(argc, argv, std::cout, std::cerr); }
+int RunTesmar(int argc, char** argv) {
+    try {
+        return RunTesmar(argc, argv, std::cout, std::cerr);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tesmar: there is not enough memory" << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "tesmar: " << e.what() << std::endl;
+    }
+    return kRunFailed;
+}
 
 }  // namespace tesmar

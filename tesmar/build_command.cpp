@@ -31,6 +31,7 @@ builder::BuildDescription Description(const BuildRequest& request, std::ostream&
     description.program = std::string("tesmar ") + TESMAR_VERSION;
     description.parameters = ToRunParameters(request);
     description.reference = request.Reference;
+    description.acceptWarnings = request.AcceptWarnings;
     description.workers = request.Reference ? 1 : request.Threads.value_or(0);
     if (request.Seed) {
         description.seed = *request.Seed;
@@ -46,6 +47,9 @@ builder::BuildHost Host(const StopSignals& signals, ProgressReporter& progress, 
                         const std::string& path, std::ostream& err) {
     builder::BuildHost host;
     host.started = [&err, &request, &path](const builder::BuildStart& start) {
+        for (int code : start.warnings)
+            err << "tesmar: the toolkit warns about the network (code " << code << ": "
+                << network::DefaultToolkit().ErrorText(code) << "); building all the same, as asked" << std::endl;
         err << "tesmar: building " << start.events << " events of " << path << " ("
             << builder::ModeName(request.Mode) << " mode, " << start.workers
             << (request.Reference ? " worker, reference procedure)" : " workers)") << std::endl;
@@ -56,11 +60,16 @@ builder::BuildHost Host(const StopSignals& signals, ProgressReporter& progress, 
     return host;
 }
 
-int Report(const builder::BuildOutcome& outcome, ProgressReporter& progress, std::ostream& out, std::ostream& err) {
+int Report(const BuildRequest& request, const builder::BuildOutcome& outcome, ProgressReporter& progress,
+           std::ostream& out, std::ostream& err) {
     progress.Finish();
     switch (outcome.status) {
         case builder::BuildStatus::Refused:
-            err << "tesmar build: " << outcome.reason << std::endl;
+            err << "tesmar build: "
+                << (outcome.parameter ? ParameterMessage(request, *outcome.parameter, outcome.requirement)
+                                      : outcome.reason)
+                << (outcome.refusedWarning ? " (nothing was written; --accept-warnings builds it all the same)" : "")
+                << std::endl;
             return kBadInput;
         case builder::BuildStatus::Failed:
             err << "tesmar build: the build failed after " << outcome.eventsWritten << " events: " << outcome.reason
@@ -99,7 +108,7 @@ int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream
     ProgressReporter progress(err, liveProgress);
     const builder::BuildOutcome outcome =
         builder::RunBuild(net, description, Host(signals, progress, request, path, err));
-    return Report(outcome, progress, out, err);
+    return Report(request, outcome, progress, out, err);
 }
 
 }  // namespace tesmar

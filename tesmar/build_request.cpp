@@ -62,9 +62,13 @@ void ValidateBuildRequest(const BuildRequest& r) {
     try {
         builder::ValidateRunParameters(ToRunParameters(r));
     } catch (const builder::ParameterError& e) {
-        const auto [option, value] = Option(r, e.parameter);
-        throw InputError(std::string(option) + " " + e.requirement + Got(value));
+        throw InputError(ParameterMessage(r, e.parameter, e.requirement));
     }
+}
+
+std::string ParameterMessage(const BuildRequest& r, builder::Parameter parameter, const std::string& requirement) {
+    const auto [option, value] = Option(r, parameter);
+    return std::string(option) + " " + requirement + Got(value);
 }
 
 namespace {

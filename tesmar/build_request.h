@@ -7,6 +7,7 @@
 #include <string>
 
 #include "builder/run_parameters.h"
+#include "builder/validation.h"
 
 namespace tesmar {
 
@@ -36,6 +37,7 @@ struct BuildRequest {
     std::optional<std::uint64_t> Seed;
     std::optional<int> Threads;         // default: every core the process may use
     bool Reference = false;
+    bool AcceptWarnings = false;
 
     // Options that only apply to some event modes, to reject them elsewhere.
     bool RepeatGiven = false, RandomEventsGiven = false, InjectionsGiven = false;
@@ -44,6 +46,10 @@ struct BuildRequest {
 // Throws InputError naming the first option whose value the build cannot
 // take or that does not fit the chosen event mode. Touches nothing.
 void ValidateBuildRequest(const BuildRequest& request);
+
+// What the user reads about a run parameter the build cannot take: the
+// option that set it, the requirement and the value given.
+std::string ParameterMessage(const BuildRequest& request, builder::Parameter parameter, const std::string& requirement);
 
 // The builder's run parameters for the request.
 builder::RunParameters ToRunParameters(const BuildRequest& request);

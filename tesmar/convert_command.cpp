@@ -4,6 +4,7 @@
 #include <span>
 
 #include "matrix/manifest.h"
+#include "matrix/set_lock.h"
 #include "matrix/text_to_binary.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
@@ -39,11 +40,16 @@ int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ost
     }
     const auto ids = std::span(net.NodeID).subspan(1, static_cast<std::size_t>(net.nNodes));
     try {
+        const matrix::SetLock lock(path, matrix::SetLock::Kind::Exclusive,
+                                   std::string("tesmar ") + TESMAR_VERSION + " convert");
         const matrix::Conversion conversion = matrix::ConvertToBinary(path, ids);
         err << "tesmar: " << conversion.events << " events converted" << std::endl;
         for (const std::string& file : conversion.files) out << file << "\n";
         out.flush();
         return kSuccess;
+    } catch (const matrix::SetBusy& e) {
+        err << "tesmar convert: " << e.what() << std::endl;
+        return kBadInput;
     } catch (const matrix::ConversionError& e) {
         err << "tesmar convert: " << e.what() << std::endl;
         return kBadInput;

@@ -10,6 +10,7 @@
 #include "matrix/matrix_store.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
+#include "network/user_text.h"
 #include "tesmar/network_input.h"
 
 namespace tesmar {
@@ -24,7 +25,8 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
         switch (evaluator::AddSelectedNode(selected, id, net.colNodes)) {
             case evaluator::AddOutcome::NothingTyped: throw InputError("An empty node ID was given");
             case evaluator::AddOutcome::NoSuchNode:
-                throw InputError("No such node: '" + evaluator::TrimmedNodeId(id) + "' is not a node of " + net.path);
+                throw InputError("No such node: '" + network::ShownText(evaluator::TrimmedNodeId(id)) +
+                                 "' is not a node of " + net.path);
             case evaluator::AddOutcome::AlreadySelected:
             case evaluator::AddOutcome::Added: break;
         }

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "network/user_text.h"
+
 namespace tesmar {
 
 namespace {
@@ -44,7 +46,7 @@ CLI::Validator WholeNumber() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             auto canonical = CanonicalWholeNumber(text);
-            if (!canonical) return "'" + text + "' is not a whole number (or is too large)";
+            if (!canonical) return "'" + network::ShownText(text) + "' is not a whole number (or is too large)";
             text = *canonical;
             return {};
         },
@@ -55,7 +57,7 @@ CLI::Validator RealNumber() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             auto canonical = CanonicalRealNumber(text);
-            if (!canonical) return "'" + text + "' is not a number";
+            if (!canonical) return "'" + network::ShownText(text) + "' is not a number";
             text = *canonical;
             return {};
         },

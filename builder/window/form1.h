@@ -44,6 +44,9 @@ public:
     // Opens the chosen network; false when it failed and the program was ended.
     bool LoadNetwork();
 
+    // Ends the program as "Quit" does (a request to terminate it).
+    void Terminate() { Command3_Click(); }
+
     // The window's build state, under the names the builder has always used.
     std::string NetworkPath;
     network::Network Net;          // nNodes, NodeID, colNodes, QualStep ...

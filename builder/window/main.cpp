@@ -1,6 +1,11 @@
 // Zelbrin: builds the scenario matrices of an example network.
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include <exception>
 #include <memory>
@@ -9,7 +14,23 @@
 #include "network/program_folder.h"
 #include "network/workspace.h"
 
+namespace {
+
+// SIGTERM is read from a descriptor the event loop watches, so that it ends
+// the program the way "Quit" does, even during a build. It is blocked
+// before any thread starts, so no thread takes it the default way.
+int WatchTerminate() {
+    sigset_t terminate;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &terminate, nullptr);
+    return ::signalfd(-1, &terminate, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    const int terminate = WatchTerminate();
     QApplication app(argc, argv);
     // The toolkit's scratch files go to a private folder of this run.
     std::unique_ptr<network::Workspace> workspace;
@@ -20,6 +41,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     builder::window::Form1 form(network::ProgramFolder(), workspace.get());
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (terminate >= 0) {
+        notifier = std::make_unique<QSocketNotifier>(terminate, QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &form, [&form] { form.Terminate(); });
+    }
     form.show();
     return QApplication::exec();
 }

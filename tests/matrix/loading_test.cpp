@@ -262,3 +262,18 @@ TEST(LineReader, GivesTheSameLinesWhateverTheBlockSize) {
         EXPECT_EQ(reader.BytesDone(), text.size());
     }
 }
+
+// Matrices that cannot fit are refused with the memory they need, before
+// any is read, never by the system ending the program.
+TEST_F(ThreeByThree, MatricesBeyondTheMemoryLimitAreRefusedWithTheirSize) {
+    WriteMatrixSet(network, Values(1, 3), Values(1, 3), Values(1, 3), Flags(3));
+    std::array<MatrixSource, 5> sources;
+    for (int k = 1; k <= 4; ++k) sources[k] = FileSource(MatrixFileName(network, k));
+    const LoadedMatrices loaded = LoadMatrices(sources, matrix_testing::NodeIds(3), {}, 1 << 20, 100);
+    ASSERT_TRUE(loaded.problem);
+    EXPECT_NE(loaded.problem->what.find("the matrices need 0.0 GB of memory"), std::string::npos) << loaded.problem->what;
+    EXPECT_NE(loaded.problem->what.find("tesmar convert"), std::string::npos);
+    EXPECT_EQ(loaded.set.nEvents, 0);
+    // 3 events x 3 nodes x 13 bytes fit in 117.
+    EXPECT_FALSE(LoadMatrices(sources, matrix_testing::NodeIds(3), {}, 1 << 20, 117).problem);
+}

@@ -1,6 +1,9 @@
 #include "tool_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,17 +50,45 @@ int ExitCode(pid_t pid) {
 std::string ToolPath() { return network::ProgramFolder() + "/tesmar"; }
 
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& cwd) {
+    ToolOptions options;
+    options.cwd = cwd;
+    return RunTool(args, options);
+}
+
+ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options) {
     testing_support::ScratchFolder streams;
+    ::chmod(streams.path().c_str(), 0777);
     const std::string out = streams.File("out"), err = streams.File("err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    const pid_t pid = Spawn(args, actions);
-    posix_spawn_file_actions_destroy(&actions);
+    std::string program;
+    std::vector<char*> argv = Argv(args, program);
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) environment.emplace_back(*entry);
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        dup2(o, STDOUT_FILENO);
+        dup2(e, STDERR_FILENO);
+        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
+        if (options.dataLimitBytes > 0) {
+            rlimit limit{options.dataLimitBytes, options.dataLimitBytes};
+            setrlimit(RLIMIT_DATA, &limit);
+        }
+        if (options.asNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+        execve(program.c_str(), argv.data(), envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0) {
+    }
     ToolRun run;
-    run.exitCode = ExitCode(pid);
+    run.peakKiB = usage.ru_maxrss;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
     run.out = testing_support::ReadText(out);
     run.err = testing_support::ReadText(err);
     return run;

@@ -14,11 +14,23 @@ std::string ToolPath();
 struct ToolRun {
     int exitCode = -1;  // the exit status, or 128 + signal when a signal ended it
     std::string out, err;
+    long peakKiB = 0;  // peak resident memory (runs through RunTool)
 };
 
 // Runs tesmar with the arguments in the folder cwd ("" for the current one)
 // and waits for it.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// How else a run may start.
+struct ToolOptions {
+    std::string cwd;
+    bool asNobody = false;           // drops root's rights (uid and gid 65534) first
+    std::size_t dataLimitBytes = 0;  // RLIMIT_DATA, 0: none
+    std::vector<std::string> environment;  // extra NAME=value entries
+};
+
+ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options);
+
 
 // A tesmar run whose error stream is read line by line while it runs.
 class RunningTool {
