@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
 # One-step set-up for a fresh Debian machine, run as root from anywhere:
 #   tools/setup.sh run    install, build, start the builder window
-#   tools/setup.sh test   install, build, run every test
+#   tools/setup.sh test   install, build, run every test, then again under the
+#                         address and undefined-behaviour sanitizers, and fuzz
+#                         the matrix loader for a fixed number of runs
 #   tools/setup.sh build  install and build only
 # Every step is skipped when its result is already there, so a second run is fast.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
+SANITIZED="$ROOT/build-sanitize"
+FUZZ="$ROOT/build-fuzz"
+FUZZ_RUNS=20000
 DEPS="$ROOT/.deps"
 EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
               qt6-base-dev libgtest-dev libcli11-dev xvfb xauth fonts-dejavu-core
-              nlohmann-json3-dev libssl-dev python3-numpy chromium)
+              nlohmann-json3-dev libssl-dev python3-numpy chromium
+              clang libclang-rt-14-dev libfuzzer-14-dev)
 
 say() { printf '\n==> %s\n' "$*"; }
 
@@ -54,19 +60,48 @@ install_toolkit() {
 }
 
 build_project() {
-    if [[ ! -f "$BUILD/build.ninja" ]]; then
-        say "Configuring (CMake, Release)"
-        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-              -DEPANET_LIBRARY="$DEPS/epanet/epanet/libepanet2.so"
-    fi
-    say "Building"
+    say "Configuring and building (CMake, Release, build/)"
+    configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
     cmake --build "$BUILD" --parallel "$(nproc)"
+}
+
+configure() {  # folder, then extra CMake arguments
+    local folder="$1"
+    shift
+    [[ -f "$folder/build.ninja" ]] && return
+    cmake -S "$ROOT" -B "$folder" -G Ninja -DEPANET_LIBRARY="$DEPS/epanet/epanet/libepanet2.so" "$@"
 }
 
 run_tests() {
     say "Running the test suite"
-    cd "$BUILD"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 900
+    (cd "$BUILD" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 900)
+}
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+run_sanitized_tests() {
+    say "Building with the address and undefined-behaviour sanitizers (build-sanitize/)"
+    local flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+    configure "$SANITIZED" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$flags" \
+              -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+              -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
+    cmake --build "$SANITIZED" --parallel "$(nproc)"
+    say "Running the test suite under the sanitizers"
+    # The driver shims are loaded into the programs ahead of the sanitizer's runtime.
+    (cd "$SANITIZED" && QT_QPA_PLATFORM=offscreen \
+        ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure --parallel "$(nproc)" --timeout 1800)
+}
+
+# The matrix loader's fuzz target, for a fixed number of runs from the inputs it keeps.
+run_fuzzer() {
+    say "Fuzzing the matrix loader ($FUZZ_RUNS runs)"
+    CXX=clang++ configure "$FUZZ" -DCMAKE_BUILD_TYPE=Release -DTESMAR_FUZZ=ON -DTESMAR_BUILD_GUI=OFF \
+        -DTESMAR_BUILD_TESTS=OFF
+    cmake --build "$FUZZ" --parallel "$(nproc)" --target fuzz_matrix_loader
+    local corpus
+    corpus="$(mktemp -d)"
+    "$FUZZ/bin/fuzz_matrix_loader" -runs="$FUZZ_RUNS" -seed=1 "$corpus" "$ROOT/matrix/fuzz/inputs"
+    rm -rf "$corpus"
 }
 
 start_builder() {
@@ -88,6 +123,6 @@ install_toolkit
 build_project
 case "$mode" in
     run) start_builder ;;
-    test) run_tests ;;
+    test) run_tests && run_sanitized_tests && run_fuzzer ;;
     build) say "Done: programs are in build/bin/" ;;
 esac

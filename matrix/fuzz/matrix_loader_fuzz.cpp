@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sources[k] = matrix::MemorySource("network.inp.z" + std::to_string(k), text, (present >> (k - 1)) & 1u);
     }
 
-    const matrix::LoadedMatrices loaded = matrix::LoadMatrices(sources, ids, {}, blockSize);
+    const matrix::LoadedMatrices loaded = matrix::LoadMatrices(sources, ids, {}, blockSize, std::uint64_t{1} << 30);
     const matrix::MatrixSet& set = loaded.set;
     Require(set.nEvents >= 0 && set.nNodes == nNodes);
     for (int k = 1; k <= 4; ++k) {

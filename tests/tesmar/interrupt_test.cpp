@@ -1,4 +1,4 @@
-// SIGINT or SIGTERM during a build: the files keep the header and whole
+// SIGINT, SIGTERM or SIGHUP during a build: the files keep the header and whole
 // records of a prefix of the events, and the tool exits with 130.
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST_P(TesmarInterrupt, StopsAfterWholeRecordsAndExits130) {
     EXPECT_EQ(tesmar_testing::MatrixTexts(network), tesmar_testing::MatrixTexts(same));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, TesmarInterrupt, ::testing::Values(SIGINT, SIGTERM),
+INSTANTIATE_TEST_SUITE_P(Signals, TesmarInterrupt, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
+                             return std::string(info.param == SIGINT ? "Sigint" : info.param == SIGTERM ? "Sigterm" : "Sighup");
                          });

@@ -267,3 +267,58 @@ TEST(Progress, AllTimesOnAnOddQualityStepCountsTheEventsBuilt) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n') > 0, true);
     EXPECT_EQ(testing_support::ReadText(matrix::EventSummaryFileName(network)).size() > 0, true);
 }
+
+TEST(Fitness, NoEventLoadedEndsWithAMessageAndNotZero) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, kChain);
+    ASSERT_EQ(RunTool({"build", network, "--max-hours", "12", "--mode", "random", "--random-events", "1"}).exitCode, 0);
+    // A detection file of the header alone: nothing to evaluate.
+    const std::string header = testing_support::ReadText(matrix::MatrixFileName(network, 4)).substr(
+        0, testing_support::ReadText(matrix::MatrixFileName(network, 4)).find("\r\n") + 2);
+    testing_support::WriteText(matrix::MatrixFileName(network, 4), header);
+    for (int k = 1; k <= 4; ++k) fs::remove(matrix::BinaryFileName(network, k));
+    const ToolRun run = RunTool({"fitness", network, "J1"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("no events could be loaded"), std::string::npos) << run.err;
+}
+
+// A killed build cannot remove its private folder and its toolkit scratch
+// files; the next run does.
+TEST(Folder, TheScratchOfAKilledRunGoesWithTheNextRun) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, testing_support::ChainNetwork(5));
+    std::string scratch;
+    {
+        tesmar_testing::RunningTool killed({"build", network, "--mode", "random", "--random-events", "100000"});
+        std::string line;
+        while (killed.ReadErrorLine(line) && line.find("events (") == std::string::npos) {
+        }
+        scratch = fs::read_symlink("/proc/" + std::to_string(killed.Pid()) + "/cwd").string();
+        killed.Signal(SIGKILL);
+        killed.Wait();
+    }
+    ASSERT_NE(scratch.find("/tesmar-"), std::string::npos) << scratch;
+    ASSERT_TRUE(fs::exists(scratch));
+    EXPECT_EQ(RunTool({"fitness", network, "J1"}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(scratch));
+}
+
+// The toolkit reports a full disk as a file it cannot read; the tool says
+// what is really wrong.
+TEST(Folder, AFullDiskIsNamedAsTheCause) {
+    testing_support::ScratchFolder folder, tiny;
+    if (::geteuid() != 0 || std::system(("mount -t tmpfs -o size=2m tmpfs " + tiny.path() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "a small file system cannot be mounted here";
+    testing_support::WriteText(tiny.File("fill"), std::string(1900 * 1024, 'x'));
+    const std::string network = folder.File("Network_1.inp");
+    testing_support::WriteText(network, testing_support::ReadText(testing_support::ExampleNetwork(1)));
+    tesmar_testing::ToolOptions options;
+    options.environment = {"TMPDIR=" + tiny.path()};
+    const ToolRun run = RunTool({"build", network}, options);
+    std::system(("umount " + tiny.path()).c_str());
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err.find("No space left on device in " + tiny.path()), std::string::npos) << run.err;
+}

@@ -43,6 +43,7 @@ public:
     // The next line of the error stream; false at its end.
     bool ReadErrorLine(std::string& line);
     void Signal(int signal);
+    pid_t Pid() const { return pid_; }
     // Reads what is left of the error stream and waits for the exit.
     ToolRun Wait();
 
