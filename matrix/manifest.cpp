@@ -14,6 +14,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "matrix/file_io.h"
 #include "matrix/file_names.h"
 
 namespace matrix {
@@ -126,18 +127,12 @@ void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) throw ManifestError("Cannot write the build manifest " + path + ": " + std::strerror(errno));
     const std::string text = ToJson(manifest).dump(2) + "\n";
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
+    const bool written = WriteAll(fd, text.data(), text.size());
     const int saved = errno;
     const bool closed = ::fchmod(fd, 0644) == 0 && ::close(fd) == 0;
     // The rename replaces whatever has the name, a link included, without following it.
-    if (done != text.size() || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(done != text.size() ? saved : errno);
+    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string why = std::strerror(!written ? saved : errno);
         ::unlink(temporary.c_str());
         throw ManifestError("Cannot write the build manifest " + path + ": " + why);
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "matrix/file_io.h"
 #include "matrix/file_names.h"
 
 namespace matrix {
@@ -17,21 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string SystemError() { return std::strerror(errno); }
-
-// Writes all of text at the current end; false with errno set when it cannot.
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 void Remove(const std::string& path) {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
@@ -117,7 +103,7 @@ MatrixWriter::TextFile MatrixWriter::CreateText(const std::string& path) {
 }
 
 void MatrixWriter::Write(TextFile& file, const std::string& record) {
-    if (!WriteAll(file.fd, record)) {
+    if (!WriteAll(file.fd, record.data(), record.size())) {
         const std::string why = SystemError();
         // Cut off what part of the record reached the file, so it ends with a whole record.
         if (::ftruncate(file.fd, file.size) == 0) ::lseek(file.fd, file.size, SEEK_SET);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <regex>
 
+#include "matrix/file_io.h"
+
 namespace matrix {
 
 namespace {
@@ -23,20 +25,6 @@ constexpr std::size_t kHeaderBytes = 128;
 std::string SystemError() { return std::strerror(errno); }
 
 const char* Descr(NpyType type) { return type == NpyType::Float32 ? "<f4" : "|u1"; }
-
-bool WriteAllAt(int fd, const char* data, std::size_t size, off_t at) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, at + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string HeaderText(NpyType type, std::int64_t rows, std::int32_t columns) {
     std::string dict = std::string("{'descr': '") + Descr(type) + "', 'fortran_order': False, 'shape': (" +
