@@ -16,15 +16,18 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "builder/baseline.h"
 #include "builder/build.h"
+#include "builder/build_context.h"
 #include "builder/event_simulation.h"
 #include "builder/project_session.h"
 #include "builder/validation.h"
+#include "matrix/matrix_writer.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "network/workspace.h"
@@ -199,6 +202,32 @@ double SteppingShare(const Bench& bench, std::int32_t events, const Baseline& ba
     return timed.stepping / Seconds(t0);
 }
 
+// Time to encode an event's records (text, binary rows, summary line) and
+// write them to every file of a set, against the time to simulate it: an
+// upper bound on what writing the set costs a build.
+double WritingShare(const Bench& bench, std::int32_t events, const Baseline& baseline, ProjectSession& session,
+                    const std::string& folder) {
+    EventSimulation simulation(baseline, bench.Settings());
+    std::vector<EventResult> results(static_cast<std::size_t>(events));
+    const auto t0 = Clock::now();
+    for (std::int32_t k = 1; k <= events; ++k) {
+        session.BeginEvent();
+        simulation.Run(session, bench.Event(k), results[static_cast<std::size_t>(k) - 1]);
+    }
+    const double simulating = Seconds(t0);
+    const std::string path = folder + "/writing.inp";
+    matrix::MatrixWriter writer(path, std::span(bench.net.NodeID).subspan(1), true);
+    matrix::EncodedEvent encoded;
+    std::vector<matrix::InjectionColumns> columns;
+    const auto t1 = Clock::now();
+    for (std::int32_t k = 1; k <= events; ++k) {
+        EncodeResult(bench.Event(k), k, results[static_cast<std::size_t>(k) - 1], true, columns, encoded);
+        writer.Append(encoded);
+    }
+    writer.Close();
+    return Seconds(t1) / simulating;
+}
+
 // What the machine allows: the toolkit floor of one event on one core alone,
 // then the same event on every core at once (each on its own project). The
 // ratio is cores x the time alone over the mean time at once; the median over
@@ -255,11 +284,12 @@ void Measure(const char* name, const std::string& source, const std::string& fol
     }
 
     const Baseline baseline = RunBaseline(bench.net, bench.net.ToolkitFile(), bench.parameters, bench.flow);
-    double worker = 0, floorTime = 0, share = 0;
+    double worker = 0, floorTime = 0, share = 0, writing = 0;
     {
         const auto session = bench.Session();
         MeasureFloor(bench, plan.floorEvents, baseline, *session, worker, floorTime);
         share = SteppingShare(bench, std::min(plan.events, 24), baseline, *session);
+        writing = WritingShare(bench, std::min(plan.events, 24), baseline, *session, folder);
     }
     const double machine = FloorScaling(bench, plan.floorScalingEvents, cores);
 
@@ -278,6 +308,8 @@ void Measure(const char* name, const std::string& source, const std::string& fol
     std::printf("  toolkit floor of one event on %d cores at once vs on one alone, median of %d events: %.2f x\n",
                 cores, plan.floorScalingEvents, machine);
     std::printf("  time in quality steps %8.0f%% of a worker's event time\n", 100 * share);
+    std::printf("  encoding and writing an event's records (text, binary, summary) %.2f%% of its simulation\n",
+                100 * writing);
     std::printf("  peak memory so far    %6ld MB\n", PeakMegabytes());
 }
 

@@ -125,3 +125,22 @@ TEST(EvaluateSensorSet, OneSensorSetOnTwoMatrixSets) {
     EXPECT_FLOAT_EQ(onTest.Z[4], 2.0f / 3.0f);
     EXPECT_EQ(onTest.Z[1], 40.0f);
 }
+
+#include "evaluator/node_figures.h"
+
+TEST(NodeFigures, ShareAndMeanTimeOfEachNodeAloneWhateverTheThreads) {
+    SetBuilder b(3, 5);
+    b.Detects(1, 1, 10.0f, 1.0f, 1.0f);
+    b.Detects(1, 4, 30.0f, 1.0f, 1.0f);
+    b.Detects(2, 5, 7.0f, 1.0f, 1.0f);
+    const matrix::MatrixSet set = b.Set();
+    for (int threads : {1, 2, 7}) {
+        const NodeFigures figures = ComputeNodeFigures(set, threads);
+        EXPECT_DOUBLE_EQ(figures.detectedShare[0], 0.4) << threads;
+        EXPECT_DOUBLE_EQ(figures.meanMinutesToDetection[0], 20.0) << threads;
+        EXPECT_DOUBLE_EQ(figures.detectedShare[1], 0.2) << threads;
+        EXPECT_DOUBLE_EQ(figures.meanMinutesToDetection[1], 7.0) << threads;
+        EXPECT_EQ(figures.detectedShare[2], 0.0) << threads;
+        EXPECT_TRUE(std::isnan(figures.meanMinutesToDetection[2])) << threads;
+    }
+}
