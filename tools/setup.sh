@@ -11,7 +11,7 @@ BUILD="$ROOT/build"
 DEPS="$ROOT/.deps"
 EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
-              qt6-base-dev libgtest-dev libcli11-dev xvfb xauth fonts-dejavu-core)
+              qt6-base-dev libgtest-dev libcli11-dev coinor-libcbc-dev xvfb xauth fonts-dejavu-core)
 
 say() { printf '\n==> %s\n' "$*"; }
 
