@@ -17,7 +17,7 @@ MedianModel MakeMedianModel(const Problem& problem, CostTransform cost, int thre
         model.ideal[e] = cost(problem.ideal[e]);
     }
     model.cuts = problem.ColumnCuts(threads);
-    model.wholeTotals = cost.kind == CostTransform::Kind::Within;
+    model.wholeTotals = cost.kind == CostTransform::Kind::Within && cost.weight == 0;
     return model;
 }
 

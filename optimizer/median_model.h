@@ -18,7 +18,7 @@ struct MedianModel {
     std::vector<double> base;   // per event: mapped base, its level with no free sensor
     std::vector<double> ideal;  // per event: mapped ideal, its level with every column selected
     std::vector<std::int64_t> cuts;  // column ranges for the threads
-    bool wholeTotals = false;   // totals are whole numbers (Within)
+    bool wholeTotals = false;   // totals are whole numbers (Within without tie-breaker)
 };
 
 MedianModel MakeMedianModel(const Problem& problem, CostTransform cost, int threads);

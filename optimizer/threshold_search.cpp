@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "optimizer/impact_values.h"
+#include "optimizer/interchange.h"
 #include "optimizer/median_solver.h"
 #include "optimizer/statistics.h"
 
@@ -14,11 +15,64 @@ namespace {
 
 enum class Verdict { Reached, Refuted, Unknown };
 
+// A threshold the relaxation has not refuted after this many steps is left
+// undecided: the search goes on around it rather than dwell on it.
+constexpr int kProofIterations = 120;
+// Weighted covering runs when plain swaps miss at most this many events too many.
+constexpr std::int32_t kNearMisses = 5;
+constexpr int kWeightingRounds = 12;
+
+std::int32_t Misses(const Problem& problem, const std::vector<std::int32_t>& selection, double tau) {
+    std::vector<double> levels = ImpactLevels(problem, selection);
+    return static_cast<std::int32_t>(std::count_if(levels.begin(), levels.end(), [&](double v) { return v > tau; }));
+}
+
+// The events missed at tau, ties broken by their excess over tau. The
+// tie-breaking weight keeps all excesses together below one missed event.
+MedianModel TieBrokenModel(const Problem& problem, double tau, int threads) {
+    double span = 0;
+    for (double b : problem.base) span = std::max(span, b - tau);
+    double weight = span > 0 ? 0.5 / (span * std::max(1, problem.eventCount)) : 0.0;
+    return MakeMedianModel(problem, {CostTransform::Kind::Within, tau, weight}, threads);
+}
+
+// Covering search with weights: events left uncovered weigh more in each
+// round, so that swaps give up cheap coverage elsewhere to reach them. Used
+// when plain swaps end a few misses short. Returns the selection with the
+// fewest misses met.
+std::vector<std::int32_t> WeightedCover(const Problem& problem, double tau, std::int32_t size, std::int32_t allowed,
+                                        std::vector<std::int32_t> selection, std::int32_t& misses, RunControl& control) {
+    MedianModel cover = MakeMedianModel(problem, {CostTransform::Kind::Cover, tau}, control.threads());
+    for (double& base : cover.base) base = std::isinf(base) ? 1.0 : 0.0;
+    std::vector<std::int32_t> best = selection;
+    for (int round = 0; round < kWeightingRounds && misses > allowed && !control.Stopped(); ++round) {
+        ImproveBySwaps(cover, selection, size, control);
+        std::vector<double> levels = LevelsUnder(cover, selection);
+        std::int32_t left = 0;
+        for (std::size_t e = 0; e < levels.size(); ++e) {
+            if (levels[e] == 0) continue;
+            ++left;
+            if (cover.ideal[e] == 0) cover.base[e] += 1.0;  // coverable: weigh it more
+        }
+        if (left < misses) misses = left, best = selection;
+    }
+    return best;
+}
+
 // Can a selection keep all but `allowed` events at or below tau?
 Verdict TestThreshold(const Problem& problem, double tau, std::int32_t size, std::int32_t rank, std::int32_t allowed,
                       const DualSettings& dual, RunControl& control, SearchOutcome& out) {
-    MedianModel within = MakeMedianModel(problem, {CostTransform::Kind::Within, tau}, control.threads());
-    MedianOutcome heuristic = SolveMedian(within, size, out.selection, false, dual, control);
+    MedianModel tieBroken = TieBrokenModel(problem, tau, control.threads());
+    MedianOutcome heuristic = SolveMedian(tieBroken, size, out.selection, false, dual, control);
+    std::int32_t misses = Misses(problem, heuristic.selection, tau);
+    if (misses > allowed) {
+        // A set keeping the excesses over tau small, polished on the misses.
+        MedianModel excess = MakeMedianModel(problem, {CostTransform::Kind::Excess, tau}, control.threads());
+        std::vector<std::int32_t> selection = SolveMedian(excess, size, {}, false, dual, control).selection;
+        ImproveBySwaps(tieBroken, selection, size, control);
+        std::int32_t excessMisses = Misses(problem, selection, tau);
+        if (excessMisses < misses) misses = excessMisses, heuristic.selection = selection;
+    }
     auto take = [&](const std::vector<std::int32_t>& selection) {
         double value = RankValue(problem, selection, rank);
         if (value < out.value) {
@@ -27,11 +81,14 @@ Verdict TestThreshold(const Problem& problem, double tau, std::int32_t size, std
         }
         return Verdict::Reached;
     };
-    if (heuristic.total <= allowed) return take(heuristic.selection);
+    if (misses > allowed && misses - allowed <= kNearMisses)
+        heuristic.selection = WeightedCover(problem, tau, size, allowed, heuristic.selection, misses, control);
+    if (misses <= allowed) return take(heuristic.selection);
+    MedianModel within = MakeMedianModel(problem, {CostTransform::Kind::Within, tau}, control.threads());
     DualSettings proof = dual;
     proof.target = allowed + 1.0;
-    DualOutcome bound =
-        LagrangianBound(within, size, heuristic.total, LevelsUnder(within, heuristic.selection), proof, control);
+    proof.maxIterations = std::min(proof.maxIterations, kProofIterations);
+    DualOutcome bound = LagrangianBound(within, size, misses, LevelsUnder(within, heuristic.selection), proof, control);
     if (bound.selectionTotal <= allowed) return take(bound.selection);
     return bound.bound > allowed ? Verdict::Refuted : Verdict::Unknown;
 }
