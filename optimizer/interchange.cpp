@@ -103,14 +103,19 @@ Swap BestSwap(const MedianModel& model, const Assignment& a, const std::vector<s
 }  // namespace
 
 double ImproveBySwaps(const MedianModel& model, std::vector<std::int32_t>& selection, std::int32_t size,
-                      RunControl& control) {
+                      RunControl& control, std::int64_t* passes) {
+    std::int64_t made = 1;
     GreedyFill(model, selection, size);
     Assignment a = Assign(model, selection);
-    if (static_cast<std::int32_t>(selection.size()) < size) return a.total;  // no column lowers the total
+    if (static_cast<std::int32_t>(selection.size()) < size) {  // no column lowers the total
+        if (passes) *passes += made;
+        return a.total;
+    }
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.problem->columns()), 0);
     for (std::int32_t c : selection) taken[static_cast<std::size_t>(c)] = 1;
     while (!control.Stopped()) {
         Swap swap = BestSwap(model, a, taken);
+        ++made;
         double tolerance = 1e-9 * std::max(1.0, std::abs(a.total));
         if (swap.delta >= -tolerance) break;
         auto& slot = selection[static_cast<std::size_t>(swap.outSlot)];
@@ -125,6 +130,7 @@ double ImproveBySwaps(const MedianModel& model, std::vector<std::int32_t>& selec
         taken[static_cast<std::size_t>(swap.in)] = 1;
         a = std::move(next);
     }
+    if (passes) *passes += made;
     return a.total;
 }
 

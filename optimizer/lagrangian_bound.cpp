@@ -12,6 +12,29 @@ constexpr double kFirstStepScale = 1.0;
 constexpr double kSmallestStepScale = 1.0 / 256;
 constexpr int kStaleIterations = 12;  // without a better bound before the step scale halves
 constexpr double kRelativeRounding = 1e-9;
+constexpr std::size_t kKeptStarts = 12;
+
+// Keeps the best few distinct selections by total.
+class StartPool {
+public:
+    void Offer(std::vector<std::int32_t> selection, double total) {
+        std::sort(selection.begin(), selection.end());
+        if (kept_.size() == kKeptStarts && total >= kept_.back().first) return;
+        for (const auto& entry : kept_)
+            if (entry.second == selection) return;
+        kept_.emplace_back(total, std::move(selection));
+        std::sort(kept_.begin(), kept_.end());
+        if (kept_.size() > kKeptStarts) kept_.pop_back();
+    }
+    std::vector<std::vector<std::int32_t>> Selections() const {
+        std::vector<std::vector<std::int32_t>> selections;
+        for (const auto& entry : kept_) selections.push_back(entry.second);
+        return selections;
+    }
+
+private:
+    std::vector<std::pair<double, std::vector<std::int32_t>>> kept_;
+};
 
 // The `size` columns with the largest positive gains.
 void LargestGains(const std::vector<double>& gains, std::int32_t size, std::vector<std::int32_t>& chosen) {
@@ -57,6 +80,30 @@ bool Step(const MedianModel& model, const std::vector<std::int32_t>& below, doub
     return true;
 }
 
+// Columns a selection with a total below `upper` can use (see DualOutcome).
+std::vector<std::int32_t> Promising(const MedianModel& model, std::int32_t size, double bound, double upper,
+                                    const std::vector<double>& lambda) {
+    std::vector<double> gains;
+    ColumnGains(model, lambda, gains);
+    std::vector<std::int32_t> chosen;
+    LargestGains(gains, size, chosen);
+    double weakest = 0;
+    if (static_cast<std::int32_t>(chosen.size()) == size && size > 0) {
+        weakest = gains[static_cast<std::size_t>(chosen[0])];
+        for (std::int32_t c : chosen) weakest = std::min(weakest, gains[static_cast<std::size_t>(c)]);
+    }
+    const Problem& p = *model.problem;
+    std::vector<std::int32_t> promising;
+    for (std::size_t c = 0; c < gains.size(); ++c) {
+        bool hasCells = p.columnStart[c + 1] > p.columnStart[c];
+        if (hasCells && gains[c] > weakest - (upper - bound)) promising.push_back(static_cast<std::int32_t>(c));
+    }
+    std::sort(promising.begin(), promising.end(), [&](std::int32_t a, std::int32_t b) {
+        return gains[static_cast<std::size_t>(a)] > gains[static_cast<std::size_t>(b)];
+    });
+    return promising;
+}
+
 }  // namespace
 
 double SafeBound(double bound, bool wholeTotals) {
@@ -70,10 +117,11 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
     for (std::size_t e = 0; e < lambda.size(); ++e) lambda[e] = std::clamp(lambda[e], model.ideal[e], model.base[e]);
     DualOutcome out;
     double best = -std::numeric_limits<double>::infinity();
-    std::vector<double> gains, levels, direction(lambda.size());
+    std::vector<double> gains, levels, direction(lambda.size()), bestLambda;
     std::vector<std::int32_t> below(lambda.size()), chosen;
     double scale = kFirstStepScale;
     int stale = 0;
+    StartPool pool;
     for (; out.iterations < settings.maxIterations && !control.Stopped(); ++out.iterations) {
         ColumnGains(model, lambda, gains);
         LargestGains(gains, size, chosen);
@@ -81,6 +129,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
         for (std::int32_t c : chosen) value -= gains[static_cast<std::size_t>(c)];
         if (out.iterations == 0 || value > best + kRelativeRounding * std::max(1.0, std::abs(best))) {
             best = value;
+            bestLambda = lambda;
             stale = 0;
         } else if (++stale >= kStaleIterations) {
             scale /= 2;
@@ -92,6 +141,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
 
         CoverBelow(model, chosen, lambda, levels, below);
         double total = Total(levels);
+        pool.Offer(chosen, total);
         if (total < out.selectionTotal) {
             out.selectionTotal = total;
             out.selection = chosen;
@@ -100,6 +150,8 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
         if (out.bound >= SafeBound(upper, false)) break;  // the bound meets a known total
         if (!Step(model, below, scale, upper - value, lambda, direction)) break;
     }
+    out.starts = pool.Selections();
+    if (out.iterations > 0) out.promising = Promising(model, size, best, std::min(upper, out.selectionTotal), bestLambda);
     return out;
 }
 

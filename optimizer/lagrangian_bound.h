@@ -35,6 +35,14 @@ struct DualOutcome {
     // The best of the relaxation's own selections met on the way.
     std::vector<std::int32_t> selection;
     double selectionTotal = std::numeric_limits<double>::infinity();
+    // The best few distinct ones, as starts for local search.
+    std::vector<std::vector<std::int32_t>> starts;
+    // The columns a selection with a smaller total than the best known can
+    // use, best rated first: at the best multipliers, putting column c in the
+    // relaxation's choice in place of its weakest raises the bound by
+    // g_weakest - g_c (g the columns' gains), so columns where that reaches
+    // the best known total are left out.
+    std::vector<std::int32_t> promising;
     int iterations = 0;
 };
 

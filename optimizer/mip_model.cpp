@@ -1,11 +1,11 @@
 #include "optimizer/mip_model.h"
 
-#include <coin/Cbc_C_Interface.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+
+#include <coin/Cbc_C_Interface.h>
 
 namespace optimizer {
 

@@ -22,6 +22,8 @@ namespace {
 // Relative difference under which a value counts as proven optimal: the
 // solvers round their bounds down by far less.
 constexpr double kOptimalityTolerance = 1e-7;
+// Rounds of variable neighbourhood search on the mean while the bound lags.
+constexpr int kShakes = 150;
 
 // A selection of columns for one sensor count and the bound proven for it.
 struct SizeOutcome {
@@ -37,7 +39,7 @@ SizeOutcome SolveHeuristically(const Problem& problem, const Options& options, s
     dual.sensors = sensors;
     control.Report(Stage::Heuristic, sensors, std::nan(""), std::nan(""));
     bool mean = options.statistic == Statistic::Mean;
-    MedianOutcome median = SolveMedian(impact, size, start, mean, dual, control);
+    MedianOutcome median = SolveMedian(impact, size, start, mean, dual, control, mean ? kShakes : 0);
     SizeOutcome out;
     SearchOutcome search;
     switch (options.statistic) {

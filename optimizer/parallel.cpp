@@ -1,11 +1,11 @@
 #include "optimizer/parallel.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <exception>
 #include <mutex>
 #include <thread>
+
+#include <sched.h>
 
 namespace optimizer {
 

@@ -1,11 +1,11 @@
 // Cross-checks of the optimizer against every possible sensor set on small
 // random instances, for every objective, statistic and node restriction.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <tuple>
+
+#include <gtest/gtest.h>
 
 #include "optimizer/optimizer.h"
 #include "random_instance.h"

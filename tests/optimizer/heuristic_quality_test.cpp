@@ -1,9 +1,9 @@
 // Where the search itself matters: swaps that undo a greedy choice, the
 // heuristic reaching the proven optimum on a network-like instance, and the
 // exact model improving on the heuristic where it falls short.
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "bench/synthetic_scenarios.h"
 #include "optimizer/optimizer.h"

@@ -1,10 +1,10 @@
 // Requests the optimizer refuses, each with RequestError naming the fault.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "optimizer/optimizer.h"
 #include "random_instance.h"

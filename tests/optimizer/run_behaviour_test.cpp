@@ -1,7 +1,7 @@
 // How a run behaves: threads, stopping, silence, and the events no set can help.
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "bench/synthetic_scenarios.h"
 #include "optimizer/optimizer.h"
