@@ -16,7 +16,7 @@ FUZZ_RUNS=20000
 DEPS="$ROOT/.deps"
 EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
-              qt6-base-dev libgtest-dev libcli11-dev xvfb xauth fonts-dejavu-core
+              qt6-base-dev libgtest-dev libcli11-dev coinor-libcbc-dev xvfb xauth fonts-dejavu-core
               nlohmann-json3-dev libssl-dev python3-numpy chromium
               clang libclang-rt-14-dev libfuzzer-14-dev)
 
