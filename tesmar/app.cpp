@@ -15,6 +15,8 @@
 #include "tesmar/fitness_command.h"
 #include "tesmar/network_input.h"
 #include "tesmar/number_text.h"
+#include "tesmar/place_command.h"
+#include "tesmar/report_command.h"
 #include "tesmar/progress.h"
 
 namespace tesmar {
@@ -25,9 +27,15 @@ struct Commands {
     CLI::App* build = nullptr;
     CLI::App* fitness = nullptr;
     CLI::App* convert = nullptr;
+    CLI::App* place = nullptr;
+    CLI::App* report = nullptr;
     BuildRequest buildRequest;
     FitnessRequest fitnessRequest;
     ConvertRequest convertRequest;
+    PlaceCommandRequest placeRequest;
+    ReportRequest reportRequest;
+    PlaceRequest reportPlacement;
+    std::int32_t reportCount = 0;
     std::string mode = builder::ModeName(builder::RunParameters{}.Mode);
 };
 
@@ -132,6 +140,77 @@ void AddConvert(CLI::App& app, Commands& c) {
     c.convert->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written).");
 }
 
+// The options that choose and limit a placement, shared by place and report.
+void AddPlacementOptions(CLI::App* command, PlaceRequest& r) {
+    command->add_option("--objective", r.Objective,
+                        "What a set's impact on an event is: z1 minutes to detection, z2 people affected, z3 "
+                        "contaminated volume consumed (each at the set's first detecting sensor, or the event's "
+                        "impact when none detects it), or detect (events missed)")
+        ->check(CLI::IsMember(kObjectiveNames))
+        ->capture_default_str();
+    command->add_option("--statistic", r.Statistic,
+                        "How impacts are taken over the events: mean, var (value at risk), cvar (conditional value "
+                        "at risk) or worst")
+        ->check(CLI::IsMember(kStatisticNames))
+        ->capture_default_str();
+    command->add_option("--alpha", r.Alpha, "Level of var and cvar, between 0 and 1")
+        ->transform(RealNumber())
+        ->type_name("A")
+        ->capture_default_str();
+    command->add_flag("--detectable-only", r.DetectableOnly,
+                      "Count only the events that some candidate node detects");
+    command->add_option("--fixed", r.Fixed, "Nodes that hold a sensor already (always in the set)")
+        ->type_name("ID ...");
+    auto* exclude = command->add_option("--exclude", r.Exclude, "Nodes where no sensor can go")->type_name("ID ...");
+    command->add_option("--candidates", r.CandidatesFile,
+                        "File of the node IDs where sensors may go (blank separated, # starts a comment)")
+        ->type_name("FILE")
+        ->excludes(exclude);
+    command->add_flag("--curve", r.Curve, "Also the best set of every smaller sensor count: the trade-off curve");
+    command->add_flag("--exact", r.Exact,
+                      "Solve the mixed-integer model to proven optimality (mean, cvar, worst, detect) with CBC");
+    command->add_option("--time-limit", r.TimeLimit, "Stop after so many seconds with the best value and bound reached")
+        ->transform(RealNumber())
+        ->type_name("S");
+    command->add_option("--threads", r.Threads, "Threads (default: every core the process may use)")
+        ->transform(WholeNumber())
+        ->type_name("N");
+}
+
+void AddPlace(CLI::App& app, Commands& c) {
+    PlaceCommandRequest& r = c.placeRequest;
+    c.place = app.add_subcommand("place", "Find the best sensor sets, with a proven bound on the best possible");
+    c.place->add_option("NETWORK", r.NetworkFile, "Network file the matrices were built for")->required();
+    c.place->add_option("--sensors", r.Place.Sensors, "Sensors in the set, the fixed ones included")
+        ->required()
+        ->transform(WholeNumber())
+        ->type_name("K");
+    AddPlacementOptions(c.place, r.Place);
+    c.place->add_flag("--json", r.Json, "Print one JSON object with every figure");
+    c.place->footer("Ctrl-C stops the search with the best set and bound reached.\n"
+                    "Exit codes: 0 done, 1 failed while running, 2 bad usage or input, 130 stopped.");
+}
+
+void AddReport(CLI::App& app, Commands& c) {
+    ReportRequest& r = c.reportRequest;
+    c.report = app.add_subcommand("report", "Write one self-contained HTML page: the network map with the sensors, "
+                                            "the trade-off curve and the figures");
+    c.report->add_option("NETWORK", r.NetworkFile, "Network file the matrices were built for")->required();
+    c.report->add_option("-o,--output", r.Output, "The page to write (written whole or not at all)")
+        ->required()
+        ->type_name("FILE");
+    auto* sensors = c.report->add_option("--sensors", r.Sensors, "The sensor set to show")->type_name("ID ...");
+    c.report->add_option("--place", c.reportCount,
+                         "Instead of --sensors: the best set of K sensors, with the trade-off curve up to K "
+                         "(the options of tesmar place below choose and limit it)")
+        ->transform(WholeNumber())
+        ->type_name("K")
+        ->excludes(sensors);
+    AddPlacementOptions(c.report, c.reportPlacement);
+    c.report->footer("The objective, statistic and alpha also give the tail figures of a set given with --sensors.\n"
+                     "Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written).");
+}
+
 // Records which mode-specific options were given, so that they can be
 // refused for the other modes.
 void NoteGivenOptions(Commands& c) {
@@ -157,6 +236,8 @@ std::string CommandName(const CLI::App& app, const Commands& c) {
     if (c.build->parsed()) return "tesmar build";
     if (c.fitness->parsed()) return "tesmar fitness";
     if (c.convert->parsed()) return "tesmar convert";
+    if (c.place->parsed()) return "tesmar place";
+    if (c.report->parsed()) return "tesmar report";
     return app.get_name();
 }
 
@@ -170,14 +251,16 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     AddBuild(app, c);
     AddFitness(app, c);
     AddConvert(app, c);
+    AddPlace(app, c);
+    AddReport(app, c);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e, out, err) == 0 ? kSuccess : kBadInput;  // --help, --version
     } catch (const CLI::ParseError& e) {
-        if (!c.build->parsed() && !c.fitness->parsed() && !c.convert->parsed() && argc > 1 && argv[1][0] != '-') {
+        if (!c.build->parsed() && !c.fitness->parsed() && !c.convert->parsed() && !c.place->parsed() && !c.report->parsed() && argc > 1 && argv[1][0] != '-') {
             err << "tesmar: unknown command '" << network::ShownText(argv[1])
-                << "' (the commands are build, fitness and convert; see tesmar --help)" << std::endl;
+                << "' (the commands are build, fitness, place, report and convert; see tesmar --help)" << std::endl;
             return kBadInput;
         }
         err << CommandName(app, c) << ": " << OneLine(e.what()) << " (see " << CommandName(app, c) << " --help)"
@@ -190,6 +273,10 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
     c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
     c.convertRequest.NetworkFile = AbsoluteNetworkPath(c.convertRequest.NetworkFile);
+    c.placeRequest.NetworkFile = AbsoluteNetworkPath(c.placeRequest.NetworkFile);
+    c.reportRequest.NetworkFile = AbsoluteNetworkPath(c.reportRequest.NetworkFile);
+    if (!c.placeRequest.Place.CandidatesFile.empty())
+        c.placeRequest.Place.CandidatesFile = AbsoluteNetworkPath(c.placeRequest.Place.CandidatesFile);
     std::unique_ptr<network::Workspace> workspace;
     try {
         workspace = std::make_unique<network::Workspace>();
@@ -202,6 +289,21 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
     }
     if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, out, err);
+    if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, out, err);
+    if (c.report->parsed()) {
+        ReportRequest& r = c.reportRequest;
+        r.Output = AbsoluteNetworkPath(r.Output);
+        if (!c.reportPlacement.CandidatesFile.empty())
+            c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
+        r.Objective = c.reportPlacement.Objective;
+        r.Statistic = c.reportPlacement.Statistic;
+        r.Alpha = c.reportPlacement.Alpha;
+        if (c.report->count("--place") > 0) {
+            r.Place = c.reportPlacement;
+            r.Place->Sensors = c.reportCount;
+        }
+        return RunReportCommand(r, out, err);
+    }
     return RunFitnessCommand(c.fitnessRequest, out, err);
 }
 

@@ -27,6 +27,9 @@ std::string ResultLines(const evaluator::FitnessResult& result);
 // Why objectives are not available, one line each, for the error stream.
 void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err);
 
+// The counts and the four objectives as JSON fields ("events": .., "Z1": {..}).
+std::string FitnessJsonFields(const evaluator::FitnessResult& result);
+
 // The result as one JSON object (with a final newline).
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
                        const evaluator::FitnessResult& result);

@@ -1,0 +1,60 @@
+#include "tesmar/place_command.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "tesmar/exit_codes.h"
+#include "tesmar/network_input.h"
+#include "tesmar/placement.h"
+#include "tesmar/stop_signals.h"
+
+namespace tesmar {
+
+namespace {
+
+const char* StageName(optimizer::Stage stage) {
+    switch (stage) {
+        case optimizer::Stage::Preparing: return "preparing";
+        case optimizer::Stage::Heuristic: return "searching";
+        case optimizer::Stage::Bounding: return "bounding";
+        case optimizer::Stage::Exact: return "solving exactly";
+    }
+    return "";
+}
+
+// A line on stderr for each new stage and sensor count; a stop signal ends
+// the run with the best figures reached.
+optimizer::ProgressCallback Progress(const StopSignals& signals, std::ostream& err) {
+    return [&signals, &err, last = std::pair<int, int>{-1, -1}](const optimizer::Progress& p) mutable {
+        const std::pair<int, int> now{static_cast<int>(p.stage), p.sensors};
+        if (now != last) {
+            last = now;
+            char line[160];
+            std::snprintf(line, sizeof line, "tesmar place: %s%s, %.1f s", StageName(p.stage),
+                          p.sensors > 0 ? (" " + std::to_string(p.sensors) + " sensors").c_str() : "",
+                          p.elapsedSeconds);
+            err << line << std::endl;
+        }
+        return !signals.Received();
+    };
+}
+
+}  // namespace
+
+int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::ostream& err) {
+    StopSignals signals;
+    const std::string path = AbsoluteNetworkPath(request.NetworkFile);
+    PlacementReport report;
+    try {
+        const network::Network net = OpenNetworkFile(path);
+        const SetInput input = LoadSetInput(net, "tesmar place", err, true);
+        report = RunPlacement(net, input, request.Place, Progress(signals, err));
+    } catch (const InputError& e) {
+        err << "tesmar place: " << e.what() << std::endl;
+        return kBadInput;
+    }
+    out << (request.Json ? PlacementJson(report) : PlacementText(report)) << std::flush;
+    return report.result.stoppedEarly && signals.Received() ? kInterrupted : kSuccess;
+}
+
+}  // namespace tesmar

@@ -1,0 +1,21 @@
+// `tesmar place`: the best sensor sets for a matrix set, with a proven bound.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "tesmar/place_request.h"
+
+namespace tesmar {
+
+struct PlaceCommandRequest {
+    std::string NetworkFile;
+    PlaceRequest Place;
+    bool Json = false;
+};
+
+// Prints the chosen set (every set of the curve with --curve) to out and
+// the progress to err; returns the exit code.
+int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::ostream& err);
+
+}  // namespace tesmar

@@ -1,0 +1,37 @@
+// What `tesmar place` prints: the chosen sensors, the value and its proven
+// bound, the tail figures and the evaluator's four lines, as a table or one
+// JSON object.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "evaluator/fitness.h"
+#include "optimizer/matrix_input.h"
+#include "optimizer/result.h"
+
+namespace tesmar {
+
+struct PlacementReport {
+    std::string networkPath;
+    optimizer::Measure measure = optimizer::Measure::TimeToDetection;
+    optimizer::Statistic statistic = optimizer::Statistic::Mean;
+    double alpha = optimizer::kDefaultAlpha;
+    bool detectableOnly = false;
+    std::int32_t events = 0;  // in the matrix set
+    optimizer::Result result;
+    std::vector<std::vector<std::string>> sensorIds;  // per placement
+    std::vector<evaluator::FitnessResult> fitness;    // per placement
+};
+
+// "mean", "VaR 95 %", "CVaR 95 %", "worst case".
+std::string StatisticName(optimizer::Statistic statistic, double alpha);
+
+std::string PlacementText(const PlacementReport& report);
+std::string PlacementJson(const PlacementReport& report);
+
+// What cannot be improved: the events no node detects and the statistics
+// they fix whatever the set (empty when there are none).
+std::vector<std::string> PlacementNotes(const PlacementReport& report);
+
+}  // namespace tesmar

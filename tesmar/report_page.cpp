@@ -1,0 +1,117 @@
+#include "tesmar/report_page.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <numeric>
+
+#include "evaluator/node_figures.h"
+#include "evaluator/result_text.h"
+#include "matrix/manifest.h"
+#include "network/map_geometry.h"
+#include "optimizer/set_evaluation.h"
+
+namespace tesmar {
+
+namespace {
+
+report::NodeKind KindOfNode(int type) {
+    if (type == EN_RESERVOIR) return report::NodeKind::Reservoir;
+    if (type == EN_TANK) return report::NodeKind::Tank;
+    return report::NodeKind::Junction;
+}
+
+report::LinkKind KindOfLink(int type) {
+    if (type == EN_PUMP) return report::LinkKind::Pump;
+    if (type == EN_CVPIPE || type == EN_PIPE) return report::LinkKind::Pipe;
+    return report::LinkKind::Valve;
+}
+
+void AddMap(const network::Network& net, report::ReportData& page) {
+    const network::MapGeometry map = network::LoadMapGeometry(net);
+    for (int n = 1; n <= net.nNodes; ++n) {
+        const network::NodePlace& place = map.nodes[static_cast<std::size_t>(n)];
+        page.nodes.push_back({net.NodeID[static_cast<std::size_t>(n)], KindOfNode(net.NodeType[static_cast<std::size_t>(n)]),
+                              place.placed ? place.x : report::kNoValue, place.placed ? place.y : report::kNoValue});
+    }
+    for (const network::LinkPlace& link : map.links)
+        page.links.push_back({link.id, KindOfLink(link.type), link.from - 1, link.to - 1, link.vertices});
+}
+
+void AddFigures(const SetInput& input, report::ReportData& page) {
+    const evaluator::NodeFigures figures = evaluator::ComputeNodeFigures(input.set);
+    report::NodeFigure share{"Events detected", "%", {}, true};
+    for (double value : figures.detectedShare) share.values.push_back(100 * value);
+    page.figures.push_back(std::move(share));
+    page.figures.push_back({"Mean time to detection", "min", figures.meanMinutesToDetection, false});
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+// The given set's figures for one measure, over all the set's events.
+void AddGivenSetTails(const SetInput& input, const ReportSensors& sensors, report::ReportData& page) {
+    const optimizer::MatrixInput data = optimizer::FromMatrixSet(input.set, sensors.measure, input.summary, input.manifest);
+    std::vector<std::int32_t> nodes, events(static_cast<std::size_t>(input.set.nEvents));
+    for (std::int32_t node : sensors.nodes) nodes.push_back(node - 1);
+    std::iota(events.begin(), events.end(), 0);
+    const optimizer::Figures f = optimizer::EvaluateSet(data.data, data.objective, nodes, events, sensors.alpha);
+    const std::string measure = optimizer::MeasureDescription(sensors.measure);
+    page.tailFigures = {{"Measure", measure},
+                        {"Mean", Number(f.mean)},
+                        {StatisticName(optimizer::Statistic::VaR, sensors.alpha), Number(f.var)},
+                        {StatisticName(optimizer::Statistic::CVaR, sensors.alpha), Number(f.cvar)},
+                        {"Worst case", Number(f.worst)},
+                        {"Events detected", Number(100 * f.detectedFraction) + " %"}};
+}
+
+void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
+    const optimizer::Placement& chosen = placement.result.placements.back();
+    page.objectiveLabel = StatisticName(placement.statistic, placement.alpha) + " of the " +
+                          optimizer::MeasureDescription(placement.measure);
+    std::vector<report::CurvePoint> curve;
+    for (const optimizer::Placement& p : placement.result.placements) curve.push_back({p.sensors, p.value, p.bound});
+    page.curve = std::move(curve);
+    const optimizer::Figures& f = chosen.figures;
+    page.tailFigures = {{"Objective", page.objectiveLabel},
+                        {"Value of the chosen set", Number(chosen.value)},
+                        {"Proven bound", Number(chosen.bound)},
+                        {"Gap", Number(100 * chosen.gap) + " %"},
+                        {"Mean", Number(f.mean)},
+                        {StatisticName(optimizer::Statistic::VaR, placement.alpha), Number(f.var)},
+                        {StatisticName(optimizer::Statistic::CVaR, placement.alpha), Number(f.cvar)},
+                        {"Worst case", Number(f.worst)},
+                        {"Events detected", Number(100 * f.detectedFraction) + " %"}};
+    for (const std::string& note : PlacementNotes(placement)) page.notes.push_back(note);
+}
+
+}  // namespace
+
+report::ReportData ReportPage(const network::Network& net, const SetInput& input, const ReportSensors& sensors) {
+    report::ReportData page;
+    page.title = "Sensor placement report";
+    page.networkName = std::filesystem::path(net.path).filename().string();
+    page.generated = std::string("tesmar ") + TESMAR_VERSION + ", " + matrix::UtcNow();
+    AddMap(net, page);
+    AddFigures(input, page);
+    for (std::int32_t node : sensors.nodes)
+        if (std::find(page.sensors.begin(), page.sensors.end(), node - 1) == page.sensors.end())
+            page.sensors.push_back(node - 1);
+    if (!sensors.nodes.empty()) {
+        const evaluator::FitnessResult fitness = evaluator::EvaluateSensorSet(input.set, sensors.nodes);
+        for (int k = 1; k <= 4; ++k) page.fitnessLines.push_back(evaluator::ResultLine(fitness, k, '.'));
+        if (sensors.placement)
+            AddPlacement(*sensors.placement, page);
+        else
+            AddGivenSetTails(input, sensors, page);
+    }
+    if (input.manifest) page.manifest = matrix::DescribeManifest(*input.manifest);
+    else page.notes.push_back("The matrix set has no build manifest: it was built before manifests were written.");
+    return page;
+}
+
+}  // namespace tesmar

@@ -1,0 +1,34 @@
+// The matrix set beside a network as the commands read it, with the notes
+// a user should see.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "matrix/event_summary.h"
+#include "matrix/manifest.h"
+#include "matrix/matrix_set.h"
+#include "network/netload.h"
+
+namespace tesmar {
+
+struct SetInput {
+    matrix::MatrixSet set;
+    std::optional<matrix::Manifest> manifest;
+    std::optional<matrix::EventSummary> summary;  // when the command asks for it
+};
+
+// Loads the set beside the network: binary when it agrees with the text,
+// otherwise text. Notes and load problems go to err prefixed with the
+// command's name. Throws InputError when the set is refused (another
+// network's, or being built), has no readable event, or its summary is
+// malformed.
+SetInput LoadSetInput(const network::Network& net, const std::string& command, std::ostream& err,
+                      bool withSummary = false);
+
+// Throws InputError unless the set's ".z1", ".z3" and ".z4" files are there
+// (the ".z2" file is absent after a build without Z2).
+void RequireMatrixFiles(const std::string& networkPath);
+
+}  // namespace tesmar

@@ -1,0 +1,106 @@
+// `tesmar report` end to end: the page a real build gives, opened in
+// headless Chromium; networks without coordinates; bad input.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+
+#include "headless_browser.h"
+#include "support/test_support.h"
+#include "tool_process.h"
+
+namespace fs = std::filesystem;
+using testing_support::AttributeOf;
+using tesmar_testing::RunTool;
+using tesmar_testing::ToolRun;
+
+namespace {
+
+class ReportCommand : public ::testing::Test {
+protected:
+    // Builds the network's matrices (a small random set) in the folder.
+    std::string Build(const std::string& name, const std::string& text) {
+        const std::string network = folder_.File(name);
+        testing_support::WriteText(network, text);
+        const ToolRun build = RunTool({"build", network, "--mode", "random", "--random-events", "60", "--seed", "3",
+                                       "--max-hours", "24"});
+        EXPECT_EQ(build.exitCode, 0) << build.err;
+        return network;
+    }
+
+    // The page in the browser; skips where Chromium cannot run.
+    std::string Dom(const std::string& page) {
+        auto browser = testing_support::HeadlessBrowser::Find();
+        if (!browser) return "";
+        auto run = browser->DumpDom(testing_support::FileUrl(page));
+        if (!run.ok && browser->Unusable()) return "";
+        EXPECT_TRUE(run.ok) << run.problem;
+        return run.output;
+    }
+
+    static int Number(const std::string& dom, const std::string& name) {
+        const std::string text = AttributeOf(dom, "<body", "data-" + name).value_or("");
+        return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) ? std::stoi(text) : -1;
+    }
+
+    testing_support::ScratchFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(ReportCommand, NetworkOneWithAnOptimisedSetShowsMapSensorsLegendAndCurve) {
+    const std::string network =
+        Build("Network_1.inp", testing_support::ReadText(testing_support::ExampleNetwork(1)));
+    const std::string page = folder_.File("report.html");
+    const ToolRun run = RunTool({"report", network, "--place", "5", "-o", page});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, page + "\n");
+    const std::string html = testing_support::ReadText(page);
+    EXPECT_NE(html.find("Z4 = "), std::string::npos);
+    EXPECT_NE(html.find("Proven bound"), std::string::npos);
+    EXPECT_NE(html.find("SHA-256"), std::string::npos);  // the manifest's parameters
+    const std::string dom = Dom(page);
+    if (dom.empty()) GTEST_SKIP() << "Chromium cannot run here";
+    EXPECT_EQ(AttributeOf(dom, "<body", "data-ready"), "1");
+    EXPECT_EQ(AttributeOf(dom, "<body", "data-map"), "drawn");
+    EXPECT_EQ(Number(dom, "map-nodes"), 144);
+    EXPECT_GT(Number(dom, "map-links"), 0);
+    EXPECT_EQ(Number(dom, "map-sensors"), 5);
+    EXPECT_EQ(Number(dom, "sensors-in-view"), 5);
+    EXPECT_GT(Number(dom, "legend-classes"), 0);
+    EXPECT_EQ(Number(dom, "curve-points"), 5);
+    EXPECT_GT(Number(dom, "map-symbols"), 0);  // tanks, reservoir, pump, valves
+}
+
+TEST_F(ReportCommand, ANetworkWithoutCoordinatesGetsEverythingButTheMap) {
+    const std::string network = Build("chain.inp", testing_support::ChainNetwork(5));
+    const std::string page = folder_.File("chain.html");
+    const ToolRun run = RunTool({"report", network, "--sensors", "J2", "J4", "-o", page});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string html = testing_support::ReadText(page);
+    EXPECT_NE(html.find("Z1 = "), std::string::npos);
+    const std::string dom = Dom(page);
+    if (dom.empty()) GTEST_SKIP() << "Chromium cannot run here";
+    EXPECT_EQ(AttributeOf(dom, "<body", "data-ready"), "1");
+    EXPECT_EQ(AttributeOf(dom, "<body", "data-map"), "none");
+    EXPECT_EQ(Number(dom, "curve-points"), 0);
+}
+
+TEST_F(ReportCommand, BadInputWritesNothing) {
+    const std::string network = Build("chain.inp", testing_support::ChainNetwork(3));
+    const std::string page = folder_.File("out.html");
+    testing_support::WriteText(page, "the previous report");
+    auto expectRefused = [&](std::vector<std::string> args, const std::string& message) {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_EQ(testing_support::ReadText(page), "the previous report");
+    };
+    expectRefused({"report", network, "--sensors", "Q1", "-o", page}, "no such node: 'Q1'");
+    expectRefused({"report", folder_.File("nowhere.inp"), "-o", page}, "does not exist");
+    fs::remove(network + ".z4");
+    expectRefused({"report", network, "-o", page}, ".z4 does not exist");
+    expectRefused({"report", network, "-o", folder_.File("missing/folder/out.html")}, "cannot be written into");
+    for (const auto& entry : fs::directory_iterator(folder_.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tesmar-report"), std::string::npos) << entry.path();
+}

@@ -1,0 +1,174 @@
+// `tesmar place` on real builds: the heuristic against the exact model, the
+// value printed against a recomputation from the matrices, fixed and
+// excluded nodes, every bad request.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "matrix/file_names.h"
+#include "matrix/matrix_store.h"
+#include "network/netload.h"
+#include "support/test_support.h"
+#include "tool_process.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using tesmar_testing::RunTool;
+using tesmar_testing::ToolRun;
+
+namespace {
+
+// Network 1's default build with a fixed seed, made once for the tests here.
+class NetworkOnePlacement : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new testing_support::ScratchFolder;
+        network_ = folder_->File("Network_1.inp");
+        testing_support::WriteText(network_, testing_support::ReadText(testing_support::ExampleNetwork(1)));
+        const ToolRun build = RunTool({"build", network_, "--seed", "20261207"});
+        ASSERT_EQ(build.exitCode, 0) << build.err;
+    }
+    static void TearDownTestSuite() { delete folder_; }
+
+    static json Place(std::vector<std::string> options) {
+        std::vector<std::string> args{"place", network_, "--json"};
+        args.insert(args.end(), options.begin(), options.end());
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return json::parse(run.out);
+    }
+
+    static testing_support::ScratchFolder* folder_;
+    static std::string network_;
+};
+
+testing_support::ScratchFolder* NetworkOnePlacement::folder_ = nullptr;
+std::string NetworkOnePlacement::network_;
+
+}  // namespace
+
+TEST_F(NetworkOnePlacement, HeuristicFindsTheExactOptimumForOneToTenSensors) {
+    const json heuristic = Place({"--sensors", "10", "--curve"});
+    const json exact = Place({"--sensors", "10", "--curve", "--exact"});
+    ASSERT_EQ(heuristic["placements"].size(), 10u);
+    ASSERT_EQ(exact["placements"].size(), 10u);
+    for (std::size_t k = 0; k < 10; ++k) {
+        const json& h = heuristic["placements"][k];
+        const json& x = exact["placements"][k];
+        EXPECT_EQ(x["exact"], "optimal") << k + 1;
+        EXPECT_NEAR(h["value"].get<double>(), x["value"].get<double>(), 1e-6 * x["value"].get<double>()) << k + 1;
+        EXPECT_LE(h["bound"].get<double>(), x["value"].get<double>() * (1 + 1e-9)) << "bound above the optimum, " << k + 1;
+    }
+}
+
+// The value printed is the mean, over all events, of each event's minutes
+// to its first detecting sensor (the no-detection time when none detects),
+// worked out here from the matrices the tool reads.
+TEST_F(NetworkOnePlacement, PrintedValueIsARecomputationFromTheMatricesAndTheJsonIsWhole) {
+    const json result = Place({"--sensors", "4", "--objective", "z1", "--statistic", "mean"});
+    for (const char* key : {"network", "objective", "statistic", "alpha", "events", "undetectable_events", "notes",
+                            "placements", "floor", "ceiling", "stopped_early", "seconds"})
+        EXPECT_TRUE(result.contains(key)) << key;
+    const json& chosen = result["placements"][0];
+    for (const char* key : {"sensors", "nodes", "value", "bound", "gap", "proven_optimal", "figures", "fitness"})
+        EXPECT_TRUE(chosen.contains(key)) << key;
+    ASSERT_EQ(chosen["nodes"].size(), 4u);
+
+    const network::Network net = network::LoadNetwork(network_);
+    const std::vector<std::string> ids(net.NodeID.begin() + 1, net.NodeID.end());
+    const matrix::StoredSet stored = matrix::LoadMatrixSet({network_, ids, ""});
+    const matrix::MatrixSet& set = stored.loaded.set;
+    std::vector<std::int32_t> nodes;
+    for (const auto& id : chosen["nodes"]) nodes.push_back(*net.colNodes.Find(id.get<std::string>()));
+    double sum = 0;
+    for (std::int32_t e = 1; e <= set.nEvents; ++e) {
+        double best = 11520;  // 120 x 96 hours
+        for (std::int32_t n : nodes)
+            if (set.Z4(n, e) == 1) best = std::min<double>(best, set.Z1(n, e));
+        sum += best;
+    }
+    EXPECT_NEAR(chosen["value"].get<double>(), sum / set.nEvents, 1e-9 * sum);
+    EXPECT_EQ(chosen["fitness"]["events"], set.nEvents);
+}
+
+TEST_F(NetworkOnePlacement, FixedNodesStayAndExcludedNodesNeverComeIn) {
+    const json free = Place({"--sensors", "3"});
+    const std::string best = free["placements"][0]["nodes"][0];
+    const json constrained = Place({"--sensors", "3", "--fixed", "J1", "--exclude", best});
+    const auto& nodes = constrained["placements"][0]["nodes"];
+    EXPECT_NE(std::find(nodes.begin(), nodes.end(), "J1"), nodes.end());
+    EXPECT_EQ(std::find(nodes.begin(), nodes.end(), best), nodes.end());
+    EXPECT_GE(constrained["placements"][0]["value"].get<double>(), free["placements"][0]["value"].get<double>());
+
+    testing_support::WriteText(folder_->File("candidates.txt"), "# where a sensor may go\nJ10 J20\nJ30\n");
+    const json limited = Place({"--sensors", "2", "--candidates", folder_->File("candidates.txt")});
+    for (const auto& id : limited["placements"][0]["nodes"])
+        EXPECT_TRUE(id == "J10" || id == "J20" || id == "J30") << id;
+}
+
+TEST_F(NetworkOnePlacement, TailObjectivesSayWhatNoSetCanImprove) {
+    const ToolRun worst = RunTool({"place", network_, "--sensors", "3", "--statistic", "worst"});
+    ASSERT_EQ(worst.exitCode, 0) << worst.err;
+    EXPECT_NE(worst.out.find("detected by no candidate node"), std::string::npos) << worst.out;
+    EXPECT_NE(worst.out.find("whatever the set: no set can improve it"), std::string::npos) << worst.out;
+    // Over the events some node detects, a sensor on every node misses none.
+    const json detectable = Place({"--sensors", "3", "--statistic", "worst", "--detectable-only"});
+    EXPECT_LT(detectable["floor"]["worst"].get<double>(), 11520.0);
+    for (const auto& note : detectable["notes"])
+        EXPECT_EQ(note.get<std::string>().find("whatever the set"), std::string::npos) << note;
+    for (const char* statistic : {"mean", "var", "cvar", "worst"})
+        for (const char* objective : {"z1", "z2", "z3", "detect"}) {
+            const ToolRun run = RunTool({"place", network_, "--sensors", "2", "--objective", objective, "--statistic",
+                                         statistic, "--alpha", "0.9", "--json"});
+            EXPECT_EQ(run.exitCode, 0) << objective << " " << statistic << ": " << run.err;
+        }
+}
+
+struct BadPlace {
+    const char* name;
+    std::vector<std::string> options;
+    const char* message;
+};
+
+class BadPlacement : public NetworkOnePlacement, public ::testing::WithParamInterface<BadPlace> {};
+
+TEST_P(BadPlacement, ExitsTwoWithAClearMessage) {
+    std::vector<std::string> args{"place", network_};
+    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.exitCode, 2) << run.out;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, BadPlacement,
+    ::testing::Values(BadPlace{"UnknownFixedNode", {"--sensors", "3", "--fixed", "Q99"}, "no such node: 'Q99'"},
+                      BadPlace{"UnknownExcludedNode", {"--sensors", "3", "--exclude", "Q98"}, "no such node: 'Q98'"},
+                      BadPlace{"MoreSensorsThanNodes", {"--sensors", "145"}, "145"},
+                      BadPlace{"FewerSensorsThanFixed", {"--sensors", "1", "--fixed", "J1", "J2"}, "fixed"},
+                      BadPlace{"NoSensors", {"--sensors", "0"}, "sensor"},
+                      BadPlace{"AlphaOutOfRange", {"--sensors", "2", "--alpha", "1.5"}, "alpha"},
+                      BadPlace{"ExcludeAndCandidates", {"--sensors", "2", "--exclude", "J1", "--candidates", "x"},
+                               "excludes"},
+                      BadPlace{"MissingSensorCount", {"--curve"}, "--sensors is required"}),
+    [](const ::testing::TestParamInfo<BadPlace>& info) { return std::string(info.param.name); });
+
+TEST(Placement, AnEmptyCandidateListAndAMissingSummaryAreRefused) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, testing_support::ChainNetwork(4));
+    ASSERT_EQ(RunTool({"build", network, "--max-hours", "12", "--seed", "2"}).exitCode, 0);
+    testing_support::WriteText(folder.File("none.txt"), "# no node at all\n");
+    const ToolRun empty = RunTool({"place", network, "--sensors", "1", "--candidates", folder.File("none.txt")});
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_NE(empty.err.find("names no node"), std::string::npos) << empty.err;
+
+    fs::remove(matrix::EventSummaryFileName(network));
+    EXPECT_EQ(RunTool({"place", network, "--sensors", "1"}).exitCode, 0);  // z1 needs no summary
+    const ToolRun people = RunTool({"place", network, "--sensors", "1", "--objective", "z2"});
+    EXPECT_EQ(people.exitCode, 2);
+    EXPECT_NE(people.err.find("build the set again with this version of tesmar"), std::string::npos) << people.err;
+}
