@@ -137,7 +137,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
             stale = 0;
         }
         out.bound = SafeBound(best, model.wholeTotals);
-        control.Report(Stage::Bounding, settings.sensors, upper, out.bound);
+        control.Report(Stage::Bounding, settings.sensors, upper * settings.reportScale, out.bound * settings.reportScale);
         if (out.bound >= settings.target || scale < kSmallestStepScale) break;
 
         CoverBelow(model, chosen, lambda, levels, below);
