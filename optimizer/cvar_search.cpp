@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "optimizer/effort.h"
 #include "optimizer/impact_values.h"
 #include "optimizer/statistics.h"
 
@@ -12,6 +13,8 @@ namespace optimizer {
 namespace {
 
 constexpr int kAlternations = 8;
+// Relaxation steps at a threshold when little effort is left.
+constexpr std::int64_t kFewestSteps = 30;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct Tail {
@@ -29,7 +32,7 @@ public:
     CvarSearch(const Problem& problem, std::int32_t size, double alpha, const DualSettings& dual, RunControl& control,
                const ExactMedianSolver* exact)
         : problem_(problem), size_(size), alpha_(alpha), dual_(dual), control_(control), exact_(exact),
-          scale_((1.0 - alpha) * problem.eventCount) {}
+          scale_((1.0 - alpha) * problem.eventCount), effort_(problem, control, kCvarCellVisits) {}
 
     void Start(const std::vector<std::int32_t>& start) {
         out_.selection = start;
@@ -38,7 +41,7 @@ public:
 
     // Set for the current VaR, VaR for the new set, while CVaR falls.
     void Alternate() {
-        for (int round = 0; round < kAlternations && !control_.Stopped(); ++round) {
+        for (int round = 0; round < kAlternations && !OutOfEffort() && !control_.Stopped(); ++round) {
             double t = TailOf(problem_, out_.selection, alpha_).var;
             MedianModel excess = MakeMedianModel(problem_, {CostTransform::Kind::Excess, t}, control_.threads());
             MedianOutcome found = SolveMedian(excess, size_, out_.selection, false, dual_, control_);
@@ -61,7 +64,7 @@ public:
             out_.bound = std::min(out_.value, LowestBound());
             control_.Report(Stage::Bounding, dual_.sensors, out_.value, out_.bound);
             proven = out_.bound >= out_.value - 1e-9 * std::max(1.0, std::abs(out_.value));
-            if (proven || control_.Stopped() || weakest == intervals_.size()) break;
+            if (proven || control_.Stopped() || OutOfEffort() || weakest == intervals_.size()) break;
             if (!Refine(weakest)) break;
         }
         return proven;
@@ -96,9 +99,14 @@ private:
         return MakeMedianModel(problem_, {CostTransform::Kind::Excess, t}, control_.threads());
     }
 
+    // Heuristic runs stop at their effort; exact ones only when proven or stopped.
+    bool OutOfEffort() const { return !exact_ && effort_.Spent(); }
+
     Point Evaluate(double t) {
         MedianModel excess = ExcessModel(t);
-        MedianOutcome found = SolveMedian(excess, size_, out_.selection, true, dual_, control_);
+        DualSettings dual = dual_;
+        if (!exact_) dual.maxIterations = static_cast<int>(std::clamp<std::int64_t>(effort_.Left() / 3, kFewestSteps, dual.maxIterations));
+        MedianOutcome found = SolveMedian(excess, size_, out_.selection, true, dual, control_);
         Consider(found.selection);
         return Point{t, found.bound, found.total, found.selection};
     }
@@ -187,6 +195,7 @@ private:
     RunControl& control_;
     const ExactMedianSolver* exact_;
     double scale_;
+    Effort effort_;
     SearchOutcome out_;
     std::vector<Point> points_;
     std::vector<Interval> intervals_;

@@ -29,8 +29,10 @@
 
 namespace optimizer {
 
-// Heuristic runs bound P at no more thresholds than this.
+// Heuristic runs bound P at no more thresholds than this, and stop after
+// this many cell visits (a minute or two on network 2's size).
 inline constexpr int kCvarThresholdPoints = 48;
+inline constexpr double kCvarCellVisits = 3e10;
 
 // Solves a median model exactly, improving `outcome` (selection, total,
 // bound), or proves that no total is below `cutoff` (the bound then reaches

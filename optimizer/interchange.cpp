@@ -103,12 +103,12 @@ Swap BestSwap(const MedianModel& model, const Assignment& a, const std::vector<s
 }  // namespace
 
 double ImproveBySwaps(const MedianModel& model, std::vector<std::int32_t>& selection, std::int32_t size,
-                      RunControl& control, std::int64_t* passes) {
+                      RunControl& control) {
     std::int64_t made = 1;
     GreedyFill(model, selection, size);
     Assignment a = Assign(model, selection);
     if (static_cast<std::int32_t>(selection.size()) < size) {  // no column lowers the total
-        if (passes) *passes += made;
+        control.CountPasses(made);
         return a.total;
     }
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.problem->columns()), 0);
@@ -130,7 +130,7 @@ double ImproveBySwaps(const MedianModel& model, std::vector<std::int32_t>& selec
         taken[static_cast<std::size_t>(swap.in)] = 1;
         a = std::move(next);
     }
-    if (passes) *passes += made;
+    control.CountPasses(made);
     return a.total;
 }
 

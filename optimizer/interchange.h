@@ -13,9 +13,9 @@ namespace optimizer {
 // again, the one swap (a selected column out, another in) that lowers the
 // model total most, until no swap lowers it or the run is stopped. All swaps
 // are priced in one pass over the cells by keeping each event's best and
-// second-best level. Returns the total; adds the passes made over the cells
-// to `passes` when given.
+// second-best level. Returns the total; counts its passes over the cells in
+// the run control.
 double ImproveBySwaps(const MedianModel& model, std::vector<std::int32_t>& selection, std::int32_t size,
-                      RunControl& control, std::int64_t* passes = nullptr);
+                      RunControl& control);
 
 }  // namespace optimizer

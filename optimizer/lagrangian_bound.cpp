@@ -124,6 +124,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
     StartPool pool;
     for (; out.iterations < settings.maxIterations && !control.Stopped(); ++out.iterations) {
         ColumnGains(model, lambda, gains);
+        control.CountPasses(1);
         LargestGains(gains, size, chosen);
         double value = std::accumulate(lambda.begin(), lambda.end(), 0.0);
         for (std::int32_t c : chosen) value -= gains[static_cast<std::size_t>(c)];
@@ -136,7 +137,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
             stale = 0;
         }
         out.bound = SafeBound(best, model.wholeTotals);
-        control.Report(Stage::Bounding, settings.sensors, upper, out.bound);
+        control.Report(Stage::Bounding, settings.sensors, upper * settings.reportScale, out.bound * settings.reportScale);
         if (out.bound >= settings.target || scale < kSmallestStepScale) break;
 
         CoverBelow(model, chosen, lambda, levels, below);

@@ -24,8 +24,10 @@ struct DualSettings {
     int maxIterations = 400;
     // Stop as soon as the bound reaches this.
     double target = std::numeric_limits<double>::infinity();
-    // Sensor count shown in progress reports.
+    // Sensor count shown in progress reports, and the factor turning totals
+    // into the reported statistic (NaN: totals are not the run's statistic).
     std::int32_t sensors = 0;
+    double reportScale = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct DualOutcome {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 
+#include "optimizer/effort.h"
 #include "optimizer/interchange.h"
 
 namespace optimizer {
@@ -11,28 +12,12 @@ namespace optimizer {
 namespace {
 
 // Local search after the bound, from the relaxation's selections and by
-// shaking, stops after this many cell visits: a few seconds of work, the same
-// whatever the machine's load or thread count, so answers repeat exactly.
+// shaking, stops after this many cell visits: a few seconds of work.
 constexpr double kImprovementCellVisits = 3e9;
 
-// Passes over the cells left for improving the selection.
-class Effort {
-public:
-    explicit Effort(const Problem& problem)
-        : passes_(static_cast<std::int64_t>(kImprovementCellVisits / static_cast<double>(std::max<std::int64_t>(problem.cells(), 1)))) {}
-    bool Spent() const { return passes_ <= 0; }
-    std::int64_t* Counter() { return &used_; }
-    void Settle() { passes_ -= used_, used_ = 0; }
-
-private:
-    std::int64_t passes_;
-    std::int64_t used_ = 0;
-};
-
 void KeepBetter(std::vector<std::int32_t> selection, const MedianModel& model, std::int32_t size, RunControl& control,
-                MedianOutcome& out, Effort* effort = nullptr) {
-    double total = ImproveBySwaps(model, selection, size, control, effort ? effort->Counter() : nullptr);
-    if (effort) effort->Settle();
+                MedianOutcome& out) {
+    double total = ImproveBySwaps(model, selection, size, control);
     if (total < out.total) {
         out.total = total;
         out.selection = std::move(selection);
@@ -61,8 +46,7 @@ void ShakeAndDescend(const MedianModel& model, std::int32_t size, const std::vec
             if (std::find(selection.begin(), selection.end(), in) == selection.end())
                 selection[random() % selection.size()] = in;
         }
-        double total = ImproveBySwaps(model, selection, size, control, effort.Counter());
-        effort.Settle();
+        double total = ImproveBySwaps(model, selection, size, control);
         if (total < out.total - 1e-9 * std::max(1.0, std::abs(out.total))) {
             out.total = total;
             out.selection = std::move(selection);
@@ -86,10 +70,10 @@ MedianOutcome SolveMedian(const MedianModel& model, std::int32_t size, const std
     if (!withBound || size == 0) return out;
     DualOutcome bound = LagrangianBound(model, size, out.total, LevelsUnder(model, out.selection), dual, control);
     out.bound = bound.bound;
-    Effort effort(*model.problem);
+    Effort effort(*model.problem, control, kImprovementCellVisits);
     for (const auto& selection : bound.starts) {
         if (Proven(out) || effort.Spent() || control.Stopped()) break;
-        KeepBetter(selection, model, size, control, out, &effort);
+        KeepBetter(selection, model, size, control, out);
     }
     ShakeAndDescend(model, size, bound.promising, shakes, control, effort, out);
     return out;

@@ -39,7 +39,9 @@ SizeOutcome SolveHeuristically(const Problem& problem, const Options& options, s
     dual.sensors = sensors;
     control.Report(Stage::Heuristic, sensors, std::nan(""), std::nan(""));
     bool mean = options.statistic == Statistic::Mean;
-    MedianOutcome median = SolveMedian(impact, size, start, mean, dual, control, mean ? kShakes : 0);
+    DualSettings meanDual = dual;
+    if (mean) meanDual.reportScale = 1.0 / problem.eventCount;
+    MedianOutcome median = SolveMedian(impact, size, start, mean, meanDual, control, mean ? kShakes : 0);
     SizeOutcome out;
     SearchOutcome search;
     switch (options.statistic) {

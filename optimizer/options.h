@@ -73,13 +73,18 @@ struct Options {
     std::vector<std::int32_t> excluded;
     // Solve every sensor count from max(1, fixed count) up to sensors.
     bool curve = false;
-    // Solve the mixed-integer model to proven optimality (or the time limit).
+    // After the heuristic, solve mixed-integer models (CBC) until the optimum
+    // is proven or the time limit passes; skipped when the heuristic is
+    // already proven optimal or the problem has more than exactCellLimit cells.
     bool exact = false;
-    // Whole-run limit in seconds; 0 = none. The heuristic set is always
-    // completed; bounds and the exact model stop at the limit with what they
-    // have proven.
+    // Whole-run limit in seconds; 0 = none. Every sensor count still gets a
+    // heuristic set (after the limit: greedy sets with the bounds at hand);
+    // bound searches and the exact models stop at the limit with what they
+    // have proven. The solver checks the limit between its steps, so its
+    // first LP can overrun it (see kDefaultExactCellLimit).
     double timeLimitSeconds = 0;
-    // Worker threads; 0 = every core the process may use.
+    // Worker threads for the passes over the matrices and the solver; 0 = every
+    // core the process may use. The heuristic answer does not depend on it.
     int threads = 0;
     std::int64_t exactCellLimit = kDefaultExactCellLimit;
     ProgressCallback progress;

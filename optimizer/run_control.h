@@ -22,6 +22,11 @@ public:
     // Tells the callback where the run stands: always on a new stage or
     // sensor count, otherwise at most every tenth of a second.
     void Report(Stage stage, std::int32_t sensors, double value, double bound);
+    // Work done so far in passes over the problem's cells (swap scans and
+    // relaxation steps): searches budget their work in these, so that a run
+    // does the same work, and gives the same answer, on any machine.
+    void CountPasses(std::int64_t passes) { passes_ += passes; }
+    std::int64_t Passes() const { return passes_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -33,6 +38,7 @@ private:
     Stage lastStage_ = Stage::Preparing;
     std::int32_t lastSensors_ = -1;
     bool stopped_ = false;
+    std::int64_t passes_ = 0;
 };
 
 }  // namespace optimizer

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "optimizer/effort.h"
 #include "optimizer/impact_values.h"
 #include "optimizer/interchange.h"
 #include "optimizer/median_solver.h"
@@ -18,6 +19,7 @@ enum class Verdict { Reached, Refuted, Unknown };
 // A threshold the relaxation has not refuted after this many steps is left
 // undecided: the search goes on around it rather than dwell on it.
 constexpr int kProofIterations = 120;
+constexpr std::int64_t kFewestProofIterations = 20;
 // Weighted covering runs when plain swaps miss at most this many events too many.
 constexpr std::int32_t kNearMisses = 5;
 constexpr int kWeightingRounds = 12;
@@ -61,7 +63,7 @@ std::vector<std::int32_t> WeightedCover(const Problem& problem, double tau, std:
 
 // Can a selection keep all but `allowed` events at or below tau?
 Verdict TestThreshold(const Problem& problem, double tau, std::int32_t size, std::int32_t rank, std::int32_t allowed,
-                      const DualSettings& dual, RunControl& control, SearchOutcome& out) {
+                      const DualSettings& dual, const Effort& effort, RunControl& control, SearchOutcome& out) {
     MedianModel tieBroken = TieBrokenModel(problem, tau, control.threads());
     MedianOutcome heuristic = SolveMedian(tieBroken, size, out.selection, false, dual, control);
     std::int32_t misses = Misses(problem, heuristic.selection, tau);
@@ -87,7 +89,7 @@ Verdict TestThreshold(const Problem& problem, double tau, std::int32_t size, std
     MedianModel within = MakeMedianModel(problem, {CostTransform::Kind::Within, tau}, control.threads());
     DualSettings proof = dual;
     proof.target = allowed + 1.0;
-    proof.maxIterations = std::min(proof.maxIterations, kProofIterations);
+    proof.maxIterations = static_cast<int>(std::clamp<std::int64_t>(effort.Left() / 2, kFewestProofIterations, kProofIterations));
     DualOutcome bound = LagrangianBound(within, size, misses, LevelsUnder(within, heuristic.selection), proof, control);
     if (bound.selectionTotal <= allowed) return take(bound.selection);
     return bound.bound > allowed ? Verdict::Refuted : Verdict::Unknown;
@@ -111,7 +113,8 @@ SearchOutcome SearchRank(const Problem& problem, std::int32_t size, std::int32_t
     std::int32_t allowed = problem.eventCount - rank;
     const double none = std::numeric_limits<double>::infinity();
     double unknownLow = none, unknownHigh = -none;  // thresholds tested without a verdict
-    while (low < out.value && !control.Stopped()) {
+    Effort effort(problem, control, kThresholdCellVisits);
+    while (low < out.value && !effort.Spent() && !control.Stopped()) {
         if (unknownHigh < low || unknownLow >= out.value) unknownLow = none, unknownHigh = -none;
         double ceiling = std::min(unknownLow, out.value);
         double tau;
@@ -122,7 +125,7 @@ SearchOutcome SearchRank(const Problem& problem, std::int32_t size, std::int32_t
             tau = MiddleValueBetween(problem, unknownHigh, out.value, control.threads());
             if (std::isnan(tau)) break;
         }
-        switch (TestThreshold(problem, tau, size, rank, allowed, dual, control, out)) {
+        switch (TestThreshold(problem, tau, size, rank, allowed, dual, effort, control, out)) {
             case Verdict::Reached: break;
             case Verdict::Refuted: low = std::max(low, SmallestValueAbove(problem, tau, control.threads())); break;
             case Verdict::Unknown:

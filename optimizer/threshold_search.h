@@ -8,7 +8,8 @@
 // enough events lowers the best value found to its own value; a Lagrangian
 // bound above n - k proves that no selection reaches tau, which lifts the
 // bound to the next value above tau. Thresholds where neither succeeds are
-// skipped, the search continuing below and above them.
+// skipped, the search continuing below and above them. The search stops
+// after a fixed effort (kThresholdCellVisits) with what it has proven.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include "optimizer/run_control.h"
 
 namespace optimizer {
+
+inline constexpr double kThresholdCellVisits = 3e10;
 
 struct SearchOutcome {
     std::vector<std::int32_t> selection;

@@ -58,6 +58,24 @@ TEST(RunBehaviour, AStopRequestEndsTheRunWithASoundAnswer) {
     EXPECT_LE(placement.bound, optimum + 1e-9);
 }
 
+TEST(RunBehaviour, ProgressReportsTheMeanInItsOwnUnits) {
+    RandomScenarios scenarios({12, 40, 0.35, 34});
+    Options options;
+    options.sensors = 3;
+    std::vector<Progress> bounding;
+    options.progress = [&](const Progress& progress) {
+        if (progress.stage == Stage::Bounding) bounding.push_back(progress);
+        return true;
+    };
+    Placement placement = Optimize(scenarios.Data(), options).placements.at(0);
+    ASSERT_FALSE(bounding.empty());
+    for (const Progress& p : bounding) {
+        EXPECT_GE(p.value, placement.value - 1e-9);
+        EXPECT_LE(p.bound, placement.value + 1e-9);
+        EXPECT_EQ(p.sensors, 3);
+    }
+}
+
 TEST(RunBehaviour, TheTimeLimitStillGivesEveryCurvePointASet) {
     RandomScenarios scenarios({12, 40, 0.35, 32});
     ScenarioData data = scenarios.Data();
