@@ -9,8 +9,10 @@ namespace optimizer {
 namespace {
 
 constexpr double kFirstStepScale = 1.0;
-constexpr double kSmallestStepScale = 1.0 / 256;
-constexpr int kStaleIterations = 12;  // without a better bound before the step scale halves
+// Subgradient steps are worth about this many cell visits; the step count
+// stays between the default and kMostIterations.
+constexpr double kBoundCellVisits = 3e8;
+constexpr int kMostIterations = 20000;
 constexpr double kRelativeRounding = 1e-9;
 constexpr std::size_t kKeptStarts = 12;
 
@@ -106,6 +108,19 @@ std::vector<std::int32_t> Promising(const MedianModel& model, std::int32_t size,
 
 }  // namespace
 
+DualSettings DualSettingsFor(const Problem& problem) {
+    DualSettings settings;
+    double cells = static_cast<double>(std::max<std::int64_t>(problem.cells(), 1));
+    double affordable = std::min(kBoundCellVisits / cells, static_cast<double>(kMostIterations));
+    int iterations = std::max(settings.maxIterations, static_cast<int>(affordable));
+    // Each halving of the step gets a share of the extra steps.
+    double stretch = static_cast<double>(iterations) / settings.maxIterations;
+    settings.maxIterations = iterations;
+    settings.staleIterations = static_cast<int>(settings.staleIterations * std::sqrt(stretch));
+    if (stretch > 1) settings.smallestStepScale /= stretch * stretch;
+    return settings;
+}
+
 double SafeBound(double bound, bool wholeTotals) {
     if (!std::isfinite(bound)) return bound;
     if (wholeTotals) return std::ceil(bound - 1e-6);
@@ -132,13 +147,13 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
             best = value;
             bestLambda = lambda;
             stale = 0;
-        } else if (++stale >= kStaleIterations) {
+        } else if (++stale >= settings.staleIterations) {
             scale /= 2;
             stale = 0;
         }
         out.bound = SafeBound(best, model.wholeTotals);
         control.Report(Stage::Bounding, settings.sensors, upper * settings.reportScale, out.bound * settings.reportScale);
-        if (out.bound >= settings.target || scale < kSmallestStepScale) break;
+        if (out.bound >= settings.target || scale < settings.smallestStepScale) break;
 
         CoverBelow(model, chosen, lambda, levels, below);
         double total = Total(levels);

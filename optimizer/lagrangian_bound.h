@@ -22,6 +22,10 @@ namespace optimizer {
 
 struct DualSettings {
     int maxIterations = 400;
+    // Steps without a better bound before the step size halves, and the
+    // smallest step size, as a share of the first, worth trying.
+    int staleIterations = 12;
+    double smallestStepScale = 1.0 / 256;
     // Stop as soon as the bound reaches this.
     double target = std::numeric_limits<double>::infinity();
     // Sensor count shown in progress reports, and the factor turning totals
@@ -47,6 +51,11 @@ struct DualOutcome {
     std::vector<std::int32_t> promising;
     int iterations = 0;
 };
+
+// Settings for a problem of this size: where its cells are few, more steps
+// with more patience, so that the bound costs about the same work on any
+// problem and gets close to the relaxation's optimum on the small ones.
+DualSettings DualSettingsFor(const Problem& problem);
 
 // `upper` is the total of a known selection; `lambda` the starting multipliers.
 DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double upper, std::vector<double> lambda,

@@ -35,7 +35,7 @@ struct SizeOutcome {
 SizeOutcome SolveHeuristically(const Problem& problem, const Options& options, std::int32_t size, std::int32_t sensors,
                                const std::vector<std::int32_t>& start, RunControl& control) {
     MedianModel impact = MakeMedianModel(problem, {}, control.threads());
-    DualSettings dual;
+    DualSettings dual = DualSettingsFor(problem);
     dual.sensors = sensors;
     control.Report(Stage::Heuristic, sensors, std::nan(""), std::nan(""));
     bool mean = options.statistic == Statistic::Mean;
@@ -83,7 +83,7 @@ SizeOutcome SolveSize(const Problem& problem, const Options& options, std::int32
         return out;
     }
     control.Report(Stage::Exact, sensors, value, out.bound);
-    DualSettings dual;
+    DualSettings dual = DualSettingsFor(problem);
     dual.sensors = sensors;
     ExactOutcome exact = SolveExactly(problem, options.statistic, options.alpha, size, out.selection, value, out.bound,
                                       options.exactCellLimit, dual, control);
