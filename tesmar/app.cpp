@@ -277,6 +277,9 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     c.reportRequest.NetworkFile = AbsoluteNetworkPath(c.reportRequest.NetworkFile);
     if (!c.placeRequest.Place.CandidatesFile.empty())
         c.placeRequest.Place.CandidatesFile = AbsoluteNetworkPath(c.placeRequest.Place.CandidatesFile);
+    c.reportRequest.Output = AbsoluteNetworkPath(c.reportRequest.Output);
+    if (!c.reportPlacement.CandidatesFile.empty())
+        c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
     std::unique_ptr<network::Workspace> workspace;
     try {
         workspace = std::make_unique<network::Workspace>();
@@ -292,9 +295,6 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, out, err);
     if (c.report->parsed()) {
         ReportRequest& r = c.reportRequest;
-        r.Output = AbsoluteNetworkPath(r.Output);
-        if (!c.reportPlacement.CandidatesFile.empty())
-            c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
         r.Objective = c.reportPlacement.Objective;
         r.Statistic = c.reportPlacement.Statistic;
         r.Alpha = c.reportPlacement.Alpha;

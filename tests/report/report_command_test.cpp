@@ -73,10 +73,12 @@ TEST_F(ReportCommand, NetworkOneWithAnOptimisedSetShowsMapSensorsLegendAndCurve)
 }
 
 TEST_F(ReportCommand, ANetworkWithoutCoordinatesGetsEverythingButTheMap) {
-    const std::string network = Build("chain.inp", testing_support::ChainNetwork(5));
+    Build("chain.inp", testing_support::ChainNetwork(5));
     const std::string page = folder_.File("chain.html");
-    const ToolRun run = RunTool({"report", network, "--sensors", "J2", "J4", "-o", page});
+    // Relative paths are taken from the folder the program starts in.
+    const ToolRun run = RunTool({"report", "chain.inp", "--sensors", "J2", "J4", "-o", "chain.html"}, folder_.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, page + "\n");
     const std::string html = testing_support::ReadText(page);
     EXPECT_NE(html.find("Z1 = "), std::string::npos);
     const std::string dom = Dom(page);
