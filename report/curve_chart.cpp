@@ -13,6 +13,7 @@ namespace {
 
 constexpr double kWidth = 760, kHeight = 360;
 constexpr double kLeft = 84, kRight = 24, kTop = 40, kBottom = 58;
+constexpr double kChosenLabelWidth = 80;
 
 struct Axes {
     Ticks x, y;
@@ -123,7 +124,9 @@ void AppendChosenMark(std::string& out, const Axes& axes, int chosenSensors) {
     if (chosenSensors <= 0) return;
     double x = axes.X(chosenSensors);
     AppendLine(out, x, kTop - 6, x, kHeight - kBottom, "chosen-line");
-    AppendText(out, x + 6, kTop + 6, "start", "chosen set", "chosen-text");
+    // The label goes left of the line where it would run past the chart.
+    const bool roomOnRight = x + kChosenLabelWidth < kWidth - kRight;
+    AppendText(out, roomOnRight ? x + 6 : x - 6, kTop + 6, roomOnRight ? "start" : "end", "chosen set", "chosen-text");
 }
 
 void AppendKey(std::string& out) {
@@ -153,9 +156,9 @@ void AppendChart(std::string& out, const std::vector<CurvePoint>& points, const 
 std::string Gap(const CurvePoint& p) {
     if (!std::isfinite(p.value) || !std::isfinite(p.bound)) return "\u2013";
     double gap = std::fabs(p.value - p.bound);
-    if (gap == 0) return "0 %";
+    if (gap == 0) return FormatFixed(0, 2) + " %";
     if (p.value == 0) return "\u2013";
-    return FormatSignificant(100 * gap / std::fabs(p.value), 3) + " %";
+    return FormatFixed(100 * gap / std::fabs(p.value), 2) + " %";
 }
 
 void AppendTable(std::string& out, const std::vector<CurvePoint>& points, int chosenSensors) {

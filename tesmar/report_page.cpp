@@ -11,6 +11,7 @@
 #include "matrix/manifest.h"
 #include "network/map_geometry.h"
 #include "optimizer/set_evaluation.h"
+#include "report/number_text.h"
 
 namespace tesmar {
 
@@ -66,7 +67,7 @@ void AddGivenSetTails(const SetInput& input, const ReportSensors& sensors, repor
                         {StatisticName(optimizer::Statistic::VaR, sensors.alpha), Number(f.var)},
                         {StatisticName(optimizer::Statistic::CVaR, sensors.alpha), Number(f.cvar)},
                         {"Worst case", Number(f.worst)},
-                        {"Events detected", Number(100 * f.detectedFraction) + " %"}};
+                        {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
 }
 
 void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
@@ -80,12 +81,12 @@ void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
     page.tailFigures = {{"Objective", page.objectiveLabel},
                         {"Value of the chosen set", Number(chosen.value)},
                         {"Proven bound", Number(chosen.bound)},
-                        {"Gap", Number(100 * chosen.gap) + " %"},
+                        {"Gap", report::FormatFixed(100 * chosen.gap, 2) + " %"},
                         {"Mean", Number(f.mean)},
                         {StatisticName(optimizer::Statistic::VaR, placement.alpha), Number(f.var)},
                         {StatisticName(optimizer::Statistic::CVaR, placement.alpha), Number(f.cvar)},
                         {"Worst case", Number(f.worst)},
-                        {"Events detected", Number(100 * f.detectedFraction) + " %"}};
+                        {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
     for (const std::string& note : PlacementNotes(placement)) page.notes.push_back(note);
 }
 

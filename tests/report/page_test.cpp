@@ -156,7 +156,7 @@ TEST(Page, CurveMarksEveryPointAndTheChosenSet) {
     std::size_t one = html.find("<td class=\"num\">1</td>"), two = html.find("<td class=\"num\">2</td>");
     ASSERT_NE(one, std::string::npos);
     EXPECT_LT(one, two);
-    EXPECT_TRUE(Has(html, "<td class=\"num\">500</td><td class=\"num\">480</td><td class=\"num\">4 %</td>"));
+    EXPECT_TRUE(Has(html, "<td class=\"num\">500</td><td class=\"num\">480</td><td class=\"num\">4.00 %</td>"));
 }
 
 TEST(Page, SameDataSamePage) {
