@@ -3,6 +3,7 @@
 // Writes (once, reused by later runs) a synthetic set over Network 2's
 // 16,338 nodes through the builder's own encoder and writer, reporting how
 // fast the writer takes records; then runs `tesmar fitness` end to end,
+// with a warm page cache,
 // from the binary files and from the text files alone, reporting wall
 // time, text rate and peak resident memory against the files' sizes.
 #include <sys/resource.h>
@@ -105,7 +106,9 @@ Run Fitness(const std::string& network, const std::vector<std::string>& sensors)
     const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
+        // Not freopen: that would flush the benchmark's own buffered output a second time.
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        if (devNull >= 0) ::dup2(devNull, STDOUT_FILENO);
         ::execv(tool.c_str(), argv.data());
         ::_exit(127);
     }
@@ -122,9 +125,28 @@ std::uintmax_t Bytes(const std::string& network, bool binary) {
     return bytes;
 }
 
-Run Best(const std::string& network, const std::vector<std::string>& sensors, int runs) {
+void DropFromCache(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// Reads a file through, so that a run finds it in the page cache. The
+// machine's own reclaim may have dropped the pages of a file not read lately.
+void Warm(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    std::vector<char> buffer(1 << 20);
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    ::close(fd);
+}
+
+Run Best(const std::string& network, const std::vector<std::string>& sensors, int runs, bool binary) {
     Run best;
     for (int r = 0; r < runs; ++r) {
+        for (int k = 1; k <= 4; ++k) Warm(binary ? matrix::BinaryFileName(network, k) : matrix::MatrixFileName(network, k));
         const Run run = Fitness(network, sensors);
         if (run.exitCode != 0) throw std::runtime_error("tesmar fitness failed");
         if (r == 0 || run.seconds < best.seconds) best = run;
@@ -157,14 +179,17 @@ int main(int argc, char** argv) {
         const double binaryMB = static_cast<double>(Bytes(network, true)) / 1e6;
         const double textMB = static_cast<double>(Bytes(network, false)) / 1e6;
 
-        const Run binary = Best(network, sensors, 3);
+        const Run binary = Best(network, sensors, 3, true);
         std::printf("tesmar fitness from the binary files (%.0f MB): %.2f s, peak resident %.0f MB (%.1f%% of the "
                     "files)\n", binaryMB, binary.seconds, binary.peakKiB / 1024.0, 100.0 * binary.peakKiB * 1024 / (binaryMB * 1e6));
 
+        // Both forms of the set do not fit a 24 GB machine's page cache beside
+        // the text reader's memory: the binary files make room.
+        for (int k = 1; k <= 4; ++k) DropFromCache(matrix::BinaryFileName(network, k));
         for (int k = 1; k <= 4; ++k) fs::rename(matrix::BinaryFileName(network, k), matrix::BinaryFileName(network, k) + ".aside");
         Run text;
         try {
-            text = Best(network, sensors, 2);
+            text = Best(network, sensors, 2, false);
         } catch (...) {
             for (int k = 1; k <= 4; ++k) fs::rename(matrix::BinaryFileName(network, k) + ".aside", matrix::BinaryFileName(network, k));
             throw;

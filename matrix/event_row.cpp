@@ -142,6 +142,12 @@ bool ParseShortDecimal(const char*& p, const char* end, float& value) {
 }
 
 bool ParsePlainValue(const char*& p, const char* end, float& value) {
+    // -1, the mark of no value, fills most cells of the larger networks' rows.
+    if (end - p >= 3 && p[0] == '-' && p[1] == '1' && p[2] == ',') {
+        value = -1.0f;
+        p += 3;
+        return true;
+    }
     if (ParseShortDecimal(p, end, value)) return true;
     auto [ptr, ec] = std::from_chars(p, end, value);
     if (ec != std::errc() || ptr == end || *ptr != ',' || !std::isfinite(value)) return false;

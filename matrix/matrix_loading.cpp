@@ -131,6 +131,17 @@ std::int32_t AgreeingRows(const FileRows<float>& file, const FileRows<std::uint8
     return static_cast<std::int32_t>(n);
 }
 
+// The first of the events' rows holding a value no build writes, and why.
+std::optional<std::pair<std::int32_t, std::string>> FirstUnsoundRow(int k, const std::vector<float>& cells,
+                                                                    const std::vector<std::uint8_t>& flags,
+                                                                    std::int32_t events, std::size_t nNodes) {
+    for (std::int32_t e = 0; e < events; ++e) {
+        const std::size_t at = static_cast<std::size_t>(e) * nNodes;
+        if (auto why = UnsoundValue(k, cells.data() + at, flags.data() + at, nNodes)) return std::pair(e, *why);
+    }
+    return std::nullopt;
+}
+
 // Memory this process may still take: what the system has available, and
 // no more than its own data limit allows.
 std::uint64_t AvailableMemory() {
@@ -234,16 +245,15 @@ MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::
                              "its event columns differ from those of the same event in " + sources[4].name +
                                  "; the files come from different builds"});
     }
-    for (int k = 1; k <= 3; ++k) {
-        if (!sources[k].found) continue;
-        for (std::int32_t e = 0; e < events; ++e) {
-            const std::size_t at = static_cast<std::size_t>(e) * nNodes;
-            if (auto why = UnsoundValue(k, values[k].cells.data() + at, detection.cells.data() + at, nNodes)) {
-                Keep(first, events, e, LoadProblem{sources[k].name, e + 2, *why});
-                break;
-            }
-        }
-    }
+    std::array<std::future<std::optional<std::pair<std::int32_t, std::string>>>, 4> checks;
+    for (int k = 1; k <= 3; ++k)
+        if (sources[k].found)
+            checks[k] = std::async(std::launch::async, FirstUnsoundRow, k, std::cref(values[k].cells),
+                                   std::cref(detection.cells), events, nNodes);
+    for (int k = 1; k <= 3; ++k)
+        if (checks[k].valid())
+            if (auto unsound = checks[k].get())
+                Keep(first, events, unsound->first, LoadProblem{sources[k].name, unsound->first + 2, unsound->second});
     auto keep = [&](auto& cells) {
         cells.resize(static_cast<std::size_t>(events) * nNodes);
         if (cells.capacity() > cells.size() + cells.size() / 20) cells.shrink_to_fit();

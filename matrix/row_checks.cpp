@@ -17,12 +17,30 @@ std::uint64_t Fingerprint(std::string_view text) {
     return hash;
 }
 
+namespace {
+
+// Whether a value may stand in matrix k; without branches, so that whole rows
+// are checked in vector steps.
+template <int k>
+bool Sound(float v, std::uint8_t flag) {
+    if constexpr (k == 1) return (v >= 0) | ((flag == 1) & (v >= kEarliestDetectionMinutes));
+    return (v >= 0) | (v == kNoValue);
+}
+
+template <int k>
+bool RowSound(const float* values, const std::uint8_t* flags, std::size_t nNodes) {
+    bool sound = true;
+    for (std::size_t n = 0; n < nNodes; ++n) sound &= Sound<k>(values[n], flags[n]);
+    return sound;
+}
+
+}  // namespace
+
 std::optional<std::string> UnsoundValue(int k, const float* values, const std::uint8_t* flags, std::size_t nNodes) {
+    if (k == 1 ? RowSound<1>(values, flags, nNodes) : RowSound<2>(values, flags, nNodes)) return std::nullopt;
     for (std::size_t n = 0; n < nNodes; ++n) {
         const float v = values[n];
-        if (v >= 0) continue;
-        const bool sound = k == 1 ? flags[n] == 1 && v >= kEarliestDetectionMinutes : v == kNoValue;
-        if (sound) continue;
+        if (k == 1 ? Sound<1>(v, flags[n]) : Sound<2>(v, flags[n])) continue;
         return "the value " + std::to_string(v) + " for node " + std::to_string(n + 1) + " is " +
                (k == 1 ? "a negative time that no build gives" : "negative, and not the mark -1 of no value");
     }
