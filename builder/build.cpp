@@ -39,21 +39,35 @@ int WorkerCount(const BuildDescription& description) {
 }
 
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
+    EventRunner runner;
+    runner.workers = WorkerCount(description);
+    runner.run = [&description, workers = runner.workers](BuildContext& build) {
+        return description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
+    };
+    return RunBuild(net, description, host, runner);
+}
+
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host,
+                      const EventRunner& runner) {
     const RunParameters& parameters = description.parameters;
     FlowFactors flow;
-    Baseline baseline;
+    Baseline ownBaseline;
+    const Baseline* baseline = runner.baseline;
     try {
         flow = ValidateBuild(net, parameters);
-        baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
+        if (!baseline) {
+            ownBaseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
+            baseline = &ownBaseline;
+        }
     } catch (const std::exception& e) {
         return Ended(BuildStatus::Refused, e.what());
     }
     BuildOutcome outcome;
     outcome.eventsPlanned = static_cast<std::int32_t>(EventCount(net, parameters));
 
-    const int workers = WorkerCount(description);
     const auto started = std::chrono::steady_clock::now();
-    matrix::Manifest manifest = StartManifest(net, description, workers, outcome.eventsPlanned);
+    matrix::Manifest manifest =
+        StartManifest(net, description, runner.processes, runner.workers, outcome.eventsPlanned);
     std::optional<matrix::MatrixWriter> writer;
     try {
         writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
@@ -63,11 +77,11 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     }
     outcome.files = writer->FileNames();
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
-    BuildContext build{net,      net.ToolkitFile(), description, host, baseline, MakeEventSettings(net, parameters, flow),
+    BuildContext build{net,      net.ToolkitFile(), description, host, *baseline, MakeEventSettings(net, parameters, flow),
                        events, outcome.eventsPlanned, *writer};
-    if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files});
+    if (host.started) host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files});
     try {
-        outcome.status = description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
+        outcome.status = runner.run(build);
         if (outcome.status == BuildStatus::Completed) writer->Close();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/baseline.h"
 #include "builder/events.h"
 #include "builder/run_parameters.h"
 #include "network/netload.h"
@@ -47,7 +48,8 @@ struct BuildProgress {
 // What a build learned once it has been checked and its files created.
 struct BuildStart {
     std::int32_t events = 0;
-    int workers = 0;
+    int workers = 0;    // worker threads in all processes
+    int processes = 1;  // taking part in the build
     std::vector<std::string> files;
 };
 
@@ -79,6 +81,25 @@ struct BuildOutcome {
 
 // Runs the build of the network (loaded from its path) as described.
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host = {});
+
+struct BuildContext;
+
+// Runs the events of a build elsewhere than in this process's worker
+// threads alone (the cluster library spreads them over the processes of an
+// MPI job), writing them through the context's writer in event order.
+// Returns Completed or Stopped, or throws like RunEventsInParallel.
+struct EventRunner {
+    int processes = 1;  // taking part in the build
+    int workers = 1;    // worker threads in all of them
+    std::function<BuildStatus(BuildContext& build)> run;
+    // The network's baseline for the parameters, when the runner has it
+    // already; RunBuild runs it otherwise.
+    const Baseline* baseline = nullptr;
+};
+
+// The same build with the events run by runner.
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host,
+                      const EventRunner& runner);
 
 // Number of worker threads a build of the description uses.
 int WorkerCount(const BuildDescription& description);
