@@ -84,8 +84,10 @@ Workspace::Workspace() {
     std::string staging = user + "/" + kNewPrefix + "XXXXXX";
     if (!::mkdtemp(staging.data())) throw Failure(staging);
     path_ = staging;
-    lockFd_ = ::open((path_ + "/" + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    bool ready = lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX) == 0;
+    // The lock file, too, gets its name only once it is locked.
+    const std::string lock = path_ + "/" + kLockName;
+    lockFd_ = ::open((lock + "-new").c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool ready = lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX) == 0 && ::rename((lock + "-new").c_str(), lock.c_str()) == 0;
     if (ready) {
         const std::string run = user + "/" + kRunPrefix + staging.substr(staging.size() - 6);
         ready = ::rename(staging.c_str(), run.c_str()) == 0;
