@@ -16,9 +16,9 @@ namespace tesmar {
 namespace {
 
 // Test hooks, read from the environment of the test's mpirun:
-// TESMAR_TEST_FAIL_EVENT=RANK:EVENT makes the toolkit fail at that event
-// in that process; TESMAR_TEST_SILENCE_SECONDS shortens the time after
-// which a silent process is taken as lost.
+// TESMAR_TEST_FAIL_EVENT=RANK:EVENT makes the toolkit fail in that process
+// at every event from that one on; TESMAR_TEST_SILENCE_SECONDS shortens
+// the time after which a silent process is taken as lost.
 void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
     if (const char* failure = std::getenv("TESMAR_TEST_FAIL_EVENT")) {
         int failingRank = -1, failingEvent = -1;
@@ -27,7 +27,7 @@ void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
         text >> failingRank >> colon >> failingEvent;
         if (failingRank == rank)
             job.description.beforeEvent = [failingEvent](std::int32_t eventIndex) {
-                if (eventIndex == failingEvent) network::DefaultToolkit().Check(110, "EN_solveH");
+                if (eventIndex >= failingEvent) network::DefaultToolkit().Check(110, "EN_solveH");
             };
     }
     if (const char* seconds = std::getenv("TESMAR_TEST_SILENCE_SECONDS")) job.silenceSeconds = std::atof(seconds);
@@ -68,7 +68,7 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     } catch (const InputError& e) {
         job.problem = e.what();
     }
-    job.description = DescribeBuild(request, say, writes);
+    job.description = DescribeBuild(request, say, writes && job.net);
     ProgressReporter progress(say, writes && liveProgress);
     job.host = ReportingHost(nullptr, progress, request, path, say);
     job.stop = [&signals] { return StopRequestOf(signals); };
