@@ -84,9 +84,9 @@ std::int32_t EventFlow::WriteReady(matrix::MatrixWriter& writer) {
     }
 }
 
-void EventFlow::Wait(std::chrono::milliseconds timeout) {
+void EventFlow::Wait(std::chrono::microseconds timeout) {
     std::unique_lock lock(mutex_);
-    arrived_.wait_for(lock, timeout, [&] { return error_ || NextReadyLocked(); });
+    arrived_.wait_for(lock, timeout, [&] { return NextReadyLocked(); });
 }
 
 bool EventFlow::NextReady() const {

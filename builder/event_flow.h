@@ -37,9 +37,8 @@ public:
     // The writer's side, used by one thread. Writes the records that are
     // next in event order; returns how many events it wrote.
     std::int32_t WriteReady(matrix::MatrixWriter& writer);
-    // Waits up to timeout until the next event's records are here or a
-    // failure came.
-    void Wait(std::chrono::milliseconds timeout);
+    // Waits up to timeout until the next event's records are here.
+    void Wait(std::chrono::microseconds timeout);
     // Whether the next event's records are here.
     bool NextReady() const;
 

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "builder/build_error.h"
+#include "cluster/idle_pace.h"
 
 namespace cluster {
 
@@ -49,6 +50,7 @@ builder::BuildStatus Handout::Run() {
     const builder::ProgressClock clock;
     builder::ReportProgress(host, clock.At(0, build_.total));
     std::int32_t shown = 0;
+    IdlePace pace;
     while (!Over()) {
         bool busy = ServeMessages();
         GrantWaiting();
@@ -60,7 +62,8 @@ builder::BuildStatus Handout::Run() {
         if (host.processEvents) host.processEvents();
         CheckStop();
         CheckPeers();
-        if (!busy && !Over()) flow.Wait(std::chrono::milliseconds(1));
+        const auto wait = pace.After(busy);
+        if (!busy && !Over()) flow.Wait(wait);
     }
     if (quitting_) pool.Abandon();
     Write();

@@ -46,9 +46,10 @@ void RecordBox::Fail(std::int32_t index, std::exception_ptr error) {
     changed_.notify_all();
 }
 
-void RecordBox::Wait(std::chrono::milliseconds timeout) {
+void RecordBox::Wait(std::chrono::microseconds timeout) {
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, timeout, [&] { return !kept_.empty() || !failures_.empty(); });
+    const std::int64_t seen = delivered_;
+    changed_.wait_for(lock, timeout, [&] { return delivered_ != seen || !failures_.empty(); });
 }
 
 std::int32_t RecordBox::ReadyCount() const {

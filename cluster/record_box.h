@@ -29,8 +29,8 @@ public:
     void Fail(std::int32_t index, std::exception_ptr error) override;
 
     // The sending thread's side.
-    // Waits up to timeout for records or a failure.
-    void Wait(std::chrono::milliseconds timeout);
+    // Waits up to timeout for more records or a failure.
+    void Wait(std::chrono::microseconds timeout);
     std::int32_t ReadyCount() const;
     std::size_t ReadyBytes() const;
     // How long the oldest record kept has waited.

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "builder/event_pool.h"
+#include "cluster/idle_pace.h"
 #include "cluster/liveness.h"
 #include "cluster/preparation.h"
 #include "cluster/record_box.h"
@@ -89,7 +90,7 @@ bool WorkerProcess::AwaitSetup(Setup& setup) {
             writerLost_ = true;
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
@@ -220,6 +221,7 @@ WorkerEnd WorkerProcess::Run() {
         preparation_ = std::make_unique<Preparation>(*job_.net, parameters_);
         end.outcome.status = builder::BuildStatus::Completed;
     }
+    IdlePace pace;
     while (!quit_) {
         bool busy = Serve();
         if (quit_) break;
@@ -234,7 +236,8 @@ WorkerEnd WorkerProcess::Run() {
             break;
         }
         if (live_.AliveDue(0)) Send(Tag::Alive);
-        if (!busy) box_.Wait(std::chrono::milliseconds(1));
+        const auto wait = pace.After(busy);
+        if (!busy) box_.Wait(wait);
     }
     pool_.reset();
     if (writerLost_) {

@@ -111,7 +111,7 @@ Answers Gather(MpiLink& link, const ProcessJob& job, const Preparation& preparat
                 live.Sent(peer.rank);
             }
         }
-        if (!busy) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!busy) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return answers;
 }
