@@ -101,18 +101,18 @@ bool Handout::ServeMessages() {
 
 void Handout::Serve(Peer& peer) {
     switch (message_.tag) {
-        case Tag::Request: peer.wanted = std::max(1, DecodeNumber(message_.bytes)); break;
+        case Tag::Request: peer.wanted = std::max(1, DecodeNumber(message_.Bytes())); break;
         case Tag::Records:
-            DecodeRecords(message_.bytes, scratch_,
+            DecodeRecords(message_.Bytes(), scratch_,
                           [&](std::int32_t index, matrix::EncodedEvent& records) { flow_->Deliver(index, records); });
             break;
         case Tag::Failed: {
-            auto [eventIndex, what] = DecodeFailure(message_.bytes);
+            auto [eventIndex, what] = DecodeFailure(message_.Bytes());
             PeerFailed(peer, eventIndex, what);
             break;
         }
         case Tag::StopAsked:
-            if (static_cast<StopRequest>(DecodeNumber(message_.bytes)) == StopRequest::Now)
+            if (static_cast<StopRequest>(DecodeNumber(message_.Bytes())) == StopRequest::Now)
                 BeginQuit("a stop signal reached " + peer.Name());
             else
                 BeginFinish("SIGUSR1 reached " + peer.Name());

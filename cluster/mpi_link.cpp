@@ -83,8 +83,9 @@ bool MpiLink::Poll(Message& message) {
     Check(MPI_Get_count(&status, MPI_BYTE, &count), "MPI_Get_count");
     message.source = status.MPI_SOURCE;
     message.tag = static_cast<Tag>(status.MPI_TAG);
-    message.bytes.resize(static_cast<std::size_t>(count));
-    Check(MPI_Mrecv(message.bytes.data(), count, MPI_BYTE, &handle, MPI_STATUS_IGNORE), "MPI_Mrecv");
+    message.size = static_cast<std::size_t>(count);
+    if (message.buffer.size() < message.size) message.buffer.resize(message.size);
+    Check(MPI_Mrecv(message.buffer.data(), count, MPI_BYTE, &handle, MPI_STATUS_IGNORE), "MPI_Mrecv");
     return true;
 }
 

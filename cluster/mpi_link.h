@@ -6,6 +6,7 @@
 #include <mpi.h>
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,7 +24,12 @@ public:
 struct Message {
     int source = -1;
     Tag tag = Tag::Alive;
-    std::vector<char> bytes;
+    // The bytes are the first `size` of the buffer, which only grows, so a
+    // large message is not cleared before every receive.
+    std::vector<char> buffer;
+    std::size_t size = 0;
+
+    std::span<const char> Bytes() const { return {buffer.data(), size}; }
 };
 
 class MpiLink {

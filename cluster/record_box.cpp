@@ -68,13 +68,15 @@ RecordBox::Clock::duration RecordBox::OldestWait() const {
 }
 
 std::int32_t RecordBox::Pack(std::vector<char>& message) {
+    std::size_t bytes = 0;
     {
         std::lock_guard lock(mutex_);
         std::swap(kept_, packing_);
-        keptBytes_ = 0;
+        bytes = std::exchange(keptBytes_, 0);
     }
     // Encoded without the lock, so the workers can go on delivering.
     RecordsEncoder encoder(message);
+    message.reserve(bytes + 128 * packing_.size());
     for (const Kept& kept : packing_) encoder.Add(kept.index, kept.records);
     std::lock_guard lock(mutex_);
     for (Kept& kept : packing_) spare_.push_back(std::move(kept.records));

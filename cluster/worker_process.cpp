@@ -82,7 +82,7 @@ bool WorkerProcess::AwaitSetup(Setup& setup) {
             live_.Heard(0);
             if (message_.tag == Tag::Quit) return false;
             if (message_.tag != Tag::Setup) continue;
-            setup = DecodeSetup(message_.bytes);
+            setup = DecodeSetup(message_.Bytes());
             return !setup.refused;
         }
         if (job_.stop && job_.stop() == StopRequest::Now) return false;
@@ -102,7 +102,7 @@ bool WorkerProcess::Serve() {
         live_.Heard(0);
         switch (message_.tag) {
             case Tag::Events:
-                DecodeEvents(message_.bytes, *job_.net, tasks_);
+                DecodeEvents(message_.Bytes(), *job_.net, tasks_);
                 asked_ = false;
                 if (tasks_.empty()) {
                     noMore_ = true;

@@ -62,18 +62,18 @@ void Take(const Message& message, Answers& answers) {
     Peer& peer = answers.team[static_cast<std::size_t>(message.source - 1)];
     switch (message.tag) {
         case Tag::Ready: {
-            const Ready ready = DecodeReady(message.bytes);
+            const Ready ready = DecodeReady(message.Bytes());
             peer.host = ready.host;
             peer.workers = ready.workers;
             ++answers.answered;
             break;
         }
         case Tag::Refused:
-            Refuse(answers, DecodeText(message.bytes));
+            Refuse(answers, DecodeText(message.Bytes()));
             ++answers.answered;
             break;
-        case Tag::Request: peer.wanted = std::max(1, DecodeNumber(message.bytes)); break;
-        case Tag::Failed: Refuse(answers, peer.Name() + ": " + DecodeFailure(message.bytes).second); break;
+        case Tag::Request: peer.wanted = std::max(1, DecodeNumber(message.Bytes())); break;
+        case Tag::Failed: Refuse(answers, peer.Name() + ": " + DecodeFailure(message.Bytes()).second); break;
         case Tag::StopAsked: answers.stopped = true; break;
         default: break;
     }
