@@ -23,14 +23,23 @@ public:
     const std::string& Host() const override { return link_.Host(); }
 
     builder::BuildOutcome Build(const ProcessJob& job) override {
-        if (link_.Rank() == 0) {
-            WriterEnd end = RunWriterProcess(link_, job);
-            lost_ = end.lostAProcess;
+        try {
+            if (link_.Rank() == 0) {
+                WriterEnd end = RunWriterProcess(link_, job);
+                lost_ = end.lostAProcess;
+                return std::move(end.outcome);
+            }
+            WorkerEnd end = RunWorkerProcess(link_, job);
+            lost_ = end.writerLost;
             return std::move(end.outcome);
+        } catch (const std::exception& e) {
+            // MPI failed, or a message made no sense: where the others stand is unknown.
+            lost_ = true;
+            builder::BuildOutcome outcome;
+            outcome.status = builder::BuildStatus::Failed;
+            outcome.reason = e.what();
+            return outcome;
         }
-        WorkerEnd end = RunWorkerProcess(link_, job);
-        lost_ = end.writerLost;
-        return std::move(end.outcome);
     }
 
 private:

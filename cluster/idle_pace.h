@@ -17,8 +17,8 @@ public:
     }
 
 private:
-    static constexpr std::chrono::microseconds kShortest{500};
-    static constexpr std::chrono::microseconds kLongest{5000};
+    static constexpr std::chrono::microseconds kShortest{1000};
+    static constexpr std::chrono::microseconds kLongest{10000};
     std::chrono::microseconds wait_{kShortest};
 };
 

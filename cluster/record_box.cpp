@@ -1,5 +1,7 @@
 #include "cluster/record_box.h"
 
+#include <algorithm>
+
 #include "cluster/messages.h"
 
 namespace cluster {
@@ -37,7 +39,6 @@ void RecordBox::Deliver(std::int32_t index, matrix::EncodedEvent& records) {
     std::swap(kept.records, records);
     keptBytes_ += Bytes(kept.records);
     ++delivered_;
-    changed_.notify_all();
 }
 
 void RecordBox::Fail(std::int32_t index, std::exception_ptr error) {
@@ -48,8 +49,13 @@ void RecordBox::Fail(std::int32_t index, std::exception_ptr error) {
 
 void RecordBox::Wait(std::chrono::microseconds timeout) {
     std::unique_lock lock(mutex_);
-    const std::int64_t seen = delivered_;
-    changed_.wait_for(lock, timeout, [&] { return delivered_ != seen || !failures_.empty(); });
+    changed_.wait_for(lock, timeout, [&] { return !failures_.empty(); });
+}
+
+RecordBox::Clock::duration RecordBox::NextDue(Clock::duration batchWait) const {
+    std::lock_guard lock(mutex_);
+    if (kept_.empty()) return Clock::duration::max();
+    return std::max(Clock::duration::zero(), batchWait - (Clock::now() - oldest_));
 }
 
 std::int32_t RecordBox::ReadyCount() const {

@@ -29,8 +29,13 @@ public:
     void Fail(std::int32_t index, std::exception_ptr error) override;
 
     // The sending thread's side.
-    // Waits up to timeout for more records or a failure.
+    // Waits up to timeout or until a failure comes; records delivered
+    // meanwhile do not end the wait, so the sending thread wakes once per
+    // batch, not once per event.
     void Wait(std::chrono::microseconds timeout);
+    // How long until the oldest record kept has waited `batchWait`; the
+    // longest time when none is kept.
+    Clock::duration NextDue(Clock::duration batchWait) const;
     std::int32_t ReadyCount() const;
     std::size_t ReadyBytes() const;
     // How long the oldest record kept has waited.

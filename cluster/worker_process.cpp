@@ -70,6 +70,7 @@ private:
     RecordBox box_;
     std::unique_ptr<builder::EventPool> pool_;  // goes first, before what it uses
     std::vector<builder::EventTask> tasks_;
+    std::int32_t lastBatch_ = 0;
     Clock::time_point workStarted_{};
     bool asked_ = false, noMore_ = false, finishing_ = false, quit_ = false, saidDone_ = false;
     bool stopTold_ = false, writerLost_ = false;
@@ -104,6 +105,7 @@ bool WorkerProcess::Serve() {
             case Tag::Events:
                 DecodeEvents(message_.Bytes(), *job_.net, tasks_);
                 asked_ = false;
+                lastBatch_ = static_cast<std::int32_t>(tasks_.size());
                 if (tasks_.empty()) {
                     noMore_ = true;
                     queue_.NoMore();
@@ -159,10 +161,11 @@ void WorkerProcess::SendRecords() {
     Send(Tag::Records, std::move(bytes));
 }
 
-// Asks for more once fewer events wait than there are workers, so the next
-// batch arrives while the last round runs.
+// Asks for more once half the last batch is left (and at least a round for
+// every worker), so the next batch arrives before the queue runs dry.
 void WorkerProcess::AskForEvents() {
-    if (!pool_ || asked_ || noMore_ || finishing_ || queue_.Waiting() >= workers_) return;
+    if (!pool_ || asked_ || noMore_ || finishing_) return;
+    if (queue_.Waiting() >= std::max(workers_, lastBatch_ / 2)) return;
     Send(Tag::Request, EncodeNumber(Wanted()));
     asked_ = true;
 }
@@ -236,8 +239,8 @@ WorkerEnd WorkerProcess::Run() {
             break;
         }
         if (live_.AliveDue(0)) Send(Tag::Alive);
-        const auto wait = pace.After(busy);
-        if (!busy) box_.Wait(wait);
+        const auto wait = std::min<Clock::duration>(pace.After(busy), box_.NextDue(kBatchWait));
+        if (!busy) box_.Wait(std::chrono::duration_cast<std::chrono::microseconds>(wait));
     }
     pool_.reset();
     if (writerLost_) {
