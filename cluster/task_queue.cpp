@@ -20,7 +20,10 @@ void TaskQueue::Close() {
 
 void TaskQueue::Add(std::vector<builder::EventTask>& tasks) {
     std::lock_guard lock(mutex_);
-    for (builder::EventTask& task : tasks) tasks_.push_back(std::move(task));
+    // Events that come after the end (a batch on its way when the process
+    // was told to finish) are dropped.
+    if (!noMore_)
+        for (builder::EventTask& task : tasks) tasks_.push_back(std::move(task));
     tasks.clear();
     added_.notify_all();
 }

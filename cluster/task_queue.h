@@ -17,7 +17,7 @@ public:
     bool Take(builder::EventTask& task) override;
     // Drops the events not taken; Take gives no more.
     void Close() override;
-    // Queues the events, emptying tasks.
+    // Queues the events, emptying tasks; none once no more may come.
     void Add(std::vector<builder::EventTask>& tasks);
     // No more will be added: Take gives those queued, then no more.
     void NoMore();

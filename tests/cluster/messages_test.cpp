@@ -3,6 +3,8 @@
 // ends early or runs long is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cluster/messages.h"
 #include "network/netload.h"
 #include "support/test_support.h"
@@ -59,4 +61,72 @@ TEST(ClusterMessages, RecordsComeBackByteForByte) {
     const auto ignore = [](std::int32_t, const matrix::EncodedEvent&) {};
     EXPECT_THROW(DecodeRecords(cut, scratch, ignore), WireError);
     EXPECT_THROW(DecodeRecords(longer, scratch, ignore), WireError);
+}
+
+TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
+    cluster::Setup setup;
+    setup.program = "tesmar 1.0.0";
+    setup.toolkitVersion = 20305;
+    setup.networkBytes = 45063;
+    setup.networkSha256 = std::string(64, 'a');
+    setup.host = "node7";
+    setup.parameters.Mode = builder::EventMode::RandomEvents;
+    setup.parameters.nRandomEvents = 77;
+    setup.parameters.DetectionSensitivity = 0.25f;
+    setup.parameters.NoZ2 = true;
+    std::vector<char> bytes = EncodeSetup(setup);
+    const cluster::Setup back = DecodeSetup(bytes);
+    EXPECT_FALSE(back.refused);
+    EXPECT_EQ(back.program, setup.program);
+    EXPECT_EQ(back.toolkitVersion, 20305);
+    EXPECT_EQ(back.networkBytes, 45063u);
+    EXPECT_EQ(back.networkSha256, setup.networkSha256);
+    EXPECT_EQ(back.host, "node7");
+    EXPECT_EQ(back.parameters.Mode, builder::EventMode::RandomEvents);
+    EXPECT_EQ(back.parameters.nRandomEvents, 77);
+    EXPECT_EQ(back.parameters.DetectionSensitivity, 0.25f);
+    EXPECT_TRUE(back.parameters.NoZ2);
+    EXPECT_EQ(back.parameters.BodyWeight, builder::RunParameters{}.BodyWeight);
+
+    std::reverse(bytes.begin(), bytes.begin() + 4);  // the mark as a machine of the other order reads it
+    EXPECT_THROW(DecodeSetup(bytes), WireError);
+}
+
+// Events travel as node indexes; the receiver names the nodes from its own
+// network and refuses an index its network does not have.
+TEST(ClusterMessages, EventsComeBackWithTheReceiversNodeIds) {
+    testing_support::ScratchFolder folder;
+    testing_support::WriteText(folder.File("chain.inp"), testing_support::ChainNetwork(4));
+    const network::Network net = network::LoadNetwork(folder.File("chain.inp"));
+    builder::RunParameters parameters;
+    parameters.Mode = builder::EventMode::RandomEvents;
+    parameters.nRandomEvents = 5;
+    parameters.nInjectionsPerEvent = 3;
+    const std::vector<builder::clsPollutionEvent> events =
+        builder::GenerateEvents(net, parameters, builder::SeededUniformSource(8));
+    std::vector<builder::EventTask> sent;
+    for (std::size_t i = 0; i < events.size(); ++i) sent.push_back({static_cast<std::int32_t>(40 + i), events[i]});
+    std::vector<char> bytes;
+    EncodeEvents(sent, bytes);
+    std::vector<builder::EventTask> back;
+    DecodeEvents(bytes, net, back);
+    ASSERT_EQ(back.size(), sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(back[i].index, sent[i].index);
+        EXPECT_EQ(back[i].event.nInjections, 3);
+        ASSERT_EQ(back[i].event.colInjectionEvent.size(), 3u);
+        for (std::size_t j = 0; j < 3; ++j) {
+            const builder::clsInjectionEvent &a = back[i].event.colInjectionEvent[j],
+                                             &b = sent[i].event.colInjectionEvent[j];
+            EXPECT_EQ(a.evNodeInd, b.evNodeInd);
+            EXPECT_EQ(a.evNodeID, b.evNodeID);
+            EXPECT_EQ(a.evTime, b.evTime);
+            EXPECT_EQ(a.evPollutionLevel, b.evPollutionLevel);
+            EXPECT_EQ(a.evPollutionDuration, b.evPollutionDuration);
+        }
+    }
+    sent[2].event.colInjectionEvent[1].evNodeInd = net.nNodes + 1;
+    EncodeEvents(sent, bytes);
+    back.clear();
+    EXPECT_THROW(DecodeEvents(bytes, net, back), WireError);
 }
