@@ -51,27 +51,36 @@ builder::BuildStatus Handout::Run() {
     builder::ReportProgress(host, clock.At(0, build_.total));
     std::int32_t shown = 0;
     IdlePace pace;
-    while (!Over()) {
-        bool busy = ServeMessages();
-        GrantWaiting();
-        busy = Write() || busy;
-        if (const std::int32_t written = flow.Written(); written != shown) {
-            builder::ReportProgress(host, clock.At(written, build_.total));
-            shown = written;
+    try {
+        while (!Over()) {
+            bool busy = ServeMessages();
+            GrantWaiting();
+            busy = Write() || busy;
+            if (const std::int32_t written = flow.Written(); written != shown) {
+                builder::ReportProgress(host, clock.At(written, build_.total));
+                shown = written;
+            }
+            if (host.processEvents) host.processEvents();
+            CheckStop();
+            CheckPeers();
+            const auto wait = pace.After(busy);
+            if (!busy && !Over()) flow.Wait(wait);
         }
-        if (host.processEvents) host.processEvents();
-        CheckStop();
-        CheckPeers();
-        const auto wait = pace.After(busy);
-        if (!busy && !Over()) flow.Wait(wait);
+        if (quitting_) pool.Abandon();
+        Write();
+    } catch (...) {
+        TellQuit();
+        throw;
     }
-    if (quitting_) pool.Abandon();
-    Write();
-    for (Peer& peer : team_)
-        if (!peer.lost) Send(peer, Tag::Quit);
-    pool_ = nullptr;
+    TellQuit();
     if (std::exception_ptr error = flow.Error()) std::rethrow_exception(error);
     return flow.Written() < build_.total ? builder::BuildStatus::Stopped : builder::BuildStatus::Completed;
+}
+
+// The processes not lost end: they wait for this word.
+void Handout::TellQuit() {
+    for (Peer& peer : team_)
+        if (!peer.lost) Send(peer, Tag::Quit);
 }
 
 bool Handout::Over() const {

@@ -51,6 +51,7 @@ private:
     void BeginFinish(const std::string& reason);
     void BeginQuit(const std::string& reason);
     bool Over() const;
+    void TellQuit();
     void Send(Peer& peer, Tag tag, std::vector<char> bytes = {});
 
     MpiLink& link_;

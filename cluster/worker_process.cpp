@@ -43,6 +43,8 @@ private:
     }
 
     bool AwaitSetup(Setup& setup);
+    builder::BuildOutcome Join(const Setup& setup);
+    void Work();
     void Send(Tag tag, std::vector<char> bytes = {}) {
         link_.Send(0, tag, std::move(bytes));
         live_.Sent(0);
@@ -202,31 +204,30 @@ void WorkerProcess::WaitForSends() {
     while (!link_.SendsDone() && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-WorkerEnd WorkerProcess::Run() {
-    WorkerEnd end;
-    Setup setup;
-    if (!AwaitSetup(setup)) {
-        end.writerLost = writerLost_;
-        end.outcome.status = writerLost_ ? builder::BuildStatus::Failed : builder::BuildStatus::Completed;
-        if (writerLost_) end.outcome.reason = "the writing process sent nothing before the build started";
-        return end;
-    }
+// Answers the set-up: Ready, and the baseline started, or Refused.
+builder::BuildOutcome WorkerProcess::Join(const Setup& setup) {
+    builder::BuildOutcome outcome;
     const std::string mismatch =
         SetupMismatch(setup, job_, link_.Rank(), link_.Host(), network::DefaultToolkit().Version());
     if (!mismatch.empty()) {
         Send(Tag::Refused, EncodeText(mismatch));
         finishing_ = true;
-        end.outcome.status = builder::BuildStatus::Refused;
-        end.outcome.reason = mismatch;
-    } else {
-        parameters_ = setup.parameters;
-        Send(Tag::Ready, EncodeReady(Ready{link_.Host(), workers_}));
-        preparation_ = std::make_unique<Preparation>(*job_.net, parameters_);
-        end.outcome.status = builder::BuildStatus::Completed;
+        outcome.status = builder::BuildStatus::Refused;
+        outcome.reason = mismatch;
+        return outcome;
     }
+    parameters_ = setup.parameters;
+    Send(Tag::Ready, EncodeReady(Ready{link_.Host(), workers_}));
+    preparation_ = std::make_unique<Preparation>(*job_.net, parameters_);
+    outcome.status = builder::BuildStatus::Completed;
+    return outcome;
+}
+
+// Serves the writing process until it says Quit or falls silent.
+void WorkerProcess::Work() {
     IdlePace pace;
     while (!quit_) {
-        bool busy = Serve();
+        const bool busy = Serve();
         if (quit_) break;
         if (!pool_ && !finishing_ && preparation_ && preparation_->Finished()) StartWorkers();
         ReportFailures();
@@ -236,15 +237,25 @@ WorkerEnd WorkerProcess::Run() {
         SayDoneWhenDone();
         if (live_.Silent(0)) {
             writerLost_ = true;
-            break;
+            return;
         }
         if (live_.AliveDue(0)) Send(Tag::Alive);
         const auto wait = std::min<Clock::duration>(pace.After(busy), box_.NextDue(kBatchWait));
         if (!busy) box_.Wait(std::chrono::duration_cast<std::chrono::microseconds>(wait));
     }
-    pool_.reset();
+}
+
+WorkerEnd WorkerProcess::Run() {
+    WorkerEnd end;
+    end.outcome.status = builder::BuildStatus::Completed;  // also when the writing process refused
+    Setup setup;
+    if (AwaitSetup(setup)) {
+        end.outcome = Join(setup);
+        Work();
+        pool_.reset();
+    }
+    end.writerLost = writerLost_;
     if (writerLost_) {
-        end.writerLost = true;
         end.outcome.status = builder::BuildStatus::Failed;
         end.outcome.reason = "the writing process has sent nothing for " +
                              std::to_string(static_cast<long>(live_.SilenceLimitSeconds())) + " s";
