@@ -1,12 +1,13 @@
 // Measures builds across processes on this machine:
 //   cluster_bench [rounds] [network-1 events] [network-2 events] [writer records]
-// (defaults: 3 rounds, 1200 and 8 events, 600 records)
+// (defaults: 3 rounds, 1200 and 12 events, 3000 records)
 //
 // 1. Events per second of one process with two worker threads and of two
-//    processes (mpirun -np 2) with one worker thread each, on both example
-//    networks. The builds alternate, which one goes first changing from
-//    round to round, because the machine's speed drifts; the ratio is the
-//    median of the rounds' own ratios. A rate counts from the first event
+//    processes (mpirun -np 2) with one worker thread each, bound to a core
+//    each (mpirun's default) and not bound, on both example networks. The
+//    builds alternate, which one goes first changing from round to round,
+//    because the machine's speed drifts; a ratio is the median of the
+//    rounds' own ratios. A rate counts from the first event
 //    written to the last (set-up left out), from the progress lines; the
 //    files of the two builds of a round must be the same, byte for byte.
 // 2. The writer's ceiling on network 2: this program again, under
@@ -161,47 +162,60 @@ std::map<std::string, std::string> DataFiles(const std::string& network) {
     return files;
 }
 
+// The forms of a build compared: one process with two threads, and two
+// processes with one thread each, bound to a core each (mpirun's default)
+// and not bound.
+constexpr int kForms = 3;
+const char* const kFormNames[kForms] = {"1 process x 2 threads", "2 processes x 1 thread", "2 x 1, --bind-to none"};
+
 struct Comparison {
-    double threads = 0, processes = 0, ratio = 0;  // medians: events/s, and processes over threads
+    double rate[kForms] = {0, 0, 0};   // medians, events/s
+    double ratio[kForms] = {1, 0, 0};  // medians of each round's rate over the threaded one's
     bool identical = true;
 };
 
-Comparison CompareForms(const std::string& mpirun, const std::string& network, int rounds, int events) {
+std::vector<std::string> FormCommand(int form, const std::string& mpirun, const std::vector<std::string>& build) {
     const std::string tesmar = network::ProgramFolder() + "/tesmar";
-    std::vector<std::string> build{"build", network, "--mode", "random", "--random-events", std::to_string(events),
-                                   "--seed", "20260101"};
-    std::vector<std::string> threads{tesmar};
-    threads.insert(threads.end(), build.begin(), build.end());
-    threads.insert(threads.end(), {"--threads", "2"});
-    std::vector<std::string> processes{mpirun, "--oversubscribe", "-np", "2"};
-    if (::geteuid() == 0) processes.push_back("--allow-run-as-root");
-    processes.push_back(tesmar);
-    processes.insert(processes.end(), build.begin(), build.end());
-    processes.insert(processes.end(), {"--threads", "1"});
+    std::vector<std::string> command;
+    if (form > 0) {
+        command = {mpirun, "--oversubscribe", "-np", "2"};
+        if (form == 2) command.insert(command.end(), {"--bind-to", "none"});
+        if (::geteuid() == 0) command.push_back("--allow-run-as-root");
+    }
+    command.push_back(tesmar);
+    command.insert(command.end(), build.begin(), build.end());
+    command.insert(command.end(), {"--threads", form == 0 ? "2" : "1"});
+    return command;
+}
 
-    std::vector<double> threadRates, processRates, ratios;
+Comparison CompareForms(const std::string& mpirun, const std::string& network, int rounds, int events) {
+    const std::vector<std::string> build{"build",  network,    "--mode", "random", "--random-events",
+                                         std::to_string(events), "--seed", "20260101"};
+    std::vector<double> rates[kForms], ratios[kForms];
     Comparison comparison;
     for (int round = 0; round < rounds; ++round) {
-        std::map<std::string, std::string> files[2];
-        double rates[2] = {0, 0};
-        for (int turn = 0; turn < 2; ++turn) {
-            const int form = (round + turn) % 2;  // 0: threads, 1: processes
-            const ChildRun run = RunChild(form == 0 ? threads : processes);
+        std::map<std::string, std::string> files[kForms];
+        double rate[kForms] = {0, 0, 0};
+        for (int turn = 0; turn < kForms; ++turn) {
+            const int form = (round + turn) % kForms;  // each round starts with another form
+            const ChildRun run = RunChild(FormCommand(form, mpirun, build));
             if (run.exitCode != 0) throw std::runtime_error("a build failed:\n" + Errors(run));
-            rates[form] = SteadyRate(run);
+            rate[form] = SteadyRate(run);
             files[form] = DataFiles(network);
         }
-        comparison.identical = comparison.identical && files[0] == files[1] && !files[0].empty();
-        threadRates.push_back(rates[0]);
-        processRates.push_back(rates[1]);
-        ratios.push_back(rates[1] / rates[0]);
-        std::printf("  round %d: 1 process x 2 threads %.3f ev/s, 2 processes x 1 thread %.3f ev/s (%.3f)\n",
-                    round + 1, rates[0], rates[1], rates[1] / rates[0]);
+        std::printf("  round %d:", round + 1);
+        for (int form = 0; form < kForms; ++form) {
+            comparison.identical = comparison.identical && !files[form].empty() && files[form] == files[0];
+            rates[form].push_back(rate[form]);
+            ratios[form].push_back(rate[form] / rate[0]);
+            std::printf(" %s %.3f ev/s%s", kFormNames[form], rate[form], form + 1 < kForms ? ";" : "\n");
+        }
         std::fflush(stdout);
     }
-    comparison.threads = Median(threadRates);
-    comparison.processes = Median(processRates);
-    comparison.ratio = Median(ratios);
+    for (int form = 0; form < kForms; ++form) {
+        comparison.rate[form] = Median(rates[form]);
+        comparison.ratio[form] = Median(ratios[form]);
+    }
     return comparison;
 }
 
@@ -370,10 +384,11 @@ int Measure(int rounds, int events1, int events2, int records) {
         const int events = number == 1 ? events1 : events2;
         std::printf("Network %d, %d random events, %d rounds:\n", number, events, rounds);
         const Comparison c = CompareForms(*mpirun, network, rounds, events);
-        std::printf("  median: 1 process x 2 threads %.3f ev/s, 2 processes x 1 thread %.3f ev/s, ratio %.3f; "
-                    "files %s\n",
-                    c.threads, c.processes, c.ratio, c.identical ? "identical" : "DIFFERENT");
-        if (number == 2) perWorker2 = c.processes / 2;
+        std::printf("  medians:");
+        for (int form = 0; form < kForms; ++form)
+            std::printf(" %s %.3f ev/s (%.3f);", kFormNames[form], c.rate[form], c.ratio[form]);
+        std::printf(" files %s\n", c.identical ? "identical" : "DIFFERENT");
+        if (number == 2) perWorker2 = c.rate[1] / 2;
     }
     std::printf("Writer ceiling:\n");
     const double ceiling = WriterCeiling(*mpirun, records);
@@ -388,9 +403,9 @@ int Measure(int rounds, int events1, int events2, int records) {
 
 int main(int argc, char** argv) {
     try {
-        if (argc >= 2 && std::string(argv[1]) == "writer") return WriterMode(argc >= 3 ? std::atoi(argv[2]) : 600);
+        if (argc >= 2 && std::string(argv[1]) == "writer") return WriterMode(argc >= 3 ? std::atoi(argv[2]) : 3000);
         const auto number = [&](int i, int otherwise) { return argc > i ? std::atoi(argv[i]) : otherwise; };
-        return Measure(number(1, 3), number(2, 1200), number(3, 8), number(4, 600));
+        return Measure(number(1, 3), number(2, 1200), number(3, 12), number(4, 3000));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cluster_bench: %s\n", e.what());
         return 1;
