@@ -104,6 +104,11 @@ bool EventFlow::AllHandedOut() const {
     return handedOut_ >= total_;
 }
 
+std::int32_t EventFlow::Left() const {
+    std::lock_guard lock(mutex_);
+    return total_ - handedOut_;
+}
+
 std::exception_ptr EventFlow::Error() const {
     std::lock_guard lock(mutex_);
     return error_;

@@ -46,6 +46,8 @@ public:
     std::int32_t Total() const { return total_; }
     // Whether every event of the set has been handed out.
     bool AllHandedOut() const;
+    // Events not handed out yet.
+    std::int32_t Left() const;
     std::exception_ptr Error() const;
 
 private:

@@ -17,6 +17,7 @@ constexpr double kRecordBytesPerNode = 50;
 constexpr std::int32_t kMostSlots = 1 << 20;
 // Messages served before the writer gets its turn again.
 constexpr int kMessagesPerPass = 16;
+constexpr auto kPeerCheckEvery = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -140,6 +141,9 @@ void Handout::PeerFailed(Peer& peer, std::int32_t eventIndex, const std::string&
 
 // Answers the processes waiting for events, in turn, as far as the window
 // lets; once no more events will be handed out the answer holds none.
+// Towards the end of the set the batches shrink (to a share of what is
+// left), so that no process is left with a long batch while the others
+// have nothing to do.
 void Handout::GrantWaiting() {
     const std::size_t count = team_.size();
     for (std::size_t turn = 0; turn < count; ++turn) {
@@ -147,7 +151,9 @@ void Handout::GrantWaiting() {
         if (peer.wanted == 0 || peer.lost) continue;
         tasks_.clear();
         const bool handing = !finishing_ && !quitting_;
-        if (handing && flow_->TakeSome(peer.wanted, tasks_) == 0 && !flow_->AllHandedOut()) continue;
+        const std::int32_t share = std::max(peer.workers, flow_->Left() / (2 * link_.Size()));
+        if (handing && flow_->TakeSome(std::min(peer.wanted, share), tasks_) == 0 && !flow_->AllHandedOut())
+            continue;
         std::vector<char> bytes;
         EncodeEvents(tasks_, bytes);
         Send(peer, Tag::Events, std::move(bytes));
@@ -176,9 +182,13 @@ void Handout::CheckStop() {
     }
 }
 
-// A failure of this process's workers, or a process that fell silent.
+// A failure of this process's workers, or a process that fell silent;
+// the processes are looked at ten times a second, however many there are.
 void Handout::CheckPeers() {
     if (flow_->Error() && !finishing_) BeginFinish("");
+    const auto now = std::chrono::steady_clock::now();
+    if (now - peersChecked_ < kPeerCheckEvery) return;
+    peersChecked_ = now;
     for (Peer& peer : team_) {
         if (peer.lost) continue;
         // A process that is done waits to be told to quit, and keeps hearing from this one.

@@ -7,6 +7,7 @@
 // of the events before the first one missing.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -66,6 +67,7 @@ private:
     matrix::EncodedEvent scratch_;
     std::vector<builder::EventTask> tasks_;
     std::size_t firstToGrant_ = 0;
+    std::chrono::steady_clock::time_point peersChecked_{};
     bool finishing_ = false;
     bool quitting_ = false;
     bool writerFailed_ = false;
