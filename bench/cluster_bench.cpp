@@ -1,15 +1,17 @@
 // Measures builds across processes on this machine:
 //   cluster_bench [rounds] [network-1 events] [network-2 events] [writer records]
-// (defaults: 3 rounds, 1200 and 12 events, 3000 records)
+// (defaults: 3 rounds, 1200 and 12 events, 3000 records; 0 leaves a part out)
 //
 // 1. Events per second of one process with two worker threads and of two
 //    processes (mpirun -np 2) with one worker thread each, bound to a core
 //    each (mpirun's default) and not bound, on both example networks. The
 //    builds alternate, which one goes first changing from round to round,
 //    because the machine's speed drifts; a ratio is the median of the
-//    rounds' own ratios. A rate counts from the first event
-//    written to the last (set-up left out), from the progress lines; the
-//    files of the two builds of a round must be the same, byte for byte.
+//    rounds' own ratios. A rate counts from the first event written to the
+//    last (set-up left out), from the progress lines; the processor time of
+//    all processes of a build (set-up included) per event shows its cost
+//    apart from what else runs on the machine. The files of the builds of
+//    a round must be the same, byte for byte.
 // 2. The writer's ceiling on network 2: this program again, under
 //    mpirun -np 2, in writer mode. Rank 0 runs the writing process's real
 //    hand-out and writer with no workers of its own; rank 1 simulates one
@@ -19,6 +21,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +87,7 @@ struct ChildRun {
     std::string out;
     int exitCode = -1;
     double wallSeconds = 0;
+    double cpuSeconds = 0;  // of the child and every process it waited for (mpirun: the ranks)
 };
 
 ChildRun RunChild(const std::vector<std::string>& command) {
@@ -128,8 +132,11 @@ ChildRun RunChild(const std::vector<std::string>& command) {
         }
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
     run.wallSeconds = Seconds(Clock::now() - started);
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }
@@ -171,6 +178,7 @@ const char* const kFormNames[kForms] = {"1 process x 2 threads", "2 processes x 
 struct Comparison {
     double rate[kForms] = {0, 0, 0};   // medians, events/s
     double ratio[kForms] = {1, 0, 0};  // medians of each round's rate over the threaded one's
+    double cpu[kForms] = {0, 0, 0};    // medians, processor seconds per event, set-up included
     bool identical = true;
 };
 
@@ -191,7 +199,7 @@ std::vector<std::string> FormCommand(int form, const std::string& mpirun, const 
 Comparison CompareForms(const std::string& mpirun, const std::string& network, int rounds, int events) {
     const std::vector<std::string> build{"build",  network,    "--mode", "random", "--random-events",
                                          std::to_string(events), "--seed", "20260101"};
-    std::vector<double> rates[kForms], ratios[kForms];
+    std::vector<double> rates[kForms], ratios[kForms], cpu[kForms];
     Comparison comparison;
     for (int round = 0; round < rounds; ++round) {
         std::map<std::string, std::string> files[kForms];
@@ -201,6 +209,7 @@ Comparison CompareForms(const std::string& mpirun, const std::string& network, i
             const ChildRun run = RunChild(FormCommand(form, mpirun, build));
             if (run.exitCode != 0) throw std::runtime_error("a build failed:\n" + Errors(run));
             rate[form] = SteadyRate(run);
+            cpu[form].push_back(run.cpuSeconds / events);
             files[form] = DataFiles(network);
         }
         std::printf("  round %d:", round + 1);
@@ -215,6 +224,7 @@ Comparison CompareForms(const std::string& mpirun, const std::string& network, i
     for (int form = 0; form < kForms; ++form) {
         comparison.rate[form] = Median(rates[form]);
         comparison.ratio[form] = Median(ratios[form]);
+        comparison.cpu[form] = Median(cpu[form]);
     }
     return comparison;
 }
@@ -382,14 +392,17 @@ int Measure(int rounds, int events1, int events2, int records) {
         const std::string network = folder + "/Network_" + std::to_string(number) + ".inp";
         fs::copy_file(ExampleNetwork(number), network);
         const int events = number == 1 ? events1 : events2;
+        if (events <= 0) continue;
         std::printf("Network %d, %d random events, %d rounds:\n", number, events, rounds);
         const Comparison c = CompareForms(*mpirun, network, rounds, events);
         std::printf("  medians:");
         for (int form = 0; form < kForms; ++form)
-            std::printf(" %s %.3f ev/s (%.3f);", kFormNames[form], c.rate[form], c.ratio[form]);
+            std::printf(" %s %.3f ev/s (%.3f), %.4f processor s/event;", kFormNames[form], c.rate[form],
+                        c.ratio[form], c.cpu[form]);
         std::printf(" files %s\n", c.identical ? "identical" : "DIFFERENT");
         if (number == 2) perWorker2 = c.rate[1] / 2;
     }
+    if (records <= 0) return 0;
     std::printf("Writer ceiling:\n");
     const double ceiling = WriterCeiling(*mpirun, records);
     const double eventSeconds = perWorker2 > 0 ? 1 / perWorker2 : 0;
