@@ -1,3 +1,7 @@
 add_executable(builder_bench ${CMAKE_CURRENT_LIST_DIR}/builder_bench.cpp)
 target_link_libraries(builder_bench PRIVATE builder)
 add_dependencies(builder_bench runtime_files)
+
+add_executable(early_end_bench ${CMAKE_CURRENT_LIST_DIR}/early_end_bench.cpp)
+target_link_libraries(early_end_bench PRIVATE builder)
+add_dependencies(early_end_bench runtime_files)

@@ -66,6 +66,7 @@ struct TimedSession {
     void ReadQuality(std::vector<float>& c) { inner.ReadQuality(c); }
     void CloseQuality() { inner.CloseQuality(); }
     bool BackgroundIsZero(std::int32_t s) const { return inner.BackgroundIsZero(s); }
+    bool CarriesNoContaminant() { return inner.CarriesNoContaminant(); }
 };
 
 // The network under test, with the window's default run parameters.

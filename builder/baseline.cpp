@@ -27,6 +27,22 @@ void RecordDemands(const Network& net, const Project& project, const FlowFactors
     }
 }
 
+bool EveryTankCompletelyMixed(const Network& net, const Project& project) {
+    for (std::int32_t n = 1; n <= net.nNodes; ++n) {
+        if (net.NodeType[static_cast<std::size_t>(n)] != EN_TANK) continue;
+        if (project.NodeValue(n, EN_MIXMODEL) != static_cast<double>(EN_MIX1)) return false;
+    }
+    return true;
+}
+
+// Whether no node and no link carries contaminant at the current time.
+bool CarriesNothing(const Project& project, std::vector<double>& nodes, std::vector<double>& links) {
+    project.NodeValues(EN_QUALITY, nodes.data());
+    if (!AllZero(nodes)) return false;
+    project.LinkValues(EN_LINKQUAL, links.data());
+    return AllZero(links);
+}
+
 void DeriveDailyFigures(const RunParameters& p, const FlowFactors& flow, Baseline& base) {
     for (std::int32_t n = 1; n <= base.nNodes; ++n) {
         auto i = static_cast<std::size_t>(n);
@@ -56,12 +72,18 @@ Baseline RunBaseline(const Network& net, const std::string& networkFile, const R
     project.Open(networkFile);
     project.SetTimeParam(EN_DURATION, durationSeconds);
     project.SolveH();
+    base.CleanIsFinal = EveryTankCompletelyMixed(net, project);
+    std::vector<double> nodeQuality(nodeSlots - 1), linkQuality(static_cast<std::size_t>(net.nLinks));
     project.OpenQ();
     project.InitQ(EN_NOSAVE);
     long tleft = 0;
     do {
         const long t = project.RunQ();
         const double step = static_cast<double>(t) / net.QualStep;
+        if (IsWhole(step)) {
+            base.RecordedSteps.push_back(ToInt32(step));
+            if (base.CleanIsFinal) base.CleanIsFinal = CarriesNothing(project, nodeQuality, linkQuality);
+        }
         if (t < durationSeconds && IsWhole(step) && step <= base.nSteps)
             RecordDemands(net, project, flow, base, static_cast<std::int32_t>(step));
         tleft = project.StepQ();

@@ -17,6 +17,14 @@ struct Baseline {
     // BaseDemand of step s and node n at s * (nNodes + 1) + n, in flow units.
     std::vector<float> BaseDemand;
     std::vector<float> DailyVolume, Population, VolumePerMinute;  // indexed 1..nNodes
+    // The recorded steps a quality run of the network reaches, in order;
+    // sources change no time step, so every event's run reaches the same.
+    std::vector<std::int32_t> RecordedSteps;
+    // Whether an event may end once its sources are spent and no node or
+    // link carries contaminant: the clean network carries none at any
+    // recorded step (nothing in it makes contaminant) and every tank is
+    // completely mixed (no tank holds water its node's quality does not show).
+    bool CleanIsFinal = false;
 
     float Demand(std::int32_t s, std::int32_t n) const {
         if (s < 0 || s > nSteps) return 0.0f;

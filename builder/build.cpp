@@ -60,10 +60,10 @@ std::string Holder(const BuildDescription& description) {
            matrix::UtcNow() + ")";
 }
 
-// Everything that can be checked before a matrix file is touched, the
-// baseline run included; throws what refuses the build.
-Baseline Prepare(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
-                 std::vector<int>& warnings) {
+}  // namespace
+
+Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
+                         std::vector<int>& warnings) {
     const RunParameters& parameters = description.parameters;
     flow = ValidateBuild(net, parameters);
     Baseline baseline =
@@ -72,19 +72,31 @@ Baseline Prepare(const network::Network& net, const BuildDescription& descriptio
     return baseline;
 }
 
-}  // namespace
-
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
+    EventRunner runner;
+    runner.workers = WorkerCount(description);
+    runner.run = [&description, workers = runner.workers](BuildContext& build) {
+        return description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
+    };
+    return RunBuild(net, description, host, runner);
+}
+
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host,
+                      const EventRunner& runner) {
     const RunParameters& parameters = description.parameters;
     std::unique_ptr<matrix::SetLock> lock;
     FlowFactors flow;
-    Baseline baseline;
-    std::vector<int> warnings;
+    Baseline ownBaseline;
+    const Baseline* baseline = runner.baseline;
+    std::vector<int> warnings = runner.warnings;
     try {
-        ValidateBuild(net, parameters);
+        flow = ValidateBuild(net, parameters);
         matrix::CheckReplaceable(net.path);
         lock = std::make_unique<matrix::SetLock>(net.path, matrix::SetLock::Kind::Exclusive, Holder(description));
-        baseline = Prepare(net, description, flow, warnings);
+        if (!baseline) {
+            ownBaseline = PrepareBaseline(net, description, flow, warnings);
+            baseline = &ownBaseline;
+        }
     } catch (const network::ToolkitError& e) {
         BuildOutcome refused = Ended(BuildStatus::Refused, Reason(e));
         if (e.code() > 0 && e.code() < 100) refused.refusedWarning = e.code();
@@ -101,11 +113,12 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     outcome.warnings = warnings;
     outcome.eventsPlanned = static_cast<std::int32_t>(EventCount(net, parameters));
 
-    const int workers = WorkerCount(description);
     const auto started = std::chrono::steady_clock::now();
-    matrix::Manifest manifest = StartManifest(net, description, workers, outcome.eventsPlanned);
+    matrix::Manifest manifest =
+        StartManifest(net, description, runner.processes, runner.workers, outcome.eventsPlanned);
     manifest.warnings = warnings;
-    std::optional<matrix::MatrixWriter> writer;    try {
+    std::optional<matrix::MatrixWriter> writer;
+    try {
         writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
         matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {
@@ -113,11 +126,12 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     }
     outcome.files = writer->FileNames();
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
-    BuildContext build{net,      net.ToolkitFile(), description, host, baseline, MakeEventSettings(net, parameters, flow),
+    BuildContext build{net,      net.ToolkitFile(), description, host, *baseline, MakeEventSettings(net, parameters, flow),
                        events, outcome.eventsPlanned, *writer};
-    if (host.started) host.started(BuildStart{outcome.eventsPlanned, workers, outcome.files, warnings});
+    if (host.started)
+        host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings});
     try {
-        outcome.status = description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
+        outcome.status = runner.run(build);
         if (outcome.status == BuildStatus::Completed) writer->Close();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/baseline.h"
 #include "builder/events.h"
 #include "builder/run_parameters.h"
 #include "builder/validation.h"
@@ -52,7 +53,8 @@ struct BuildProgress {
 // What a build learned once it has been checked and its files created.
 struct BuildStart {
     std::int32_t events = 0;
-    int workers = 0;
+    int workers = 0;    // worker threads in all processes
+    int processes = 1;  // taking part in the build
     std::vector<std::string> files;
     std::vector<int> warnings;  // toolkit warnings accepted for the build
 };
@@ -90,6 +92,34 @@ struct BuildOutcome {
 
 // Runs the build of the network (loaded from its path) as described.
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host = {});
+
+struct BuildContext;
+
+// Runs the events of a build elsewhere than in this process's worker
+// threads alone (the cluster library spreads them over the processes of an
+// MPI job), writing them through the context's writer in event order.
+// Returns Completed or Stopped, or throws like RunEventsInParallel.
+struct EventRunner {
+    int processes = 1;  // taking part in the build
+    int workers = 1;    // worker threads in all of them
+    std::function<BuildStatus(BuildContext& build)> run;
+    // The network's baseline for the parameters, when the runner has it
+    // already; RunBuild runs it otherwise.
+    const Baseline* baseline = nullptr;
+    // The toolkit warnings accepted while that baseline was run.
+    std::vector<int> warnings;
+};
+
+// The same build with the events run by runner.
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host,
+                      const EventRunner& runner);
+
+// Checks the run parameters on the network and runs its baseline, with
+// the checks of what it derived; throws what refuses the build (a toolkit
+// warning among them unless the description accepts warnings, which are
+// then added to warnings).
+Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
+                         std::vector<int>& warnings);
 
 // Number of worker threads a build of the description uses.
 int WorkerCount(const BuildDescription& description);

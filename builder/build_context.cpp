@@ -4,6 +4,12 @@
 
 namespace builder {
 
+WorkerSetup SetupOf(const BuildContext& build) {
+    return WorkerSetup{build.net,      build.networkFile, build.description.parameters,
+                       build.baseline, build.settings,    build.description.beforeEvent,
+                       build.description.acceptWarnings};
+}
+
 void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
                   std::vector<matrix::InjectionColumns>& columns, matrix::EncodedEvent& encoded) {
     columns.clear();

@@ -10,6 +10,7 @@
 
 #include "builder/baseline.h"
 #include "builder/build.h"
+#include "builder/event_pool.h"
 #include "builder/event_simulation.h"
 #include "matrix/matrix_writer.h"
 
@@ -26,6 +27,9 @@ struct BuildContext {
     std::int32_t total;
     matrix::MatrixWriter& writer;
 };
+
+// What the workers of the build read.
+WorkerSetup SetupOf(const BuildContext& build);
 
 // Encodes an event's results as the records of the matrix files; columns
 // is working room, reused from event to event.

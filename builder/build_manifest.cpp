@@ -37,8 +37,8 @@ const char* OutcomeName(BuildStatus status) {
 
 }  // namespace
 
-matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int workers,
-                               std::int32_t eventsPlanned) {
+matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int processes,
+                               int workers, std::int32_t eventsPlanned) {
     matrix::Manifest m;
     m.program = description.program;
     m.toolkitVersion = network::DefaultToolkit().Version();
@@ -52,6 +52,7 @@ matrix::Manifest StartManifest(const network::Network& net, const BuildDescripti
     m.parameters = Recorded(description.parameters);
     m.seed = description.random ? 0 : description.seed;
     m.workers = workers;
+    m.processes = processes;
     m.eventsPlanned = eventsPlanned;
     m.started = matrix::UtcNow();
     return m;

@@ -8,8 +8,8 @@
 namespace builder {
 
 // The manifest written when the build starts: outcome "running".
-matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int workers,
-                               std::int32_t eventsPlanned);
+matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int processes,
+                               int workers, std::int32_t eventsPlanned);
 
 // Completes it with the outcome.
 void EndManifest(matrix::Manifest& manifest, const BuildOutcome& outcome, double elapsedSeconds);

@@ -39,13 +39,19 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     lastRecordedStep_ = -1;
     result.UndetectedPeople.reset();
     result.UndetectedVolume = 0.0f;
+    result.StepsLeftOut = 0;
     consumedVolume_ = 0.0f;
     sourcesSwitchedOn_ = false;
 
     firstInjectionTime_ = 100 * 3600;
+    sourcesEnd_ = 0;
+    sourcesOn_ = false;
     for (std::int32_t i = 0; i < event.nInjections; ++i) {
-        std::int32_t start = settings_.QualStep * event.colInjectionEvent[static_cast<std::size_t>(i)].evTime;
+        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
+        std::int32_t start = settings_.QualStep * injection.evTime;
         firstInjectionTime_ = std::min(firstInjectionTime_, start);
+        sourcesEnd_ = std::max(sourcesEnd_, static_cast<long>(settings_.QualStep) * injection.evTime +
+                                                static_cast<long>(injection.evPollutionDuration) * 3600);
     }
     firstInjectionStep_ = ToInt32(static_cast<double>(firstInjectionTime_) / settings_.QualStep);
 }
@@ -92,6 +98,23 @@ void EventSimulation::RecordCleanStep(std::int32_t s) {
     if (settings_.NoZ2) return;
     if (!(s > 0 && lastExposureStep_ == s - 1)) std::fill(exposure_.begin(), exposure_.end(), 0.0f);
     lastExposureStep_ = s;
+}
+
+// Whether no source is on and none will be switched on after time t. A
+// negative sensitivity detects clean water, so such events run to the end.
+bool EventSimulation::SourcesSpent(long t) const {
+    return base_.CleanIsFinal && settings_.DetectionSensitivity >= 0.0f && !sourcesOn_ && t >= sourcesEnd_;
+}
+
+// The network carries no contaminant at step s and nothing puts any in
+// again: every later recorded step of the run would be a clean step.
+void EventSimulation::LeaveOutCleanSteps(std::int32_t s, EventResult& result) {
+    const std::vector<std::int32_t>& steps = base_.RecordedSteps;
+    for (auto later = std::upper_bound(steps.begin(), steps.end(), s); later != steps.end(); ++later) {
+        RecordCleanStep(*later);
+        lastRecordedStep_ = *later;
+        ++result.StepsLeftOut;
+    }
 }
 
 // Every node that first detects at step s sees the same affected population

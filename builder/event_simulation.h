@@ -29,6 +29,8 @@ struct EventResult {
     // contaminated volume consumed up to it.
     std::optional<float> UndetectedPeople;
     float UndetectedVolume = 0.0f;
+    // Recorded steps not simulated because the network was clean again.
+    std::int32_t StepsLeftOut = 0;
 };
 
 // The run parameters an event needs, copied once before the events run.
@@ -50,9 +52,15 @@ EventSettings MakeEventSettings(const network::Network& net, const RunParameters
 //   void ReadQuality(std::vector<float>& concentration);  // [1..nNodes]
 //   void CloseQuality();
 //   bool BackgroundIsZero(std::int32_t step);
-// The last one tells whether every node's concentration is exactly 0 at a
-// recorded step of a run whose sources have all stayed off so far; a session
-// that does not know answers false and the concentrations are read.
+//   bool CarriesNoContaminant();
+// BackgroundIsZero tells whether every node's concentration is exactly 0 at
+// a recorded step of a run whose sources have all stayed off so far; a
+// session that does not know answers false and the concentrations are read.
+// CarriesNoContaminant tells whether every node's and every link's quality
+// is exactly 0 at the step just read; once that holds after the last source
+// is switched off, every later step repeats the clean network and the event
+// ends there (when the baseline says the network allows it). A session that
+// answers false runs every event to its end.
 class EventSimulation {
 public:
     EventSimulation(const Baseline& baseline, const EventSettings& settings);
@@ -69,6 +77,8 @@ private:
     void SwitchSources(Session& session, const clsPollutionEvent& event, long t);
     void RecordStep(std::int32_t s, long t, EventResult& result);
     void RecordCleanStep(std::int32_t s);
+    bool SourcesSpent(long t) const;
+    void LeaveOutCleanSteps(std::int32_t s, EventResult& result);
     void RecordNewDetections(std::int32_t s, EventResult& result);
     void RecordUndetectedImpact(EventResult& result);
 
@@ -82,6 +92,8 @@ private:
     std::int32_t lastRecordedStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
     std::int32_t firstInjectionStep_ = 0;
+    long sourcesEnd_ = 0;  // seconds; no source is switched on from here
+    bool sourcesOn_ = false;  // some source is on until the next switch
     float consumedVolume_ = 0.0f;
     bool sourcesSwitchedOn_ = false;
 };
@@ -89,6 +101,7 @@ private:
 template <typename Session>
 void EventSimulation::SwitchSources(Session& session, const clsPollutionEvent& event, long t) {
     const long qualStep = settings_.QualStep;
+    sourcesOn_ = false;
     for (std::int32_t i = 0; i < event.nInjections; ++i) {
         const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
         const long start = qualStep * injection.evTime;
@@ -98,6 +111,7 @@ void EventSimulation::SwitchSources(Session& session, const clsPollutionEvent& e
             // Between two recorded steps the source keeps its strength.
             if (t % qualStep == 0) session.SetSourceQuality(injection.evNodeInd, injection.evPollutionLevel);
             sourcesSwitchedOn_ = true;
+            sourcesOn_ = true;
         } else {
             session.SetSourceQuality(injection.evNodeInd, 0.0f);
         }
@@ -126,6 +140,10 @@ void EventSimulation::Run(Session& session, const clsPollutionEvent& event, Even
             } else {
                 session.ReadQuality(concentration_);
                 RecordStep(s, t, result);
+                if (SourcesSpent(t) && session.CarriesNoContaminant()) {
+                    LeaveOutCleanSteps(s, result);
+                    break;
+                }
             }
         }
         tleft = session.StepQ();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "builder/baseline.h"
+#include "builder/numbers.h"
 
 namespace builder {
 
@@ -23,6 +24,7 @@ ProjectSession::ProjectSession(const Network& net, const std::string& networkFil
     }
     project_.SolveH();
     values_.assign(static_cast<std::size_t>(net.nNodes), 0.0);
+    linkValues_.assign(static_cast<std::size_t>(net.nLinks), 0.0);
     RunBackground();
 }
 
@@ -39,7 +41,7 @@ void ProjectSession::RunBackground() {
         if (t % qualStep == 0) {
             const auto s = static_cast<std::size_t>(t / qualStep);
             project_.NodeValues(EN_QUALITY, values_.data());
-            const bool clean = std::all_of(values_.begin(), values_.end(), [](double c) { return c == 0.0; });
+            const bool clean = AllZero(values_);
             if (cleanSteps_.size() <= s) cleanSteps_.resize(s + 1, false);
             cleanSteps_[s] = clean;
         }
@@ -68,6 +70,12 @@ void ProjectSession::OpenQuality() {
 void ProjectSession::ReadQuality(std::vector<float>& concentration) {
     project_.NodeValues(EN_QUALITY, values_.data());
     for (std::size_t n = 1; n < concentration.size(); ++n) concentration[n] = static_cast<float>(values_[n - 1]);
+}
+
+bool ProjectSession::CarriesNoContaminant() {
+    if (!AllZero(values_)) return false;
+    project_.LinkValues(EN_LINKQUAL, linkValues_.data());
+    return AllZero(linkValues_);
 }
 
 }  // namespace builder

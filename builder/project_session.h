@@ -30,6 +30,8 @@ public:
     long RunQ() { return project_.RunQ(); }
     long StepQ() { return project_.StepQ(); }
     void ReadQuality(std::vector<float>& concentration);
+    // Whether no node (as last read) and no link carries contaminant.
+    bool CarriesNoContaminant();
     void CloseQuality() { project_.CloseQ(); }
 
     // Whether every node's concentration is exactly 0 at recorded step s of
@@ -46,7 +48,8 @@ private:
     std::vector<int> warnings_;  // accepted, as the baseline run reported them
     network::Project project_;
     std::int32_t qualStep_;
-    std::vector<double> values_;
+    std::vector<double> values_;      // node qualities as last read
+    std::vector<double> linkValues_;
     std::vector<int> switchedOn_;
     std::vector<bool> cleanSteps_;  // by recorded step: no node carries contaminant
 };

@@ -27,6 +27,8 @@ public:
     void Close() { project_.Close(); }
     // Every recorded step is read in the reference procedure.
     bool BackgroundIsZero(std::int32_t) const { return false; }
+    // And every event runs to its end.
+    bool CarriesNoContaminant() const { return false; }
 
 private:
     std::vector<int> warnings_;  // accepted, as the baseline run reported them

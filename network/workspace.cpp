@@ -20,9 +20,10 @@ namespace {
 
 constexpr const char* kLockName = ".owner";
 constexpr const char* kRunPrefix = "run-";
-// A folder is made under this prefix and renamed to a run's once its owner
-// holds its lock, so that no run ever sees a live folder without a lock.
-constexpr const char* kStartPrefix = "start-";
+// A run's folder is made under this prefix and renamed once its lock is
+// held, so that a run starting at the same moment never takes it for the
+// folder of a run that died.
+constexpr const char* kNewPrefix = "new-";
 
 std::runtime_error Failure(const std::string& what) {
     return std::runtime_error("Cannot make the program's private working folder: " + what + ": " +
@@ -42,9 +43,11 @@ void RequireOwnPrivateFolder(const std::string& folder) {
 }
 
 // True when a lock can be taken on the run's lock file: its owner is gone.
-bool Abandoned(const fs::path& run) {
+// A run's folder without one is half removed; a new folder without one is
+// still being made.
+bool Abandoned(const fs::path& run, bool made) {
     const int fd = ::open((run / kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return errno == ENOENT;  // half removed
+    if (fd < 0) return made && errno == ENOENT;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return free;
@@ -64,8 +67,9 @@ int Workspace::RemoveAbandoned() {
     int removed = 0;
     for (const auto& entry : fs::directory_iterator(UserFolder(), ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(kRunPrefix, 0) != 0 || !entry.is_directory(ec) || entry.is_symlink(ec)) continue;
-        if (!Abandoned(entry.path())) continue;
+        const bool made = name.rfind(kRunPrefix, 0) == 0;
+        if (!(made || name.rfind(kNewPrefix, 0) == 0) || !entry.is_directory(ec) || entry.is_symlink(ec)) continue;
+        if (!Abandoned(entry.path(), made)) continue;
         std::error_code removeError;
         if (fs::remove_all(entry.path(), removeError) > 0) ++removed;
     }
@@ -91,14 +95,19 @@ Workspace::Workspace() {
     const std::string user = UserFolder();
     RequireOwnPrivateFolder(user);
     RemoveAbandoned();
-    std::string pattern = user + "/" + kStartPrefix + "XXXXXX";
-    if (!::mkdtemp(pattern.data())) throw Failure(pattern);
-    path_ = pattern;
-    lockFd_ = ::open((path_ + "/" + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    const std::string run = user + "/" + kRunPrefix + path_.substr(path_.size() - 6);
-    const bool locked = lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX) == 0;
-    if (locked && ::rename(path_.c_str(), run.c_str()) == 0) path_ = run;
-    if (!locked || path_ != run || ::chdir(path_.c_str()) != 0) {
+    std::string staging = user + "/" + kNewPrefix + "XXXXXX";
+    if (!::mkdtemp(staging.data())) throw Failure(staging);
+    path_ = staging;
+    // The lock file, too, gets its name only once it is locked.
+    const std::string lock = path_ + "/" + kLockName;
+    lockFd_ = ::open((lock + "-new").c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool ready = lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX) == 0 && ::rename((lock + "-new").c_str(), lock.c_str()) == 0;
+    if (ready) {
+        const std::string run = user + "/" + kRunPrefix + staging.substr(staging.size() - 6);
+        ready = ::rename(staging.c_str(), run.c_str()) == 0;
+        if (ready) path_ = run;
+    }
+    if (!ready || ::chdir(path_.c_str()) != 0) {
         const int saved = errno;
         RemoveNow();
         errno = saved;

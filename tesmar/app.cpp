@@ -99,8 +99,9 @@ void AddRunOptions(CLI::App* build, Commands& c) {
                                         "(default: from the clock, printed so the run can be repeated)")
         ->transform(WholeNumber())
         ->type_name("N");
-    auto* threads = build->add_option("--threads", r.Threads, "Worker threads, 1 to " + std::to_string(kMaxThreads) +
-                                                                  " (default: every core the process may use)")
+    auto* threads = build->add_option("--threads", r.Threads,
+                                      "Worker threads, 1 to " + std::to_string(kMaxThreads) +
+                                          " (default: every core the process may use; under mpirun, per process)")
                         ->transform(WholeNumber())
                         ->type_name("N");
     build->add_flag("--accept-warnings", r.AcceptWarnings,
@@ -119,6 +120,8 @@ void AddBuild(CLI::App& app, Commands& c) {
     AddImpactOptions(c.build, c);
     AddRunOptions(c.build, c);
     c.build->footer("Ctrl-C or SIGTERM stops the build after the running events; the files keep whole records.\n"
+                    "Under mpirun (mpirun -np N tesmar build ...) the processes share one build; SIGUSR1 to mpirun\n"
+                    "stops it after the running events, SIGINT or SIGTERM at once.\n"
                     "Exit codes: 0 done, 1 failed while running, 2 bad usage or input, 130 stopped.");
 }
 

@@ -10,9 +10,10 @@
 
 namespace tesmar {
 
-StopSignals::StopSignals() {
+StopSignals::StopSignals(bool withUsr1) {
     sigemptyset(&signals_);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals_, signal);
+    if (withUsr1) sigaddset(&signals_, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals_, &previousMask_);
     signalFd_ = ::signalfd(-1, &signals_, SFD_CLOEXEC);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC);
@@ -45,6 +46,10 @@ void StopSignals::Watch() {
         if (fds[1].revents != 0) return;
         signalfd_siginfo info{};
         if (::read(signalFd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) continue;
+        if (info.ssi_signo == SIGUSR1) {
+            usr1_ = true;
+            continue;
+        }
         if (received_.fetch_add(1) == 0) continue;
         // A second signal: its default action, which ends the program.
         const int signal = static_cast<int>(info.ssi_signo);

@@ -18,6 +18,7 @@ EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
               qt6-base-dev libgtest-dev libcli11-dev coinor-libcbc-dev xvfb xauth fonts-dejavu-core
               nlohmann-json3-dev libssl-dev python3-numpy chromium
+              libopenmpi-dev openmpi-bin
               clang libclang-rt-14-dev libfuzzer-14-dev)
 
 say() { printf '\n==> %s\n' "$*"; }

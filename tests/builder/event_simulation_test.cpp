@@ -20,6 +20,9 @@ struct FakeSession {
     std::size_t pass = 0;
     std::map<long, float> strengthAtRun;  // source strength of node 1 when RunQ returned t
     float strength = 0.0f;
+    // Contaminant in the links at time t; nullptr: the session never looks.
+    std::function<bool(long t)> linksCarry;
+    std::size_t passes = 0;  // quality steps taken over all runs
 
     void SetSourceQuality(int node, float value) {
         if (node == 1) strength = value;
@@ -30,6 +33,7 @@ struct FakeSession {
         return times[pass];
     }
     long StepQ() {
+        ++passes;
         ++pass;
         return pass < times.size() ? times.back() - times[pass - 1] : 0;
     }
@@ -38,6 +42,12 @@ struct FakeSession {
     }
     void CloseQuality() {}
     bool BackgroundIsZero(std::int32_t) const { return false; }
+    bool CarriesNoContaminant() {
+        if (!linksCarry || linksCarry(times[pass])) return false;
+        for (int node = 1; node <= 3; ++node)
+            if (concentration(node, times[pass]) != 0.0f) return false;
+        return true;
+    }
 };
 
 std::vector<long> Steps(long last, long step = 300) {
@@ -47,7 +57,8 @@ std::vector<long> Steps(long last, long step = 300) {
 }
 
 // Three nodes: two junctions with a constant demand of 10 (gpm) and a tank.
-Baseline ThreeNodeBaseline() {
+// Events end early when clean, at the recorded steps of the given times.
+Baseline ThreeNodeBaseline(const std::vector<long>& times = {}) {
     Baseline base;
     base.nNodes = 3;
     base.nSteps = 1152;
@@ -56,6 +67,9 @@ Baseline ThreeNodeBaseline() {
     base.DailyVolume = {0, 14400, 14400, 0};
     base.Population = {0, 181.7f, 181.7f, 0};
     base.VolumePerMinute = {0, 10, 10, 0};
+    base.CleanIsFinal = !times.empty();
+    for (long t : times)
+        if (t % 300 == 0) base.RecordedSteps.push_back(static_cast<std::int32_t>(t / 300));
     return base;
 }
 
@@ -187,4 +201,53 @@ TEST(EventSimulation, InjectionsAreSwitchedOnForTheirWholeStepsOnly) {
     simulation.Run(twice, Event({{1, 0}, {1, 10}}, 1), result);
     EXPECT_EQ(twice.strengthAtRun[0], 0.0f);
     EXPECT_EQ(twice.strengthAtRun[3000], 479167.0f);
+}
+
+// Runs the event with a session that reports clean steps and with one that
+// never looks: the results must not differ.
+void ExpectEarlyEndChangesNothing(const std::vector<long>& times, const std::function<float(int, long)>& c,
+                                  const std::function<bool(long)>& linksCarry, const clsPollutionEvent& event,
+                                  const EventSettings& settings, std::size_t expectedPasses) {
+    Baseline base = ThreeNodeBaseline(times);
+    EventSimulation simulation(base, settings);
+    FakeSession looking{times, c}, blind{times, c};
+    looking.linksCarry = linksCarry;
+    EventResult early, full;
+    simulation.Run(looking, event, early);
+    simulation.Run(blind, event, full);
+    EXPECT_EQ(looking.passes, expectedPasses);
+    EXPECT_EQ(blind.passes, times.size());
+    std::int32_t recordedLater = 0;
+    for (std::size_t later = expectedPasses + 1; later < times.size(); ++later) recordedLater += times[later] % 300 == 0;
+    EXPECT_EQ(early.StepsLeftOut, recordedLater);
+    EXPECT_EQ(early.DetectedFlag, full.DetectedFlag);
+    EXPECT_EQ(early.Z1, full.Z1);
+    EXPECT_EQ(early.Z2, full.Z2);
+    EXPECT_EQ(early.Z3, full.Z3);
+    EXPECT_EQ(early.UndetectedPeople, full.UndetectedPeople);
+    EXPECT_EQ(early.UndetectedVolume, full.UndetectedVolume);
+}
+
+// The contaminant travels in the links for an hour before any node sees it,
+// passes node 2 and is gone at 4 hours: the event may end there and not
+// before, although every node is clean while the source is on.
+TEST(EventSimulation, AnEventEndsWhenItsSourcesAreSpentAndNothingCarriesContaminant) {
+    const auto c = [](int node, long t) { return node == 2 && t >= 10800 && t < 14400 ? 1.5f : 0.0f; };
+    const auto links = [](long t) { return t >= 3600 && t < 10800; };
+    // Steps 0..48 are run; step 48 (4 hours) is the first clean one after the source.
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}}), Settings(), 48);
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}}), Settings(0.0f, true), 48);
+    // A source switched on again later keeps the event running until it is spent.
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}, {1, 60}}), Settings(), 84);
+}
+
+// Where the toolkit reports times between the recorded steps, a recorded
+// step can be missing and the exposure sums start again after it: the steps
+// left out follow the baseline's list, gaps included.
+TEST(EventSimulation, StepsLeftOutKeepTheGapsOfTheRecordedSteps) {
+    std::vector<long> times = Steps(6 * 3600);
+    times[60] += 150;  // no step 60
+    const auto c = [](int node, long t) { return node == 1 && t >= 300 && t < 1800 ? 2.0f : 0.0f; };
+    const auto links = [](long) { return false; };
+    ExpectEarlyEndChangesNothing(times, c, links, Event({{1, 0}}, 1), Settings(), 12);
 }

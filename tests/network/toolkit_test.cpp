@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -135,4 +138,52 @@ TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
         EXPECT_NE(second.Path(), alive.Path());
     }
     EXPECT_EQ(fs::current_path(), before);
+}
+
+// Processes started together (the processes of an MPI job on one host)
+// must never take each other's new folder for an abandoned one.
+TEST(Workspace, RunsStartedAtTheSameMomentEachGetTheirFolder) {
+    constexpr int kRuns = 12;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<pid_t> children;
+        for (int run = 0; run < kRuns; ++run) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                try {
+                    Workspace workspace;
+                    ::usleep(20000);
+                    ::_exit(fs::exists(workspace.Path() + "/.owner") ? 0 : 2);
+                } catch (...) {
+                    ::_exit(1);
+                }
+            }
+            children.push_back(child);
+        }
+        for (pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+    }
+}
+
+// A run makes its folder under a new name and renames it once it holds its
+// lock: a new folder is removed only when its lock is free (its run died).
+TEST(Workspace, FoldersBeingMadeAreLeftAloneAndDeadOnesRemoved) {
+    const std::string user = Workspace::UserFolder();
+    fs::create_directories(user);
+    const std::string making = user + "/new-making", locked = user + "/new-locked", dead = user + "/new-dead";
+    for (const std::string& folder : {making, locked, dead}) fs::create_directories(folder);
+    testing_support::WriteText(locked + "/.owner", "");
+    testing_support::WriteText(dead + "/.owner", "");
+    const int lock = ::open((locked + "/.owner").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    Workspace::RemoveAbandoned();
+    EXPECT_TRUE(fs::exists(making));
+    EXPECT_TRUE(fs::exists(locked));
+    EXPECT_FALSE(fs::exists(dead));
+    ::close(lock);
+    Workspace::RemoveAbandoned();
+    EXPECT_FALSE(fs::exists(locked));
+    fs::remove_all(making);
 }

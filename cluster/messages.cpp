@@ -1,0 +1,209 @@
+#include "cluster/messages.h"
+
+#include <cstring>
+
+namespace cluster {
+
+namespace {
+
+// Written first in the set-up, so a process with another byte order reads
+// it as another number.
+constexpr std::uint32_t kByteOrderMark = 0x54534d52;
+
+void PutParameters(WireWriter& out, const builder::RunParameters& p) {
+    for (std::int32_t value : {static_cast<std::int32_t>(p.Mode), p.RepeatCount, p.nRandomEvents,
+                               p.nInjectionsPerEvent, p.InjectionDuration, p.InjectionMassFlow, p.MaxSimDuration})
+        out.Put(value);
+    for (float value : {p.DetectionSensitivity, p.IngestionRate, p.BodyWeight, p.D50, p.Beta, p.PerCapitaConsumption})
+        out.Put(value);
+    out.Put(static_cast<std::uint8_t>(p.NoZ2));
+}
+
+builder::RunParameters GetParameters(WireReader& in) {
+    builder::RunParameters p;
+    p.Mode = static_cast<builder::EventMode>(in.Get<std::int32_t>());
+    for (std::int32_t* value : {&p.RepeatCount, &p.nRandomEvents, &p.nInjectionsPerEvent, &p.InjectionDuration,
+                                &p.InjectionMassFlow, &p.MaxSimDuration})
+        *value = in.Get<std::int32_t>();
+    for (float* value : {&p.DetectionSensitivity, &p.IngestionRate, &p.BodyWeight, &p.D50, &p.Beta,
+                         &p.PerCapitaConsumption})
+        *value = in.Get<float>();
+    p.NoZ2 = in.Get<std::uint8_t>() != 0;
+    return p;
+}
+
+void RequireEnd(const WireReader& in, const char* what) {
+    if (!in.AtEnd()) throw WireError(std::string("a ") + what + " message is longer than it should be");
+}
+
+}  // namespace
+
+std::vector<char> EncodeSetup(const Setup& setup) {
+    std::vector<char> bytes;
+    WireWriter out(bytes);
+    out.Put(kByteOrderMark);
+    out.Put(static_cast<std::uint8_t>(setup.refused));
+    out.PutText(setup.program);
+    out.Put(static_cast<std::int32_t>(setup.toolkitVersion));
+    out.Put(setup.networkBytes);
+    out.PutText(setup.networkSha256);
+    out.PutText(setup.host);
+    PutParameters(out, setup.parameters);
+    out.Put(static_cast<std::uint8_t>(setup.acceptWarnings));
+    return bytes;
+}
+
+Setup DecodeSetup(std::span<const char> bytes) {
+    WireReader in(bytes);
+    if (in.Get<std::uint32_t>() != kByteOrderMark)
+        throw WireError("the writing process stores numbers in another byte order");
+    Setup setup;
+    setup.refused = in.Get<std::uint8_t>() != 0;
+    setup.program = in.GetText();
+    setup.toolkitVersion = in.Get<std::int32_t>();
+    setup.networkBytes = in.Get<std::uint64_t>();
+    setup.networkSha256 = in.GetText();
+    setup.host = in.GetText();
+    setup.parameters = GetParameters(in);
+    setup.acceptWarnings = in.Get<std::uint8_t>() != 0;
+    RequireEnd(in, "set-up");
+    return setup;
+}
+
+std::vector<char> EncodeReady(const Ready& ready) {
+    std::vector<char> bytes;
+    WireWriter out(bytes);
+    out.PutText(ready.host);
+    out.Put(ready.workers);
+    return bytes;
+}
+
+Ready DecodeReady(std::span<const char> bytes) {
+    WireReader in(bytes);
+    Ready ready;
+    ready.host = in.GetText();
+    ready.workers = in.Get<std::int32_t>();
+    RequireEnd(in, "ready");
+    return ready;
+}
+
+std::vector<char> EncodeNumber(std::int32_t number) {
+    std::vector<char> bytes;
+    WireWriter(bytes).Put(number);
+    return bytes;
+}
+
+std::int32_t DecodeNumber(std::span<const char> bytes) {
+    WireReader in(bytes);
+    const auto number = in.Get<std::int32_t>();
+    RequireEnd(in, "number");
+    return number;
+}
+
+std::vector<char> EncodeText(const std::string& text) {
+    std::vector<char> bytes;
+    WireWriter(bytes).PutText(text);
+    return bytes;
+}
+
+std::string DecodeText(std::span<const char> bytes) {
+    WireReader in(bytes);
+    std::string text = in.GetText();
+    RequireEnd(in, "text");
+    return text;
+}
+
+std::vector<char> EncodeFailure(std::int32_t eventIndex, const std::string& what) {
+    std::vector<char> bytes;
+    WireWriter out(bytes);
+    out.Put(eventIndex);
+    out.PutText(what);
+    return bytes;
+}
+
+std::pair<std::int32_t, std::string> DecodeFailure(std::span<const char> bytes) {
+    WireReader in(bytes);
+    const auto eventIndex = in.Get<std::int32_t>();
+    std::string what = in.GetText();
+    RequireEnd(in, "failure");
+    return {eventIndex, std::move(what)};
+}
+
+void EncodeEvents(std::span<const builder::EventTask> tasks, std::vector<char>& bytes) {
+    bytes.clear();
+    WireWriter out(bytes);
+    out.Put(static_cast<std::int32_t>(tasks.size()));
+    for (const builder::EventTask& task : tasks) {
+        const builder::clsPollutionEvent& event = task.event;
+        out.Put(task.index);
+        out.Put(event.nInjections);
+        out.Put(event.DemandMulti);
+        out.Put(static_cast<std::int32_t>(event.colInjectionEvent.size()));
+        for (const builder::clsInjectionEvent& injection : event.colInjectionEvent) {
+            out.Put(injection.evTime);
+            out.Put(injection.evNodeInd);
+            out.Put(injection.evPollutionLevel);
+            out.Put(injection.evPollutionDuration);
+            out.Put(injection.evPollutionMulti);
+        }
+    }
+}
+
+namespace {
+
+void GetInjection(WireReader& in, const network::Network& net, builder::clsInjectionEvent& injection) {
+    injection.evTime = in.Get<std::int32_t>();
+    injection.evNodeInd = in.Get<std::int32_t>();
+    injection.evPollutionLevel = in.Get<float>();
+    injection.evPollutionDuration = in.Get<std::int32_t>();
+    injection.evPollutionMulti = in.Get<float>();
+    if (injection.evNodeInd < 1 || injection.evNodeInd > net.nNodes)
+        throw WireError("an event injects at node " + std::to_string(injection.evNodeInd) + ", which the network lacks");
+    injection.evNodeID = net.NodeID[static_cast<std::size_t>(injection.evNodeInd)];
+}
+
+}  // namespace
+
+void DecodeEvents(std::span<const char> bytes, const network::Network& net, std::vector<builder::EventTask>& tasks) {
+    WireReader in(bytes);
+    const auto count = in.Get<std::int32_t>();
+    for (std::int32_t t = 0; t < count; ++t) {
+        builder::EventTask& task = tasks.emplace_back();
+        task.index = in.Get<std::int32_t>();
+        task.event.nInjections = in.Get<std::int32_t>();
+        task.event.DemandMulti = in.Get<float>();
+        const auto injections = in.Get<std::int32_t>();
+        if (injections < 0 || static_cast<std::size_t>(injections) > bytes.size())
+            throw WireError("an event claims " + std::to_string(injections) + " injections");
+        task.event.colInjectionEvent.resize(static_cast<std::size_t>(injections));
+        for (builder::clsInjectionEvent& injection : task.event.colInjectionEvent) GetInjection(in, net, injection);
+    }
+    RequireEnd(in, "events");
+}
+
+RecordsEncoder::RecordsEncoder(std::vector<char>& bytes) : bytes_(bytes) {
+    bytes_.clear();
+    WireWriter(bytes_).Put(std::int32_t{0});
+}
+
+void RecordsEncoder::Add(std::int32_t eventIndex, const matrix::EncodedEvent& records) {
+    WireWriter out(bytes_);
+    out.Put(eventIndex);
+    for (int k = 1; k <= 4; ++k) out.PutText(records.text[static_cast<std::size_t>(k)]);
+    out.PutArray(std::span<const std::uint8_t>(records.detected));
+    for (int k = 1; k <= 3; ++k) out.PutArray(std::span<const float>(records.values[static_cast<std::size_t>(k)]));
+    out.PutText(records.summary);
+    ++count_;
+    std::memcpy(bytes_.data(), &count_, sizeof count_);
+}
+
+std::int32_t DecodeRecord(WireReader& in, matrix::EncodedEvent& records) {
+    const auto eventIndex = in.Get<std::int32_t>();
+    for (int k = 1; k <= 4; ++k) in.GetText(records.text[static_cast<std::size_t>(k)]);
+    in.GetArray(records.detected);
+    for (int k = 1; k <= 3; ++k) in.GetArray(records.values[static_cast<std::size_t>(k)]);
+    in.GetText(records.summary);
+    return eventIndex;
+}
+
+}  // namespace cluster

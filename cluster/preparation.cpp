@@ -1,0 +1,23 @@
+#include "cluster/preparation.h"
+
+#include <exception>
+
+
+namespace cluster {
+
+Preparation::Preparation(const network::Network& net, const builder::BuildDescription& description)
+    : thread_([this, &net, &description] { Prepare(net, description); }) {}
+
+Preparation::~Preparation() { thread_.join(); }
+
+void Preparation::Prepare(const network::Network& net, const builder::BuildDescription& description) {
+    try {
+        baseline_ = builder::PrepareBaseline(net, description, flow_, warnings_);
+    } catch (const std::exception& e) {
+        problem_ = e.what();
+        if (problem_.empty()) problem_ = "the baseline could not be run";
+    }
+    finished_ = true;
+}
+
+}  // namespace cluster

@@ -1,0 +1,48 @@
+// A process's own preparation for a build: the run parameters checked on
+// its network and the baseline run, on a thread of its own so that the
+// process keeps answering messages meanwhile.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include <vector>
+
+#include "builder/baseline.h"
+#include "builder/build.h"
+#include "builder/flow_units.h"
+#include "builder/run_parameters.h"
+#include "network/netload.h"
+
+namespace cluster {
+
+class Preparation {
+public:
+    // Starts at once; net and description must outlive it.
+    Preparation(const network::Network& net, const builder::BuildDescription& description);
+    // Waits for the thread: the toolkit cannot be interrupted.
+    ~Preparation();
+    Preparation(const Preparation&) = delete;
+    Preparation& operator=(const Preparation&) = delete;
+
+    bool Finished() const { return finished_.load(); }
+    // Once finished: why the build cannot run here, or "" when it can.
+    const std::string& Problem() const { return problem_; }
+    const builder::Baseline& Baseline() const { return baseline_; }
+    const builder::FlowFactors& Flow() const { return flow_; }
+    // The toolkit's warnings, when the description accepts them.
+    const std::vector<int>& Warnings() const { return warnings_; }
+
+private:
+    void Prepare(const network::Network& net, const builder::BuildDescription& description);
+
+    builder::FlowFactors flow_{};
+    builder::Baseline baseline_;
+    std::vector<int> warnings_;
+    std::string problem_;
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+}  // namespace cluster

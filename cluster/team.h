@@ -1,0 +1,25 @@
+// The other processes of a build as the writing process knows them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cluster {
+
+struct Peer {
+    int rank = 0;
+    std::string host;
+    int workers = 0;
+    std::int32_t wanted = 0;  // events asked for and not handed out yet
+    bool done = false;        // its records are sent and its workers ended
+    bool lost = false;        // silent too long
+
+    // "process 2 on host node7"
+    std::string Name() const { return "process " + std::to_string(rank) + " on host " + host; }
+};
+
+// Every process but the writing one, by rank (element r - 1 is rank r).
+using Team = std::vector<Peer>;
+
+}  // namespace cluster

@@ -1,0 +1,32 @@
+// The steps of `tesmar build` that a build in one process and a build
+// across the processes of an MPI job share.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+#include "builder/build.h"
+#include "network/netload.h"
+#include "tesmar/build_request.h"
+#include "tesmar/progress.h"
+
+namespace tesmar {
+
+// Everything that can be refused before a matrix file is touched: the
+// options, the network file and the toolkit's reading of it. Throws InputError.
+network::Network PrepareBuild(const BuildRequest& request, const std::string& path);
+
+// The build the request describes. Without --seed the seed comes from the
+// clock and, when announceSeed, is written to err so the set can be repeated.
+builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostream& err, bool announceSeed);
+
+// A host that writes the start line and the progress to err.
+builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressReporter& progress,
+                                 const BuildRequest& request, const std::string& path, std::ostream& err);
+
+// Writes how the build ended and returns the exit code.
+int ReportOutcome(const BuildRequest& request, const builder::BuildOutcome& outcome, ProgressReporter& progress,
+                  std::ostream& out, std::ostream& err);
+
+}  // namespace tesmar

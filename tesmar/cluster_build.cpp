@@ -1,0 +1,85 @@
+#include "tesmar/cluster_build.h"
+
+#include <cstdlib>
+#include <ostream>
+#include <sstream>
+
+#include "network/toolkit.h"
+#include "tesmar/build_steps.h"
+#include "tesmar/cluster_launch.h"
+#include "tesmar/exit_codes.h"
+#include "tesmar/network_input.h"
+#include "tesmar/stop_signals.h"
+
+namespace tesmar {
+
+namespace {
+
+// Test hooks, read from the environment of the test's mpirun:
+// TESMAR_TEST_FAIL_EVENT=RANK:EVENT makes the toolkit fail in that process
+// at every event from that one on; TESMAR_TEST_SILENCE_SECONDS shortens
+// the time after which a silent process is taken as lost.
+void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
+    if (const char* failure = std::getenv("TESMAR_TEST_FAIL_EVENT")) {
+        int failingRank = -1, failingEvent = -1;
+        std::istringstream text(failure);
+        char colon = 0;
+        text >> failingRank >> colon >> failingEvent;
+        if (failingRank == rank)
+            job.description.beforeEvent = [failingEvent](std::int32_t eventIndex) {
+                if (eventIndex >= failingEvent) network::DefaultToolkit().Check(110, "EN_solveH");
+            };
+    }
+    if (const char* seconds = std::getenv("TESMAR_TEST_SILENCE_SECONDS")) job.silenceSeconds = std::atof(seconds);
+}
+
+cluster::StopRequest StopRequestOf(const StopSignals& signals) {
+    if (signals.Interrupted()) return cluster::StopRequest::Now;
+    return signals.Received() ? cluster::StopRequest::AfterRunning : cluster::StopRequest::None;
+}
+
+}  // namespace
+
+int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress) {
+    // Blocked before MPI starts its own threads, which inherit the mask.
+    StopSignals signals(true);
+    if (request.Reference) {
+        if (LauncherRank() == 0)
+            err << "tesmar build: --reference runs in one process; start it without mpirun" << std::endl;
+        return kBadInput;
+    }
+    std::unique_ptr<cluster::Process> process;
+    try {
+        process = JoinCluster();
+    } catch (const ClusterLoadError& e) {
+        err << "tesmar build: " << e.what() << std::endl;
+        return kRunFailed;
+    }
+    const bool writes = process->Rank() == 0;
+    std::ostringstream unheard;
+    std::ostream& say = writes ? err : unheard;
+
+    const std::string path = AbsoluteNetworkPath(request.NetworkFile);
+    network::Network net;
+    cluster::ProcessJob job;
+    try {
+        net = PrepareBuild(request, path);
+        job.net = &net;
+    } catch (const InputError& e) {
+        job.problem = e.what();
+    }
+    job.description = DescribeBuild(request, say, writes && job.net);
+    ProgressReporter progress(say, writes && liveProgress);
+    job.host = ReportingHost(nullptr, progress, request, path, say);
+    job.stop = [&signals] { return StopRequestOf(signals); };
+    ApplyTestHooks(process->Rank(), job);
+
+    const builder::BuildOutcome outcome = process->Build(job);
+    if (writes) return ReportOutcome(request, outcome, progress, out, err);
+    if (outcome.status != builder::BuildStatus::Failed) return kSuccess;
+    err << "tesmar build (process " << process->Rank() << " on host " << process->Host() << "): " << outcome.reason
+        << std::endl;
+    return kRunFailed;
+}
+
+}  // namespace tesmar

@@ -1,0 +1,17 @@
+// `tesmar build` as one process of an MPI job:
+//   mpirun -np N tesmar build NETWORK.inp [options]
+// Every process loads the network and runs worker threads (--threads
+// counts per process); the process of rank 0 writes the files and reports,
+// the others say nothing unless they cannot go on.
+#pragma once
+
+#include <iosfwd>
+
+#include "tesmar/build_request.h"
+
+namespace tesmar {
+
+// Runs this process's part of the build and returns its exit code.
+int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress);
+
+}  // namespace tesmar
