@@ -11,7 +11,7 @@ namespace {
 constexpr double kFirstStepScale = 1.0;
 // Subgradient steps are worth about this many cell visits; the step count
 // stays between the default and kMostIterations.
-constexpr double kBoundCellVisits = 3e8;
+constexpr double kBoundCellVisits = 1.6e7;
 constexpr int kMostIterations = 20000;
 constexpr double kRelativeRounding = 1e-9;
 constexpr std::size_t kKeptStarts = 12;
