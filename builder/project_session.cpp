@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "builder/baseline.h"
+#include "builder/event_project.h"
 #include "builder/numbers.h"
 
 namespace builder {
@@ -15,14 +16,7 @@ ProjectSession::ProjectSession(const Network& net, const std::string& networkFil
     : qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.
-    if (acceptWarnings) project_.AcceptWarnings(&warnings_);
-    project_.Open(networkFile);
-    project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
-    for (int n = 1; n <= net.nNodes; ++n) {
-        project_.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
-        project_.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
-    }
-    project_.SolveH();
+    OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);
     values_.assign(static_cast<std::size_t>(net.nNodes), 0.0);
     linkValues_.assign(static_cast<std::size_t>(net.nLinks), 0.0);
     RunBackground();

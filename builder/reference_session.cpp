@@ -1,6 +1,7 @@
 #include "builder/reference_session.h"
 
 #include "builder/baseline.h"
+#include "builder/event_project.h"
 
 namespace builder {
 
@@ -8,16 +9,9 @@ using network::Network;
 using network::Project;
 
 ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
-                               bool acceptWarnings)
+                                   bool acceptWarnings)
     : nNodes_(net.nNodes) {
-    if (acceptWarnings) project_.AcceptWarnings(&warnings_);
-    project_.Open(networkFile);
-    project_.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
-    for (int n = 1; n <= nNodes_; ++n) {
-        project_.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
-        project_.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
-    }
-    project_.SolveH();
+    OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);
 }
 
 void ReferenceSession::SetSourceQuality(int node, float strength) {

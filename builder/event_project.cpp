@@ -1,0 +1,19 @@
+#include "builder/event_project.h"
+
+#include "builder/baseline.h"
+
+namespace builder {
+
+void OpenEventProject(network::Project& project, const network::Network& net, const std::string& networkFile,
+                      const RunParameters& parameters, std::vector<int>* warnings) {
+    if (warnings) project.AcceptWarnings(warnings);
+    project.Open(networkFile);
+    project.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
+    for (int n = 1; n <= net.nNodes; ++n) {
+        project.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
+        project.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
+    }
+    project.SolveH();
+}
+
+}  // namespace builder
