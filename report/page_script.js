@@ -403,7 +403,8 @@
       settleTimer = setTimeout(endGesture, SETTLE_MS);
     }, { passive: false });
     box.addEventListener('dblclick', function (e) { jump.apply(null, zoomedAt(e.clientX, e.clientY, 2)); });
-    svg.addEventListener('keydown', function (e) {
+    // On the map's box, which a click focuses, and on the map, which Tab reaches.
+    box.addEventListener('keydown', function (e) {
       var moves = { ArrowLeft: [80, 0], ArrowRight: [-80, 0], ArrowUp: [0, 80], ArrowDown: [0, -80] };
       if (e.key === '+' || e.key === '=') zoomAtCentre(1.5);
       else if (e.key === '-') zoomAtCentre(1 / 1.5);

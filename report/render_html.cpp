@@ -122,7 +122,7 @@ void AppendMapCard(std::string& out, const Page& page) {
         return;
     }
     AppendMapTools(out);
-    out += "</div><div class=\"map-box\" id=\"map-box\"><p class=\"find-status\" id=\"find-status\" role=\"status\"></p>";
+    out += "</div><div class=\"map-box\" id=\"map-box\" tabindex=\"-1\"><p class=\"find-status\" id=\"find-status\" role=\"status\"></p>";
     AppendMapSvg(out, page.data, *page.frame, page.scales);
     out += "<div class=\"tooltip\" id=\"tooltip\" hidden></div></div>"
            "<p class=\"hint\">Drag to pan, scroll or use + and \u2212 to zoom, point at a node for its figures, "

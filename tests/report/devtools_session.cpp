@@ -238,4 +238,11 @@ void DevToolsSession::Wheel(double x, double y, double deltaY) {
                                                ",\"deltaX\":0,\"deltaY\":" + std::to_string(deltaY) + "}"));
 }
 
+void DevToolsSession::ArrowKey(const std::string& key, int virtualKeyCode) {
+    for (const char* type : {"rawKeyDown", "keyUp"})
+        Reply(Send("Input.dispatchKeyEvent", std::string("{\"type\":\"") + type + "\",\"key\":\"" + key +
+                                                 "\",\"code\":\"" + key + "\",\"windowsVirtualKeyCode\":" +
+                                                 std::to_string(virtualKeyCode) + "}"));
+}
+
 }  // namespace testing_support

@@ -33,6 +33,8 @@ public:
     // type: "mousePressed", "mouseMoved" or "mouseReleased"; the left button.
     void Mouse(const std::string& type, double x, double y, bool buttonDown);
     void Wheel(double x, double y, double deltaY);
+    // Presses and releases an arrow key ("ArrowLeft", ...) in the focused element.
+    void ArrowKey(const std::string& key, int virtualKeyCode);
 
 private:
     DevToolsSession() = default;

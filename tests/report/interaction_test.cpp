@@ -70,6 +70,14 @@ TEST_F(MapInput, DraggingMovesThePictureAndRedrawsOnRelease) {
     Point after = NodeOnScreen(node);
     EXPECT_NEAR(after.x, before.x + 120, 1.0);
     EXPECT_NEAR(after.y, before.y + 60, 1.0);
+    // The drawing takes no pointer events of its own, yet a press on it
+    // gives the map the keys.
+    EXPECT_EQ(page_->Text("document.activeElement.id"), "map-box");
+    page_->ArrowKey("ArrowLeft", 37);
+    Point keyed = NodeOnScreen(node);
+    const double viewBoxToScreen = page_->Number("document.getElementById('map').getScreenCTM().a");
+    EXPECT_NEAR(keyed.x - after.x, 80 * viewBoxToScreen, 1.0);
+    EXPECT_NEAR(keyed.y, after.y, 1.0);
 }
 
 TEST_F(MapInput, WheelZoomsAroundThePointer) {
