@@ -74,6 +74,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
     setup.parameters.nRandomEvents = 77;
     setup.parameters.DetectionSensitivity = 0.25f;
     setup.parameters.NoZ2 = true;
+    setup.acceptWarnings = true;
     std::vector<char> bytes = EncodeSetup(setup);
     const cluster::Setup back = DecodeSetup(bytes);
     EXPECT_FALSE(back.refused);
@@ -87,6 +88,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
     EXPECT_EQ(back.parameters.DetectionSensitivity, 0.25f);
     EXPECT_TRUE(back.parameters.NoZ2);
     EXPECT_EQ(back.parameters.BodyWeight, builder::RunParameters{}.BodyWeight);
+    EXPECT_TRUE(back.acceptWarnings);
 
     std::reverse(bytes.begin(), bytes.begin() + 4);  // the mark as a machine of the other order reads it
     EXPECT_THROW(DecodeSetup(bytes), WireError);
