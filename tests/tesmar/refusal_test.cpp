@@ -77,6 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "(code 6): WARNING: System has negative pressures"},
         Hostile{"Unbalanced", Replaced(kChain, "Units GPM", "Units GPM\nTrials 1\nUnbalanced Continue\nAccuracy 1e-9"),
                 {"--max-hours", "24"}, "(code 1): WARNING: System hydraulically unbalanced"},
+        Hostile{"OneNodeAndNoPipes",
+                "[JUNCTIONS]\nJ1 0 10\n\n[TIMES]\nDuration 24:00\nQuality Timestep 0:05\n\n[OPTIONS]\n"
+                "Quality Chemical mg/L\n\n[END]\n",
+                {"--max-hours", "24"}, "(code 223)"},
         Hostile{"UnconnectedNode", Replaced(kChain, "[RESERVOIRS]", "J9 0 0\n[RESERVOIRS]"), {"--max-hours", "24"},
                 "unconnected nodes"},
         Hostile{"QualityStepOffTheSimulatedTime", Replaced(kChain, "Quality Timestep 0:05", "Quality Timestep 0:07"),
