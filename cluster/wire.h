@@ -78,7 +78,8 @@ public:
         static_assert(std::is_arithmetic_v<T>);
         const std::size_t size = Size(sizeof(T));
         values.resize(size);
-        std::memcpy(values.data(), Take(size * sizeof(T)), size * sizeof(T));
+        const char* from = Take(size * sizeof(T));
+        if (size > 0) std::memcpy(values.data(), from, size * sizeof(T));  // an empty vector's data may be null
     }
     bool AtEnd() const { return used_ == bytes_.size(); }
 
