@@ -167,6 +167,7 @@ DualOutcome LagrangianBound(const MedianModel& model, std::int32_t size, double 
         if (!Step(model, below, scale, upper - value, lambda, direction)) break;
     }
     out.starts = pool.Selections();
+    out.multipliers = bestLambda;
     if (out.iterations > 0) out.promising = Promising(model, size, best, std::min(upper, out.selectionTotal), bestLambda);
     return out;
 }

@@ -49,6 +49,8 @@ struct DualOutcome {
     // g_weakest - g_c (g the columns' gains), so columns where that reaches
     // the best known total are left out.
     std::vector<std::int32_t> promising;
+    // The multipliers of the best bound.
+    std::vector<double> multipliers;
     int iterations = 0;
 };
 

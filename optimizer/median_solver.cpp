@@ -57,10 +57,34 @@ void ShakeAndDescend(const MedianModel& model, std::int32_t size, const std::vec
     }
 }
 
+// The bound from the multipliers of the previous sensor count's bound, when
+// given, with half the steps, then, unless that proves the total, from the
+// levels under the selection with the other half; the better one. Either
+// start alone leaves some counts far from the relaxation's optimum.
+DualOutcome Bound(const MedianModel& model, std::int32_t size, double total, std::vector<double> levels,
+                  const std::vector<double>& previous, const DualSettings& dual, RunControl& control) {
+    if (previous.size() != levels.size()) return LagrangianBound(model, size, total, std::move(levels), dual, control);
+    DualSettings half = dual;
+    half.maxIterations = std::max(1, dual.maxIterations / 2);
+    DualOutcome warm = LagrangianBound(model, size, total, previous, half, control);
+    if (warm.bound >= SafeBound(std::min(total, warm.selectionTotal), false)) return warm;
+    DualOutcome cold = LagrangianBound(model, size, std::min(total, warm.selectionTotal), std::move(levels), half, control);
+    DualOutcome& better = cold.bound >= warm.bound ? cold : warm;
+    const DualOutcome& other = cold.bound >= warm.bound ? warm : cold;
+    // The selections both runs met are starts for the local search.
+    better.starts.insert(better.starts.end(), other.starts.begin(), other.starts.end());
+    if (other.selectionTotal < better.selectionTotal) {
+        better.selection = other.selection;
+        better.selectionTotal = other.selectionTotal;
+    }
+    return std::move(better);
+}
+
 }  // namespace
 
 MedianOutcome SolveMedian(const MedianModel& model, std::int32_t size, const std::vector<std::int32_t>& start,
-                          bool withBound, const DualSettings& dual, RunControl& control, int shakes) {
+                          bool withBound, const DualSettings& dual, RunControl& control, int shakes,
+                          const std::vector<double>& startMultipliers) {
     MedianOutcome out;
     out.selection = start;
     if (static_cast<std::int32_t>(out.selection.size()) > size) out.selection.resize(static_cast<std::size_t>(size));
@@ -68,8 +92,9 @@ MedianOutcome SolveMedian(const MedianModel& model, std::int32_t size, const std
     if (!start.empty()) KeepBetter({}, model, size, control, out);
     if (size == 0) out.bound = out.total;
     if (!withBound || size == 0) return out;
-    DualOutcome bound = LagrangianBound(model, size, out.total, LevelsUnder(model, out.selection), dual, control);
+    DualOutcome bound = Bound(model, size, out.total, LevelsUnder(model, out.selection), startMultipliers, dual, control);
     out.bound = bound.bound;
+    out.multipliers = std::move(bound.multipliers);
     Effort effort(*model.problem, control, kImprovementCellVisits);
     for (const auto& selection : bound.starts) {
         if (Proven(out) || effort.Spent() || control.Stopped()) break;

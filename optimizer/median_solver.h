@@ -15,6 +15,7 @@ struct MedianOutcome {
     std::vector<std::int32_t> selection;
     double total = 0;
     double bound = -std::numeric_limits<double>::infinity();  // on the total; -inf without one
+    std::vector<double> multipliers;  // of the bound, when there is one
 };
 
 // Greedy and swaps from `start` (cut to `size`) and, when a start is given,
@@ -25,6 +26,7 @@ struct MedianOutcome {
 // best, swaps down to a local optimum, kept when better (k grows while
 // nothing is found).
 MedianOutcome SolveMedian(const MedianModel& model, std::int32_t size, const std::vector<std::int32_t>& start,
-                          bool withBound, const DualSettings& dual, RunControl& control, int shakes = 0);
+                          bool withBound, const DualSettings& dual, RunControl& control, int shakes = 0,
+                          const std::vector<double>& startMultipliers = {});
 
 }  // namespace optimizer

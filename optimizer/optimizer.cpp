@@ -30,10 +30,12 @@ struct SizeOutcome {
     std::vector<std::int32_t> selection;
     double bound = -std::numeric_limits<double>::infinity();  // in statistic units
     ExactStatus exact = ExactStatus::NotRequested;
+    std::vector<double> multipliers;  // of the mean's bound, a start for the next size's
 };
 
 SizeOutcome SolveHeuristically(const Problem& problem, const Options& options, std::int32_t size, std::int32_t sensors,
-                               const std::vector<std::int32_t>& start, RunControl& control) {
+                               const std::vector<std::int32_t>& start, const std::vector<double>& multipliers,
+                               RunControl& control) {
     MedianModel impact = MakeMedianModel(problem, {}, control.threads());
     DualSettings dual = DualSettingsFor(problem);
     dual.sensors = sensors;
@@ -41,8 +43,9 @@ SizeOutcome SolveHeuristically(const Problem& problem, const Options& options, s
     bool mean = options.statistic == Statistic::Mean;
     DualSettings meanDual = dual;
     if (mean) meanDual.reportScale = 1.0 / problem.eventCount;
-    MedianOutcome median = SolveMedian(impact, size, start, mean, meanDual, control, mean ? kShakes : 0);
+    MedianOutcome median = SolveMedian(impact, size, start, mean, meanDual, control, mean ? kShakes : 0, multipliers);
     SizeOutcome out;
+    out.multipliers = std::move(median.multipliers);
     SearchOutcome search;
     switch (options.statistic) {
         case Statistic::Mean:
@@ -74,8 +77,9 @@ bool Proven(double value, double bound) {
 }
 
 SizeOutcome SolveSize(const Problem& problem, const Options& options, std::int32_t size, std::int32_t sensors,
-                      const std::vector<std::int32_t>& start, RunControl& control) {
-    SizeOutcome out = SolveHeuristically(problem, options, size, sensors, start, control);
+                      const std::vector<std::int32_t>& start, const std::vector<double>& multipliers,
+                      RunControl& control) {
+    SizeOutcome out = SolveHeuristically(problem, options, size, sensors, start, multipliers, control);
     if (!options.exact) return out;
     double value = StatisticOf(options.statistic, ImpactLevels(problem, out.selection), options.alpha);
     if (Proven(value, out.bound)) {
@@ -130,9 +134,11 @@ Result Optimize(const ScenarioData& data, const Options& options) {
     result.ceiling = FiguresOf(problem.base, problem.detectedByFixed, options.alpha);
     auto fixedCount = static_cast<std::int32_t>(request.fixed.size());
     std::vector<std::int32_t> selection;
+    std::vector<double> multipliers;
     for (std::int32_t sensors = request.fewestSensors; sensors <= request.sensors; ++sensors) {
-        SizeOutcome outcome = SolveSize(problem, options, sensors - fixedCount, sensors, selection, control);
+        SizeOutcome outcome = SolveSize(problem, options, sensors - fixedCount, sensors, selection, multipliers, control);
         selection = outcome.selection;
+        multipliers = outcome.multipliers;
         result.placements.push_back(MakePlacement(data, options, problem, request, result.floor, sensors, outcome));
     }
     result.stoppedEarly = control.Stopped();
