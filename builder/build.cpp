@@ -62,10 +62,9 @@ std::string Holder(const BuildDescription& description) {
 
 }  // namespace
 
-Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
+Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, const FlowFactors& flow,
                          std::vector<int>& warnings) {
     const RunParameters& parameters = description.parameters;
-    flow = ValidateBuild(net, parameters);
     Baseline baseline =
         RunBaseline(net, net.ToolkitFile(), parameters, flow, description.acceptWarnings ? &warnings : nullptr);
     ValidateBaseline(baseline, parameters);

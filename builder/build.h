@@ -114,11 +114,11 @@ struct EventRunner {
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host,
                       const EventRunner& runner);
 
-// Checks the run parameters on the network and runs its baseline, with
-// the checks of what it derived; throws what refuses the build (a toolkit
-// warning among them unless the description accepts warnings, which are
-// then added to warnings).
-Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, FlowFactors& flow,
+// Runs the network's baseline for a build whose parameters ValidateBuild
+// passed (giving flow), with the checks of what it derived; throws what
+// refuses the build (a toolkit warning among them unless the description
+// accepts warnings, which are then added to warnings).
+Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, const FlowFactors& flow,
                          std::vector<int>& warnings);
 
 // Number of worker threads a build of the description uses.

@@ -12,6 +12,7 @@ Preparation::~Preparation() { thread_.join(); }
 
 void Preparation::Prepare(const network::Network& net, const builder::BuildDescription& description) {
     try {
+        flow_ = builder::ValidateBuild(net, description.parameters);
         baseline_ = builder::PrepareBaseline(net, description, flow_, warnings_);
     } catch (const std::exception& e) {
         problem_ = e.what();
