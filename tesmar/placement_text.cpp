@@ -13,13 +13,6 @@ namespace {
 
 using optimizer::Statistic;
 
-std::string Number(double value) {
-    if (!std::isfinite(value)) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
-    return text;
-}
-
 std::string Percent(double fraction) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f%%", 100 * fraction);
@@ -68,6 +61,13 @@ std::string Heading(const PlacementReport& r) {
 
 }  // namespace
 
+std::string FigureText(double value) {
+    if (!std::isfinite(value)) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
 std::string StatisticName(Statistic statistic, double alpha) {
     char level[16];
     std::snprintf(level, sizeof level, "%g", 100 * alpha);
@@ -92,7 +92,7 @@ std::vector<std::string> PlacementNotes(const PlacementReport& r) {
                                           : " (--detectable-only leaves them out of the statistics)"));
     for (Statistic s : {Statistic::Worst, Statistic::CVaR, Statistic::VaR})
         if (!r.detectableOnly && result.undetectableEvents > 0 && result.SameForEverySet(s))
-            notes.push_back("the " + StatisticName(s, r.alpha) + " is " + Number(result.floor.Value(s)) +
+            notes.push_back("the " + StatisticName(s, r.alpha) + " is " + FigureText(result.floor.Value(s)) +
                             " whatever the set: no set can improve it");
     if (result.stoppedEarly) notes.push_back("the run was stopped before it ended: the figures are the best reached");
     return notes;
@@ -106,8 +106,8 @@ std::string PlacementText(const PlacementReport& r) {
         for (std::size_t i = 0; i < placements.size(); ++i) {
             const optimizer::Placement& p = placements[i];
             char row[160];
-            std::snprintf(row, sizeof row, "%7d  %-12s  %-12s  %-7s  %-8s  ", p.sensors, Number(p.value).c_str(),
-                          Number(p.bound).c_str(), Percent(p.gap).c_str(), Percent(p.figures.detectedFraction).c_str());
+            std::snprintf(row, sizeof row, "%7d  %-12s  %-12s  %-7s  %-8s  ", p.sensors, FigureText(p.value).c_str(),
+                          FigureText(p.bound).c_str(), Percent(p.gap).c_str(), Percent(p.figures.detectedFraction).c_str());
             text += row + Joined(r.sensorIds[i]) + "\n";
         }
         text += "\n";
@@ -116,14 +116,14 @@ std::string PlacementText(const PlacementReport& r) {
     const optimizer::Placement& last = placements.back();
     const std::size_t i = placements.size() - 1;
     text += "Sensors (" + std::to_string(last.sensors) + "): " + Joined(r.sensorIds[i]) + "\n";
-    text += "Value: " + Number(last.value) + "   bound: " + Number(last.bound) + "   gap: " + Percent(last.gap) +
+    text += "Value: " + FigureText(last.value) + "   bound: " + FigureText(last.bound) + "   gap: " + Percent(last.gap) +
             (last.provenOptimal ? "   (proven optimal)" : "") + "\n";
     if (last.exact != optimizer::ExactStatus::NotRequested) text += std::string("Exact model: ") + ExactText(last.exact) + "\n";
     const optimizer::Figures& f = last.figures;
     text += "Detected: " + Percent(f.detectedFraction) + " (" + std::to_string(f.detected) + "/" +
-            std::to_string(f.events) + ")   mean: " + Number(f.mean) + "   " + StatisticName(Statistic::VaR, r.alpha) +
-            ": " + Number(f.var) + "   " + StatisticName(Statistic::CVaR, r.alpha) + ": " + Number(f.cvar) +
-            "   worst case: " + Number(f.worst) + "\n";
+            std::to_string(f.events) + ")   mean: " + FigureText(f.mean) + "   " + StatisticName(Statistic::VaR, r.alpha) +
+            ": " + FigureText(f.var) + "   " + StatisticName(Statistic::CVaR, r.alpha) + ": " + FigureText(f.cvar) +
+            "   worst case: " + FigureText(f.worst) + "\n";
     for (int k = 1; k <= 4; ++k) text += evaluator::ResultLine(r.fitness[i], k, '.') + "\n";
     return text;
 }

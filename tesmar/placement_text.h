@@ -24,6 +24,10 @@ struct PlacementReport {
     std::vector<evaluator::FitnessResult> fitness;    // per placement
 };
 
+// A value, bound or statistic as tesmar place writes it: six significant
+// digits, "-" when there is none.
+std::string FigureText(double value);
+
 // "mean", "VaR 95 %", "CVaR 95 %", "worst case".
 std::string StatisticName(optimizer::Statistic statistic, double alpha);
 

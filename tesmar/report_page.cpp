@@ -1,8 +1,6 @@
 #include "tesmar/report_page.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <numeric>
 
@@ -48,10 +46,13 @@ void AddFigures(const SetInput& input, report::ReportData& page) {
     page.figures.push_back({"Mean time to detection", "min", figures.meanMinutesToDetection, false});
 }
 
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
-    return text;
+// The set's mean, tail statistics and detected share.
+report::KeyValues SetFigures(const optimizer::Figures& f, double alpha) {
+    return {{"Mean", FigureText(f.mean)},
+            {StatisticName(optimizer::Statistic::VaR, alpha), FigureText(f.var)},
+            {StatisticName(optimizer::Statistic::CVaR, alpha), FigureText(f.cvar)},
+            {"Worst case", FigureText(f.worst)},
+            {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
 }
 
 // The given set's figures for one measure, over all the set's events.
@@ -62,12 +63,8 @@ void AddGivenSetTails(const SetInput& input, const ReportSensors& sensors, repor
     std::iota(events.begin(), events.end(), 0);
     const optimizer::Figures f = optimizer::EvaluateSet(data.data, data.objective, nodes, events, sensors.alpha);
     const std::string measure = optimizer::MeasureDescription(sensors.measure);
-    page.tailFigures = {{"Measure", measure},
-                        {"Mean", Number(f.mean)},
-                        {StatisticName(optimizer::Statistic::VaR, sensors.alpha), Number(f.var)},
-                        {StatisticName(optimizer::Statistic::CVaR, sensors.alpha), Number(f.cvar)},
-                        {"Worst case", Number(f.worst)},
-                        {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
+    page.tailFigures = {{"Measure", measure}};
+    for (auto& row : SetFigures(f, sensors.alpha)) page.tailFigures.push_back(std::move(row));
 }
 
 void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
@@ -77,16 +74,11 @@ void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
     std::vector<report::CurvePoint> curve;
     for (const optimizer::Placement& p : placement.result.placements) curve.push_back({p.sensors, p.value, p.bound});
     page.curve = std::move(curve);
-    const optimizer::Figures& f = chosen.figures;
     page.tailFigures = {{"Objective", page.objectiveLabel},
-                        {"Value of the chosen set", Number(chosen.value)},
-                        {"Proven bound", Number(chosen.bound)},
-                        {"Gap", report::FormatFixed(100 * chosen.gap, 2) + " %"},
-                        {"Mean", Number(f.mean)},
-                        {StatisticName(optimizer::Statistic::VaR, placement.alpha), Number(f.var)},
-                        {StatisticName(optimizer::Statistic::CVaR, placement.alpha), Number(f.cvar)},
-                        {"Worst case", Number(f.worst)},
-                        {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
+                        {"Value of the chosen set", FigureText(chosen.value)},
+                        {"Proven bound", FigureText(chosen.bound)},
+                        {"Gap", report::FormatFixed(100 * chosen.gap, 2) + " %"}};
+    for (auto& row : SetFigures(chosen.figures, placement.alpha)) page.tailFigures.push_back(std::move(row));
     for (const std::string& note : PlacementNotes(placement)) page.notes.push_back(note);
 }
 
