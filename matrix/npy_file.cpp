@@ -124,7 +124,7 @@ NpyHeader ReadNpyHeader(const std::string& path) {
     if (read != static_cast<ssize_t>(length)) throw NpyError("its header is cut short");
 
     static const std::regex kDict(
-        R"(^\{\s*'descr'\s*:\s*'([<|]?[a-z0-9]+)'\s*,\s*'fortran_order'\s*:\s*(True|False)\s*,\s*'shape'\s*:\s*\(\s*(\d+)\s*,\s*(\d+)\s*\)\s*,?\s*\}\s*$)");
+        R"(^\{\s*'descr'\s*:\s*'([<>=|]?[a-z0-9]+)'\s*,\s*'fortran_order'\s*:\s*(True|False)\s*,\s*'shape'\s*:\s*\(\s*(\d+)\s*,\s*(\d+)\s*\)\s*,?\s*\}\s*$)");
     std::smatch m;
     if (!std::regex_match(text, m, kDict)) throw NpyError("its header does not describe a two-dimensional matrix");
     NpyHeader header;
@@ -132,6 +132,8 @@ NpyHeader ReadNpyHeader(const std::string& path) {
         header.type = NpyType::Float32;
     else if (m[1] == "|u1" || m[1] == "u1")
         header.type = NpyType::UInt8;
+    else if (m[1].str().front() == '>')
+        throw NpyError("its cells are big-endian (" + m[1].str() + "); only little-endian .npy files are read");
     else
         throw NpyError("its cells are of type " + m[1].str() + ", not float32 or uint8");
     if (m[2] == "True") throw NpyError("its cells are in Fortran order");
