@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace matrix {
 
@@ -17,5 +19,15 @@ std::string ManifestFileName(const std::string& networkPath);
 
 // One line per event with its injections and undetected impact: ".events.csv".
 std::string EventSummaryFileName(const std::string& networkPath);
+
+// The lock of the set (see set_lock.h): ".lock".
+std::string LockFileName(const std::string& networkPath);
+
+// Every file of a network's set, whether it exists or not.
+std::vector<std::string> EverySetFileName(const std::string& networkPath);
+
+// Whether a file name (or path) has the form of a file of some network's
+// set: any name with a non-empty stem followed by one of the suffixes above.
+bool IsSetFileName(std::string_view name);
 
 }  // namespace matrix

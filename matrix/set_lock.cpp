@@ -21,8 +21,6 @@ std::string ReadHolder(int fd) {
 
 }  // namespace
 
-std::string LockFileName(const std::string& networkPath) { return networkPath + ".lock"; }
-
 SetLock::SetLock(const std::string& networkPath, Kind kind, const std::string& holder)
     : path_(LockFileName(networkPath)), kind_(kind) {
     // The lock file stays between builds: removing it would let a process

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "matrix/file_names.h"
+
 namespace matrix {
 
 // The set is locked by someone else; the message names the holder.
@@ -35,8 +37,5 @@ private:
     Kind kind_;
     int fd_ = -1;
 };
-
-// The name of the lock file of a network's matrix set.
-std::string LockFileName(const std::string& networkPath);
 
 }  // namespace matrix

@@ -1,9 +1,11 @@
 #include "report/atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -71,6 +73,26 @@ void SyncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
+// Renames the temporary file over the target, unless something other than a
+// regular file has taken the target's name: that is never replaced, whoever
+// runs the program. Where the name is free, the rename refuses to replace
+// what appears there meanwhile. 0 on success, otherwise the error number.
+int MoveIntoPlace(const std::string& temporary, const fs::path& target) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        struct stat status {};
+        if (::lstat(target.c_str(), &status) == 0) {
+            if (!S_ISREG(status.st_mode)) return S_ISDIR(status.st_mode) ? EISDIR : EEXIST;
+            return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+        }
+        if (errno != ENOENT) return errno;
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+        if (errno == EINVAL || errno == ENOSYS)  // a file system without the flag
+            return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view content) {
@@ -86,10 +108,10 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
         ::unlink(temporary.c_str());
         Fail(target, "writing failed", error);
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
+    error = MoveIntoPlace(temporary, target);
+    if (error != 0) {
         ::unlink(temporary.c_str());
-        Fail(target, "cannot replace it", error);
+        Fail(target, error == EEXIST || error == EISDIR ? "it is not a regular file" : "cannot replace it", error);
     }
     SyncFolder(target.parent_path());
 }

@@ -11,7 +11,8 @@ namespace report {
 // disk and renames it over the target. On failure the temporary file is
 // removed, an existing target is left as it was, and std::runtime_error
 // says what went wrong and where (for example a folder that is missing or
-// not writable).
+// not writable). A target that exists and is not a regular file (a
+// folder, device, FIFO, socket or symbolic link) is never replaced.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace report

@@ -15,6 +15,7 @@
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
 #include "tesmar/placement.h"
+#include "tesmar/report_output.h"
 #include "tesmar/report_page.h"
 
 namespace tesmar {
@@ -66,6 +67,7 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
     const std::string output = AbsoluteNetworkPath(request.Output);
     std::string html;
     try {
+        RequireReplaceableOutput(output, path);
         RequireWritableFolder(output);
         const network::Network net = OpenNetworkFile(path);
         const bool summary = request.Place || request.Objective == "z2" || request.Objective == "z3";
@@ -80,7 +82,11 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
         return kBadInput;
     }
     try {
+        RequireReplaceableOutput(output, path);  // again: the work took time
         report::WriteFileAtomically(output, html);
+    } catch (const InputError& e) {
+        err << "tesmar report: " << e.what() << std::endl;
+        return kBadInput;
     } catch (const std::runtime_error& e) {
         err << "tesmar report: " << e.what() << std::endl;
         return kBadInput;

@@ -1,11 +1,15 @@
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -149,6 +153,50 @@ TEST(AtomicFile, FolderInTheWayIsAnErrorAndLeavesNoTemporaryFile) {
     EXPECT_EQ(Entries(folder.path()), std::vector<std::string>{"report.html"});
     EXPECT_EQ(ReadText(path + "/keep.txt"), "kept");
     EXPECT_THROW(WriteFileAtomically(folder.path() + "/", "x"), std::runtime_error);
+}
+
+}  // namespace
+
+namespace {
+
+// Unix socket bound at `path`; the descriptor stays open for the test's life.
+int BoundSocket(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        throw std::runtime_error("cannot bind a socket at " + path);
+    return fd;
+}
+
+TEST(AtomicFile, NeverReplacesWhatIsNotARegularFile) {
+    ScratchFolder folder;
+    const std::string fifo = folder.File("fifo.html"), link = folder.File("link.html");
+    const std::string socket = folder.File("s.html"), device = folder.File("null.html");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    testing_support::WriteText(folder.File("kept.html"), "kept");
+    fs::create_symlink("kept.html", link);
+    const int socketFd = BoundSocket(socket);
+    std::vector<std::string> targets{fifo, link, socket};
+    // Root may make a device node; its replacement is what must never happen.
+    if (::geteuid() == 0 && ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) targets.push_back(device);
+    for (const std::string& target : targets) {
+        try {
+            WriteFileAtomically(target, "page");
+            ADD_FAILURE() << target << " was replaced";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+        }
+        struct stat status {};
+        ASSERT_EQ(::lstat(target.c_str(), &status), 0) << target;
+        EXPECT_FALSE(S_ISREG(status.st_mode)) << target;
+    }
+    EXPECT_EQ(ReadText(folder.File("kept.html")), "kept");
+    ::close(socketFd);
+    std::vector<std::string> expected{"fifo.html", "kept.html", "link.html", "s.html"};
+    if (targets.size() == 4) expected.insert(expected.begin() + 3, "null.html");
+    EXPECT_EQ(Entries(folder.path()), expected);
 }
 
 }  // namespace

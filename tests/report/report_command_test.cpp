@@ -2,8 +2,11 @@
 // headless Chromium; networks without coordinates; bad input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 #include "headless_browser.h"
 #include "support/test_support.h"
@@ -105,4 +108,41 @@ TEST_F(ReportCommand, BadInputWritesNothing) {
     expectRefused({"report", network, "-o", folder_.File("missing/folder/out.html")}, "cannot be written into");
     for (const auto& entry : fs::directory_iterator(folder_.path()))
         EXPECT_EQ(entry.path().filename().string().find(".tesmar-report"), std::string::npos) << entry.path();
+}
+
+TEST_F(ReportCommand, NeverWritesOverTheNetworkItsSetALockOrWhatIsNotARegularFile) {
+    const std::string network = Build("chain.inp", testing_support::ChainNetwork(3));
+    ASSERT_EQ(RunTool({"convert", network}).exitCode, 0);
+    // Another network's set in the same folder, and a folder of its own.
+    for (const char* suffix : {".z1", ".z2.npy", ".events.csv", ".build.json", ".lock"})
+        testing_support::WriteText(folder_.File(std::string("other.inp") + suffix), "other's");
+    fs::create_directory(folder_.File("sub"));
+    fs::create_hard_link(network + ".z3", folder_.File("linked.html"));
+    ASSERT_EQ(::mkfifo(folder_.File("fifo.html").c_str(), 0644), 0);
+    fs::create_directory(folder_.File("folder.html"));
+    fs::create_symlink(network, folder_.File("symlink.html"));
+
+    std::map<std::string, std::string> before;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
+        if (entry.is_regular_file()) before[entry.path().string()] = testing_support::ReadText(entry.path().string());
+    std::vector<std::string> outputs{network, folder_.File("sub/../chain.inp"), folder_.File("linked.html"),
+                                     folder_.File("fifo.html"), folder_.File("folder.html"),
+                                     folder_.File("symlink.html")};
+    for (const char* suffix : {".z1", ".z4", ".z1.npy", ".z4.npy", ".events.csv", ".build.json", ".lock"}) {
+        outputs.push_back(network + suffix);
+        outputs.push_back(folder_.File(std::string("other.inp") + suffix));
+    }
+    outputs.push_back(folder_.File("new.inp.z2"));  // a set's name, even where there is none yet
+    for (const std::string& output : outputs) {
+        const ToolRun run = RunTool({"report", network, "--sensors", "J2", "-o", output});
+        EXPECT_EQ(run.exitCode, 2) << output << ": " << run.err;
+        EXPECT_NE(run.err.find("will not be written to"), std::string::npos) << run.err;
+    }
+    for (const auto& [file, text] : before) EXPECT_EQ(testing_support::ReadText(file), text) << file;
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(folder_.File("fifo.html"))));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder_.File("symlink.html"))));
+    EXPECT_FALSE(fs::exists(folder_.File("new.inp.z2")));
+    // A plain file that is none of these is replaced as asked.
+    testing_support::WriteText(folder_.File("old.html"), "old");
+    EXPECT_EQ(RunTool({"report", network, "--sensors", "J2", "-o", folder_.File("old.html")}).exitCode, 0);
 }
