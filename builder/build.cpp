@@ -60,6 +60,29 @@ std::string Holder(const BuildDescription& description) {
            matrix::UtcNow() + ")";
 }
 
+double Seconds(std::chrono::steady_clock::time_point started) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+// A build whose lock was taken from it fails: another build may have
+// replaced its files. Its manifest says so only while the set's files are
+// still its own; a successor's manifest is left alone.
+BuildOutcome LostLock(const matrix::SetLock& lock, const matrix::MatrixWriter& writer, BuildOutcome outcome,
+                      const network::Network& net, matrix::Manifest& manifest,
+                      std::chrono::steady_clock::time_point started) {
+    outcome.status = BuildStatus::Failed;
+    outcome.reason = lock.LostMessage();
+    if (writer.FilesInPlace()) {
+        EndManifest(manifest, outcome, Seconds(started));
+        try {
+            matrix::WriteManifest(net.path, manifest);
+        } catch (const std::exception&) {
+            // The failure is reported either way.
+        }
+    }
+    return outcome;
+}
+
 }  // namespace
 
 Baseline PrepareBaseline(const network::Network& net, const BuildDescription& description, const FlowFactors& flow,
@@ -131,13 +154,19 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings});
     try {
         outcome.status = runner.run(build);
-        if (outcome.status == BuildStatus::Completed) writer->Close();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;
         outcome.reason = Reason(e);
     }
     outcome.eventsWritten = writer->EventsWritten();
-    EndManifest(manifest, outcome, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    if (!lock->StillHeld()) return LostLock(*lock, *writer, std::move(outcome), net, manifest, started);
+    try {
+        if (outcome.status == BuildStatus::Completed) writer->Close();
+    } catch (const std::exception& e) {
+        outcome.status = BuildStatus::Failed;
+        outcome.reason = Reason(e);
+    }
+    EndManifest(manifest, outcome, Seconds(started));
     try {
         matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {

@@ -1,5 +1,7 @@
 #include "matrix/matrix_writer.h"
 
+#include "matrix/file_identity.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,6 +146,17 @@ void MatrixWriter::Append(const EncodedEvent& event) {
         throw MatrixFileError(e.what());
     }
     ++events_;
+}
+
+bool MatrixWriter::FilesInPlace() const {
+    for (const TextFile* file : {&text_[1], &text_[2], &text_[3], &text_[4], &summary_}) {
+        if (file->path.empty()) continue;  // a matrix not written
+        // The open descriptor keeps the file's inode from being reused, so
+        // equal identities mean the same file.
+        const auto own = file->fd >= 0 ? IdentityOf(file->fd) : std::nullopt;
+        if (!own || EntryIdentityOf(file->path) != own) return false;
+    }
+    return true;
 }
 
 void MatrixWriter::Close() {

@@ -45,6 +45,9 @@ public:
 
     // The text files written, in the order .z1 to .z4.
     const std::vector<std::string>& FileNames() const { return names_; }
+    // Whether each text file's name still leads to the file this writer
+    // writes (before Close): false once another writer replaced the set.
+    bool FilesInPlace() const;
     std::int32_t EventsWritten() const { return events_; }
 
 private:

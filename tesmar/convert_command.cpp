@@ -43,11 +43,18 @@ int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ost
         const matrix::SetLock lock(path, matrix::SetLock::Kind::Exclusive,
                                    std::string("tesmar ") + TESMAR_VERSION + " convert");
         const matrix::Conversion conversion = matrix::ConvertToBinary(path, ids);
+        if (!lock.StillHeld()) {
+            err << "tesmar convert: " << lock.LostMessage() << std::endl;
+            return kRunFailed;
+        }
         err << "tesmar: " << conversion.events << " events converted" << std::endl;
         for (const std::string& file : conversion.files) out << file << "\n";
         out.flush();
         return kSuccess;
     } catch (const matrix::SetBusy& e) {
+        err << "tesmar convert: " << e.what() << std::endl;
+        return kBadInput;
+    } catch (const matrix::LockRefused& e) {
         err << "tesmar convert: " << e.what() << std::endl;
         return kBadInput;
     } catch (const matrix::ConversionError& e) {

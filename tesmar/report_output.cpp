@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "matrix/file_identity.h"
 #include "matrix/file_names.h"
 #include "network/user_text.h"
 #include "tesmar/exit_codes.h"
@@ -15,17 +16,6 @@ namespace tesmar {
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Identity {
-    dev_t device;
-    ino_t inode;
-};
-
-std::optional<Identity> IdentityOf(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return Identity{status.st_dev, status.st_ino};
-}
 
 std::string KindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "a folder";
@@ -62,13 +52,11 @@ void RequireReplaceableOutput(const std::string& output, const std::string& netw
     struct stat status {};
     if (::lstat(output.c_str(), &status) != 0) return;  // a new file, or a folder the write reports on
     if (!S_ISREG(status.st_mode)) Refuse(output, "it is " + KindOf(status.st_mode));
-    const Identity target{status.st_dev, status.st_ino};
+    const matrix::FileIdentity target{status.st_dev, status.st_ino};
     const fs::path outputFolder = fs::path(output).parent_path();
     const fs::path networkFolder = fs::path(networkPath).parent_path();
     for (const std::string& file : ProtectedFiles(networkPath, {outputFolder, networkFolder})) {
-        const std::optional<Identity> protectedFile = IdentityOf(file);
-        if (!protectedFile || protectedFile->device != target.device || protectedFile->inode != target.inode)
-            continue;
+        if (matrix::IdentityOf(file) != target) continue;
         if (file == networkPath) Refuse(output, "it is the network file");
         Refuse(output, "it is the matrix set's file " + network::ShownText(file));
     }

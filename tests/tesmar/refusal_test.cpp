@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <regex>
 
 #include "matrix/file_names.h"
@@ -141,6 +142,85 @@ TEST(SetLock, ASecondBuildAndReadersAreRefusedWhileABuildHoldsTheSet) {
     }
     const ToolRun next = RunTool({"build", network, "--seed", "6", "--max-hours", "12"});
     EXPECT_EQ(next.exitCode, 0) << next.err;
+}
+
+namespace {
+
+// A long build of the network, run until it has started writing.
+std::unique_ptr<tesmar_testing::RunningTool> StartedBuild(const std::string& network) {
+    auto build = std::make_unique<tesmar_testing::RunningTool>(std::vector<std::string>{
+        "build", network, "--mode", "random", "--random-events", "200000", "--seed", "5", "--threads", "1"});
+    std::string line;
+    while (build->ReadErrorLine(line) && line.find("building") == std::string::npos) {
+    }
+    return build;
+}
+
+}  // namespace
+
+// The lock file replaced (or removed) under a running build: the build
+// whose lock was taken from it fails with a message whatever ended it, and
+// leaves a successor's manifest alone; never do two builds both succeed.
+TEST(SetLock, ABuildWhoseLockWasTakenFromItFails) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, kChain);
+    const std::string lock = matrix::LockFileName(network);
+    {
+        auto first = StartedBuild(network);
+        testing_support::WriteText(folder.File("new.lock"), "");
+        fs::rename(folder.File("new.lock"), lock);
+        const ToolRun second = RunTool({"build", network, "--seed", "4", "--max-hours", "12"});
+        first->Signal(SIGINT);
+        const ToolRun firstRun = first->Wait();
+        EXPECT_FALSE(firstRun.exitCode == 0 && second.exitCode == 0) << firstRun.err << second.err;
+        EXPECT_EQ(second.exitCode, 0) << second.err;
+        EXPECT_EQ(firstRun.exitCode, 1) << firstRun.err;
+        EXPECT_NE(firstRun.err.find("was removed or replaced while this program held it"), std::string::npos)
+            << firstRun.err;
+        EXPECT_EQ(firstRun.err.find("done"), std::string::npos) << firstRun.err;
+        const auto manifest = matrix::ReadManifest(network);
+        ASSERT_TRUE(manifest);
+        EXPECT_EQ(manifest->outcome, "completed");  // the second build's
+        EXPECT_EQ(RunTool({"fitness", network, "J1"}).exitCode, 0);
+    }
+    {
+        auto only = StartedBuild(network);
+        fs::remove(lock);
+        only->Signal(SIGINT);
+        const ToolRun run = only->Wait();
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        const auto manifest = matrix::ReadManifest(network);
+        ASSERT_TRUE(manifest);
+        EXPECT_EQ(manifest->outcome, "failed");
+    }
+}
+
+// A lock file that is not one: refused with the same exit code by every
+// command, and named for what it is.
+TEST(SetLock, ALockThatIsALinkOrAFolderIsRefusedByEveryCommand) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, kChain);
+    ASSERT_EQ(RunTool({"build", network, "--seed", "3", "--max-hours", "12"}).exitCode, 0);
+    const std::string lock = matrix::LockFileName(network);
+    testing_support::WriteText(folder.File("elsewhere"), "");
+    for (const std::string& kind : {"symbolic link", "folder"}) {
+        fs::remove(lock);
+        if (kind == "folder")
+            fs::create_directory(lock);
+        else
+            fs::create_symlink(folder.File("elsewhere"), lock);
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"build", network, "--max-hours", "12"}, {"fitness", network, "J1"}, {"convert", network},
+                 {"place", network, "--sensors", "1"}}) {
+            const ToolRun run = RunTool(args);
+            EXPECT_EQ(run.exitCode, 2) << args[0] << ": " << run.err;
+            EXPECT_NE(run.err.find("is a " + kind), std::string::npos) << args[0] << ": " << run.err;
+            EXPECT_EQ(run.err.find("Too many levels"), std::string::npos) << run.err;
+        }
+        fs::remove(lock);
+    }
 }
 
 // Links in place of the set's files in a folder the build cannot write: the
