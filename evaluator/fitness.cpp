@@ -13,7 +13,6 @@ namespace {
 
 constexpr float kNoBestYet = 1e17f;
 constexpr float kNoValue = -1.0f;
-constexpr std::uint8_t kDetects = 1;
 
 // Marks the events that at least one selected node detects; returns their count.
 std::int32_t MarkDetectedEvents(const matrix::MatrixSet& set, const std::vector<std::int32_t>& columns,
@@ -22,7 +21,7 @@ std::int32_t MarkDetectedEvents(const matrix::MatrixSet& set, const std::vector<
     for (std::int32_t e = 1; e <= set.nEvents; ++e) {
         const std::uint8_t* flags = set.Z4.Row(e);
         for (std::int32_t c : columns) {
-            if (flags[c] == kDetects) {
+            if (matrix::Detects(flags[c])) {
                 eventDetected[static_cast<std::size_t>(e)] = true;
                 ++nDetected;
                 break;

@@ -31,7 +31,7 @@ void Accumulate(const matrix::MatrixSet& set, std::int32_t first, std::int32_t l
         const std::uint8_t* flags = set.Z4.Row(e);
         const float* minutes = set.Has(1) ? set.Z1.Row(e) : nullptr;
         for (std::size_t n = 0; n < nodes; ++n) {
-            if (flags[n] != 1) continue;
+            if (!matrix::Detects(flags[n])) continue;
             ++sums.detections[n];
             if (minutes) sums.minutes[n] += minutes[n];
         }

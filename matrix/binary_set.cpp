@@ -14,6 +14,7 @@
 #include "matrix/file_names.h"
 #include "matrix/line_reader.h"
 #include "matrix/npy_file.h"
+#include "matrix/set_checks.h"
 #include "matrix/text_source.h"
 
 namespace matrix {
@@ -149,6 +150,9 @@ MatrixSet MapSet(const std::string& networkPath, std::span<const std::string> no
         else
             RequireLastRowAgrees(path, last, nNodes, values[k]->Row(set.nEvents));
     }
+    if (auto unsound = FirstUnsoundCell(set))
+        throw Mismatch(BinaryFileName(networkPath, unsound->matrix) + ", row " + std::to_string(unsound->event) +
+                       ": " + unsound->why + ", which the text files never hold");
     return set;
 }
 

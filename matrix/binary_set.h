@@ -3,7 +3,8 @@
 // does, every .npy is a valid float32 (.z1 to .z3) or uint8 (.z4) matrix of
 // the network's node count with the same number of rows, the text files
 // name the network's nodes, the detection text file holds exactly that many
-// event records, and each text file's last record matches the last row.
+// event records, each text file's last record matches the last row, and
+// every cell passes the text reader's value rules.
 #pragma once
 
 #include <optional>

@@ -58,6 +58,11 @@ private:
     std::int32_t nNodes_ = 0;
 };
 
+// Whether a detection flag says the node detects the event. Every reader
+// asks this, so that no two read a flag differently; the loaders refuse
+// flags other than 0 and 1.
+constexpr bool Detects(std::uint8_t flag) { return flag != 0; }
+
 struct MatrixSet {
     std::int32_t nNodes = 0;
     std::int32_t nEvents = 0;

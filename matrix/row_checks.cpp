@@ -1,5 +1,7 @@
 #include "matrix/row_checks.h"
 
+#include <algorithm>
+
 namespace matrix {
 
 namespace {
@@ -35,6 +37,14 @@ bool RowSound(const float* values, const std::uint8_t* flags, std::size_t nNodes
 }
 
 }  // namespace
+
+std::optional<std::string> UnsoundFlag(const std::uint8_t* flags, std::size_t nNodes) {
+    std::uint8_t highest = 0;
+    for (std::size_t n = 0; n < nNodes; ++n) highest = std::max(highest, flags[n]);
+    if (highest <= 1) return std::nullopt;
+    const std::size_t n = static_cast<std::size_t>(std::find_if(flags, flags + nNodes, [](std::uint8_t f) { return f > 1; }) - flags);
+    return "the detection flag " + std::to_string(flags[n]) + " for node " + std::to_string(n + 1) + " is not 0 or 1";
+}
 
 std::optional<std::string> UnsoundValue(int k, const float* values, const std::uint8_t* flags, std::size_t nNodes) {
     if (k == 1 ? RowSound<1>(values, flags, nNodes) : RowSound<2>(values, flags, nNodes)) return std::nullopt;

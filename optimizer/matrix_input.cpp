@@ -16,7 +16,7 @@ double NoDetectionMinutes(const matrix::MatrixSet& set, const std::optional<matr
     const std::size_t cells = static_cast<std::size_t>(set.nEvents) * static_cast<std::size_t>(set.nNodes);
     float latest = 0;
     for (std::size_t i = 0; i < cells; ++i) {
-        if (set.Z4.Cells()[i] != 1) return set.Z1.Cells()[i];
+        if (!matrix::Detects(set.Z4.Cells()[i])) return set.Z1.Cells()[i];
         latest = std::max(latest, set.Z1.Cells()[i]);
     }
     return latest + 1.0;

@@ -10,7 +10,7 @@ namespace optimizer {
 // Row-major [event][node], events and nodes 0-based.
 struct ScenarioData {
     std::int32_t nEvents = 0, nNodes = 0;
-    // nEvents * nNodes cells; nonzero = the node detects the event.
+    // nEvents * nNodes cells; nonzero = the node detects the event (matrix::Detects).
     const std::uint8_t* detected = nullptr;
     // nEvents * nNodes cells; the impact at the node's first detection. Only
     // cells whose flag is set are read, and none for the Detection objective.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -163,6 +164,14 @@ void ReplaceInHeader(std::string& bytes, const std::string& from, const std::str
     bytes.replace(at, from.size(), padded);
 }
 
+// Sets cell [row][column] (0-based) of a float32 matrix of three columns.
+void PutFloat(const std::string& path, std::size_t row, std::size_t column, float value) {
+    Rewrite(path, [&](std::string& b) {
+        const std::size_t end = b.size() - (1 - row) * 3 * sizeof(float);  // the matrices hold two rows
+        std::memcpy(b.data() + end - (3 - column) * sizeof(float), &value, sizeof value);
+    });
+}
+
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(
@@ -204,6 +213,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Rewrite(BinaryFileName(n, 2), [](std::string& b) { b[b.size() - 1] ^= 0x40; });
                   },
                   "last record of"},
+        BadBinary{"FlagOtherThanZeroOrOne",
+                  [](const std::string& n) { Rewrite(BinaryFileName(n, 4), [](std::string& b) { b[b.size() - 5] = 2; }); },
+                  ".z4.npy, row 1: the detection flag 2 for node 2 is not 0 or 1"},
+        BadBinary{"VolumeBelowTheMark",
+                  [](const std::string& n) { PutFloat(BinaryFileName(n, 3), 0, 1, -50.0f); },
+                  ".z3.npy, row 1: the value -50"},
+        BadBinary{"PeopleBelowTheMark",
+                  [](const std::string& n) { PutFloat(BinaryFileName(n, 2), 0, 0, -0.5f); },
+                  ".z2.npy, row 1: the value -0.5"},
+        BadBinary{"NegativeTimeOfANodeThatDoesNotDetect",
+                  [](const std::string& n) { PutFloat(BinaryFileName(n, 1), 0, 1, -5.0f); },
+                  ".z1.npy, row 1: the value -5"},
         BadBinary{"OneMissing", [](const std::string& n) { std::filesystem::remove(BinaryFileName(n, 3)); },
                   ".z3.npy is missing"}),
     [](const ::testing::TestParamInfo<BadBinary>& info) { return std::string(info.param.name); });
