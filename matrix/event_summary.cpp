@@ -17,8 +17,9 @@ namespace {
 constexpr int kFields = 7;
 constexpr int kPeopleField = 5, kVolumeField = 6;
 
-// The fields of a summary line; the quoted injection list may hold commas.
-std::vector<std::string_view> Fields(std::string_view line) {
+}  // namespace
+
+std::vector<std::string_view> SummaryFields(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t begin = 0;
     bool quoted = false;
@@ -31,6 +32,8 @@ std::vector<std::string_view> Fields(std::string_view line) {
     }
     return fields;
 }
+
+namespace {
 
 bool Number(std::string_view text, double& value) {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -56,7 +59,7 @@ std::optional<EventSummary> ReadEventSummary(const std::string& networkPath, std
     summary.undetectedVolume.reserve(static_cast<std::size_t>(nEvents));
     for (std::int32_t e = 1; e <= nEvents; ++e) {
         if (!reader.Next(line)) throw fail(reader.LineNumber() + 1, "it ends before event " + std::to_string(e));
-        const auto fields = Fields(line);
+        const auto fields = SummaryFields(line);
         double number = 0, people = 0, volume = 0;
         if (fields.size() != kFields) throw fail(reader.LineNumber(), "it has " + std::to_string(fields.size()) + " fields where 7 are expected");
         if (!Number(fields[0], number) || number != e) throw fail(reader.LineNumber(), "it is not the line of event " + std::to_string(e));

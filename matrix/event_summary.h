@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace matrix {
@@ -22,6 +23,10 @@ struct EventSummary {
     std::vector<double> undetectedVolume;
     bool hasPeople = false;
 };
+
+// The fields of a summary line; a quoted field (the injection list) may
+// hold commas.
+std::vector<std::string_view> SummaryFields(std::string_view line);
 
 // The first nEvents lines of the event summary beside the network; nothing
 // when there is no summary. Throws SummaryError naming the line when it is

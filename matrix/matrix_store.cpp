@@ -4,6 +4,7 @@
 #include "matrix/file_names.h"
 #include "matrix/manifest.h"
 #include "matrix/set_lock.h"
+#include "matrix/summary_check.h"
 
 #include <memory>
 
@@ -12,14 +13,8 @@ namespace matrix {
 namespace {
 
 // Why the set does not belong to the network, if it does not.
-std::optional<std::string> ManifestRefusal(const SetRequest& request) {
+std::optional<std::string> ManifestRefusal(const SetRequest& request, const std::optional<Manifest>& manifest) {
     if (request.networkSha256.empty()) return std::nullopt;
-    std::optional<Manifest> manifest;
-    try {
-        manifest = ReadManifest(request.networkPath);
-    } catch (const ManifestError& e) {
-        return std::string(e.what());
-    }
     if (!manifest || manifest->networkSha256 == request.networkSha256) return std::nullopt;
     return "The matrix set beside " + request.networkPath + " was built from another network: its manifest " +
            ManifestFileName(request.networkPath) + " names a network file with SHA-256 " + manifest->networkSha256 +
@@ -38,7 +33,17 @@ StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress)
         stored.refusal = e.what();
         return stored;
     }
-    stored.refusal = ManifestRefusal(request);
+    std::optional<Manifest> manifest;
+    try {
+        manifest = ReadManifest(request.networkPath);
+    } catch (const ManifestError& e) {
+        if (!request.networkSha256.empty()) {
+            stored.refusal = e.what();
+            return stored;
+        }
+    }
+    stored.refusal = ManifestRefusal(request, manifest);
+    if (!stored.refusal) stored.refusal = SummaryDisagreement(request.networkPath, manifest && manifest->outcome == "completed");
     if (stored.refusal) return stored;
     BinaryLoad binary = LoadBinarySet(request.networkPath, request.nodeIds);
     if (binary.set) {

@@ -1,6 +1,7 @@
 // Loading the matrix set beside a network, the way every reader does: not
 // while a build writes it (the set's lock), and only when the build
-// manifest names the same network; the binary form is used when it is there
+// manifest names the same network and the event summary belongs with the
+// records (summary_check.h); the binary form is used when it is there
 // and agrees with the text files, the text files otherwise.
 #pragma once
 
@@ -22,7 +23,8 @@ struct StoredSet {
     LoadedMatrices loaded;
     bool fromBinary = false;
     std::string binaryNote;        // why a binary form present was not used
-    // Nothing is loaded: the set belongs to another network, or a build is writing it.
+    // Nothing is loaded: the set belongs to another network, its event summary
+    // to another build, or a build is writing it.
     std::optional<std::string> refusal;
 };
 

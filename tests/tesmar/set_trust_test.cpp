@@ -93,3 +93,74 @@ TEST_F(SetTrust, ABinaryFlagOtherThanZeroOrOneSendsEveryReaderToTheText) {
         EXPECT_EQ(a, b) << command;
     }
 }
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1)
+        lines.push_back(text.substr(start, lf + 1 - start));
+    return lines;
+}
+
+// The quoted injection list of a summary line.
+std::string Injections(const std::string& line) {
+    const std::size_t open = line.find('"');
+    return line.substr(open, line.find('"', open + 1) - open);
+}
+
+}  // namespace
+
+// The summary of another build of the same network and size gives every
+// missed event another event's penalty: it is refused, naming the first
+// event whose injections differ.
+TEST_F(SetTrust, AnEventSummaryFromAnotherBuildIsRefusedNamingTheFirstEventThatDiffers) {
+    testing_support::ScratchFolder other;
+    testing_support::WriteText(other.File("net.inp"), testing_support::ReadText(network_));
+    ASSERT_EQ(RunTool({"build", other.File("net.inp"), "--max-hours", "12", "--seed", "8"}).exitCode, 0);
+    const std::string summary = matrix::EventSummaryFileName(network_);
+    const auto ours = Lines(testing_support::ReadText(summary));
+    const auto theirs = Lines(testing_support::ReadText(matrix::EventSummaryFileName(other.File("net.inp"))));
+    ASSERT_EQ(ours.size(), theirs.size());
+    std::size_t first = 1;
+    while (first < ours.size() && Injections(ours[first]) == Injections(theirs[first])) ++first;
+    ASSERT_LT(first, ours.size()) << "the two builds drew the same events";
+    fs::copy_file(matrix::EventSummaryFileName(other.File("net.inp")), summary, fs::copy_options::overwrite_existing);
+    for (const char* command : {"place", "fitness", "report"}) {
+        const ToolRun run = Run(command, std::string(command) == "place"    ? std::vector<std::string>{"--sensors", "2"}
+                                         : std::string(command) == "fitness" ? std::vector<std::string>{"J3"}
+                                                                             : std::vector<std::string>{"-o", folder_.File("p.html")});
+        EXPECT_EQ(run.exitCode, 2) << command;
+        EXPECT_NE(run.err.find("its event " + std::to_string(first) + " injects " + Injections(theirs[first])),
+                  std::string::npos)
+            << command << ": " << run.err;
+    }
+}
+
+// A summary with events the records lack, or lacking events they hold, is
+// refused; only a build that did not finish may leave the last record
+// without its summary line (the writer writes that line last).
+TEST_F(SetTrust, AnEventSummaryOfAnotherLengthIsRefusedUnlessTheBuildWasCutAfterItsLastRecord) {
+    const std::string summary = matrix::EventSummaryFileName(network_);
+    const std::string whole = testing_support::ReadText(summary);
+    const auto lines = Lines(whole);
+    const std::string events = std::to_string(lines.size() - 1);
+
+    testing_support::WriteText(summary, whole + lines.back());
+    ToolRun run = Run("fitness", {"J3"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("it holds event " + std::to_string(lines.size())), std::string::npos) << run.err;
+
+    testing_support::WriteText(summary, whole.substr(0, whole.size() - lines.back().size()));
+    run = Run("fitness", {"J3"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("it ends before event " + events), std::string::npos) << run.err;
+
+    const std::string manifest = matrix::ManifestFileName(network_);
+    json recorded = json::parse(testing_support::ReadText(manifest));
+    recorded["outcome"] = "running";
+    testing_support::WriteText(manifest, recorded.dump(2));
+    run = Run("fitness", {"J3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
