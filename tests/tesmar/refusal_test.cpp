@@ -365,6 +365,7 @@ TEST(Fitness, NoEventLoadedEndsWithAMessageAndNotZero) {
         0, testing_support::ReadText(matrix::MatrixFileName(network, 4)).find("\r\n") + 2);
     testing_support::WriteText(matrix::MatrixFileName(network, 4), header);
     for (int k = 1; k <= 4; ++k) fs::remove(matrix::BinaryFileName(network, k));
+    fs::remove(matrix::EventSummaryFileName(network));  // its event is no longer in the records
     const ToolRun run = RunTool({"fitness", network, "J1"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
