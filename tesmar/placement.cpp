@@ -1,9 +1,27 @@
 #include "tesmar/placement.h"
 
+#include <algorithm>
+
 #include "optimizer/optimizer.h"
 #include "tesmar/exit_codes.h"
 
 namespace tesmar {
+
+namespace {
+
+// A set holds fewer nodes than asked only when no further node improves the
+// objective. Each set is labelled by the nodes it holds, and a curve keeps
+// one row per set size: the first, whose bound is for that many sensors.
+void LabelByNodesHeld(optimizer::Result& result) {
+    std::vector<optimizer::Placement> kept;
+    for (optimizer::Placement& p : result.placements) {
+        p.sensors = std::min(p.sensors, static_cast<std::int32_t>(p.nodes.size()));
+        if (kept.empty() || p.sensors > kept.back().sensors) kept.push_back(std::move(p));
+    }
+    result.placements = std::move(kept);
+}
+
+}  // namespace
 
 PlacementReport RunPlacement(const network::Network& net, const SetInput& input, const PlaceRequest& request,
                              const optimizer::ProgressCallback& progress) {
@@ -23,6 +41,8 @@ PlacementReport RunPlacement(const network::Network& net, const SetInput& input,
     } catch (const optimizer::RequestError& e) {
         throw InputError(e.what());
     }
+    report.sensorsAsked = request.Sensors;
+    LabelByNodesHeld(report.result);
     for (const optimizer::Placement& placement : report.result.placements) {
         std::vector<std::string> ids;
         std::vector<std::int32_t> nodes;

@@ -94,6 +94,12 @@ std::vector<std::string> PlacementNotes(const PlacementReport& r) {
         if (!r.detectableOnly && result.undetectableEvents > 0 && result.SameForEverySet(s))
             notes.push_back("the " + StatisticName(s, r.alpha) + " is " + FigureText(result.floor.Value(s)) +
                             " whatever the set: no set can improve it");
+    const std::int32_t held = result.placements.empty() ? 0 : result.placements.back().sensors;
+    if (held < r.sensorsAsked)
+        notes.push_back(std::to_string(r.sensorsAsked) + " sensors were asked, but no node beyond " +
+                        std::to_string(held) + " improves the " + StatisticName(r.statistic, r.alpha) + " of the " +
+                        optimizer::MeasureDescription(r.measure) + ": the set holds " + std::to_string(held) +
+                        " nodes");
     if (result.stoppedEarly) notes.push_back("the run was stopped before it ended: the figures are the best reached");
     return notes;
 }
@@ -137,7 +143,7 @@ std::string PlacementJson(const PlacementReport& r) {
                                   : r.statistic == Statistic::CVaR ? "cvar"
                                                                    : "worst") +
                        ", \"alpha\": " + JsonDouble(r.alpha) + ", \"detectable_only\": " +
-                       (r.detectableOnly ? "true" : "false") + ", \"events\": " + std::to_string(r.events) +
+                       (r.detectableOnly ? "true" : "false") + ", \"events\": " + std::to_string(r.events) + ", \"sensors_asked\": " + std::to_string(r.sensorsAsked) +
                        ", \"undetectable_events\": " + std::to_string(result.undetectableEvents) + ", \"notes\": [";
     const auto notes = PlacementNotes(r);
     for (std::size_t i = 0; i < notes.size(); ++i) json += (i ? ", " : "") + JsonString(notes[i]);

@@ -19,6 +19,7 @@ struct PlacementReport {
     double alpha = optimizer::kDefaultAlpha;
     bool detectableOnly = false;
     std::int32_t events = 0;  // in the matrix set
+    std::int32_t sensorsAsked = 0;  // the largest set asked for; sets hold fewer when no further node helps
     optimizer::Result result;
     std::vector<std::vector<std::string>> sensorIds;  // per placement
     std::vector<evaluator::FitnessResult> fitness;    // per placement
