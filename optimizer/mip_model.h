@@ -13,6 +13,10 @@ public:
 
     int AddColumn(double lower, double upper, double objective, bool integer);
     void AddRow(const std::vector<int>& columns, const std::vector<double>& coefficients, double lower, double upper);
+    // Adds the coefficients to the objective of the columns.
+    void SetObjective(const std::vector<int>& columns, const std::vector<double>& coefficients) {
+        for (std::size_t i = 0; i < columns.size(); ++i) objective_[static_cast<std::size_t>(columns[i])] += coefficients[i];
+    }
     // A known solution (one value per column) for the solver to start from.
     void SetStart(std::vector<double> values) { start_ = std::move(values); }
     int columns() const { return static_cast<int>(lower_.size()); }

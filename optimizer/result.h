@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "optimizer/options.h"
@@ -27,6 +28,33 @@ enum class ExactStatus {
     Optimal,        // the model was solved to proven optimality
     Stopped,        // time limit or stop request: value and bound are the best reached
     ModelTooLarge,  // more cells than Options::exactCellLimit: heuristic value and bound
+    NotModelled,    // redundancy, failing sensors or VaR: heuristic value and bound
+};
+
+// How the chosen set stands against one requirement of a planning request
+// (for the detected share: shares, the limit a least share).
+struct RequirementAnswer {
+    double value = 0;  // the set's statistic
+    double limit = 0;
+    bool met = false;
+    // No set within the count and the budget does better than this (for the
+    // detected share: reaches more); infeasible when it misses the limit.
+    double best = 0;
+    bool provenInfeasible = false;
+};
+
+// What a planning request (costs, budget, weights, requirements, redundancy,
+// failing sensors) adds to an answer; `applied` false for a plain request.
+struct PlanAnswer {
+    bool applied = false;
+    double cost = 0;  // the set's total, fixed sensors included
+    double budget = std::numeric_limits<double>::quiet_NaN();  // the step's budget; NaN without one
+    // The objective's statistics with the request's weights, redundancy and
+    // failures; detected: events some set's sensor may detect, the share
+    // weighted and expected.
+    Figures figures;
+    bool feasible = true;  // the set meets every requirement
+    std::vector<RequirementAnswer> requirements;
 };
 
 // The answer for one sensor count.
@@ -46,6 +74,7 @@ struct Placement {
     bool provenOptimal = false;
     Figures figures;
     ExactStatus exact = ExactStatus::NotRequested;
+    PlanAnswer plan;
 };
 
 struct Result {

@@ -1,0 +1,143 @@
+#include "optimizer/plan_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "optimizer/weighted_statistics.h"
+
+namespace optimizer {
+
+namespace {
+
+constexpr double kRelative = 1e-9;
+// A free sensor's cost divides its gain; one that costs nothing is worth any gain.
+constexpr double kSmallestCost = 1e-12;
+
+bool Below(double a, double b) {
+    return a < b - kRelative * std::max(1.0, std::abs(b));
+}
+
+bool Fits(const PlanModel& model, const std::vector<std::int32_t>& selection) {
+    if (static_cast<std::int32_t>(selection.size()) > model.maxFree) return false;
+    double cost = 0;
+    for (std::int32_t c : selection) cost += model.cost[static_cast<std::size_t>(c)];
+    return cost <= model.freeBudget + kRelative * std::max(1.0, model.freeBudget);
+}
+
+// The improvement from b to a on the first of the score's parts that moves.
+struct Gain {
+    int level = 3;  // 0 violation, 1 value, 2 mean, 3 none
+    double amount = 0;
+};
+
+Gain GainOf(const PlanScore& from, const PlanScore& to) {
+    if (Below(to.violation, from.violation)) return {0, from.violation - to.violation};
+    if (Below(from.violation, to.violation)) return {};
+    if (Below(to.value, from.value)) return {1, from.value - to.value};
+    if (Below(from.value, to.value)) return {};
+    if (Below(to.mean, from.mean)) return {2, from.mean - to.mean};
+    return {};
+}
+
+// Adds the column with the best gain (per cost when `perCost`) until none fits or gains.
+void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, bool perCost, RunControl& control) {
+    std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.columns()), 0);
+    for (std::int32_t c : selection) taken[static_cast<std::size_t>(c)] = 1;
+    PlanScore score = ScoreOf(model, selection);
+    while (!control.Stopped()) {
+        Gain best;
+        std::int32_t chosen = -1;
+        PlanScore chosenScore;
+        for (std::int32_t c = model.fixedColumns; c < model.columns(); ++c) {
+            if (taken[static_cast<std::size_t>(c)]) continue;
+            selection.push_back(c);
+            if (Fits(model, selection)) {
+                PlanScore s = ScoreOf(model, selection);
+                Gain g = GainOf(score, s);
+                if (perCost) g.amount /= std::max(kSmallestCost, model.cost[static_cast<std::size_t>(c)]);
+                if (g.level < best.level || (g.level == best.level && g.level < 3 && g.amount > best.amount)) {
+                    best = g;
+                    chosen = c;
+                    chosenScore = s;
+                }
+            }
+            selection.pop_back();
+        }
+        if (chosen < 0) return;
+        selection.push_back(chosen);
+        taken[static_cast<std::size_t>(chosen)] = 1;
+        score = chosenScore;
+    }
+}
+
+// One best-improvement step among additions and swaps; false when none improves.
+bool ImproveOnce(const PlanModel& model, std::vector<std::int32_t>& selection, PlanScore& score) {
+    std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.columns()), 0);
+    for (std::int32_t c : selection) taken[static_cast<std::size_t>(c)] = 1;
+    std::vector<std::int32_t> best;
+    PlanScore bestScore = score;
+    auto consider = [&](const std::vector<std::int32_t>& trial) {
+        if (!Fits(model, trial)) return;
+        PlanScore s = ScoreOf(model, trial);
+        if (Better(s, bestScore)) {
+            bestScore = s;
+            best = trial;
+        }
+    };
+    std::vector<std::int32_t> trial = selection;
+    for (std::int32_t in = model.fixedColumns; in < model.columns(); ++in) {
+        if (taken[static_cast<std::size_t>(in)]) continue;
+        trial.push_back(in);
+        consider(trial);
+        trial.pop_back();
+        for (std::size_t slot = 0; slot < trial.size(); ++slot) {
+            std::int32_t out = trial[slot];
+            trial[slot] = in;
+            consider(trial);
+            trial[slot] = out;
+        }
+    }
+    if (best.empty()) return false;
+    selection = std::move(best);
+    score = bestScore;
+    return true;
+}
+
+}  // namespace
+
+PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection) {
+    PlanScore score;
+    std::vector<double> values = PlanValues(model, kObjectiveMeasure, selection);
+    score.value = WeightedStatistic(model.statistic, values, model.weight, model.alpha);
+    score.mean = model.statistic == Statistic::Mean ? score.value
+                                                    : WeightedStatistic(Statistic::Mean, values, model.weight, model.alpha);
+    for (const PlanLimit& limit : model.limits) {
+        double v = PlanStatistic(model, limit.measure, limit.statistic, selection);
+        if (v > limit.limit + kRelative * std::max(1.0, std::abs(limit.limit)))
+            score.violation += (v - limit.limit) / std::max(1.0, std::abs(limit.limit));
+    }
+    return score;
+}
+
+bool Better(const PlanScore& a, const PlanScore& b) {
+    return GainOf(b, a).level < 3;
+}
+
+std::vector<std::int32_t> SearchPlan(const PlanModel& model, const std::vector<std::int32_t>& start,
+                                     RunControl& control) {
+    std::vector<std::int32_t> byCost = Fits(model, start) ? start : std::vector<std::int32_t>{};
+    std::vector<std::int32_t> byGain = byCost;
+    Greedy(model, byCost, true, control);
+    Greedy(model, byGain, false, control);
+    PlanScore costScore = ScoreOf(model, byCost), gainScore = ScoreOf(model, byGain);
+    std::vector<std::int32_t> selection = Better(gainScore, costScore) ? byGain : byCost;
+    PlanScore score = Better(gainScore, costScore) ? gainScore : costScore;
+    std::int64_t steps = 1;
+    while (!control.Stopped() && ImproveOnce(model, selection, score)) ++steps;
+    control.CountPasses(steps);
+    std::sort(selection.begin(), selection.end());
+    return selection;
+}
+
+}  // namespace optimizer
