@@ -12,8 +12,12 @@ namespace optimizer {
 
 namespace {
 
-constexpr int kIterations = 400;
+// The relaxation's steps: as lagrangian_bound.h's, more of them with more
+// patience where the cells are few, about the same work on any problem.
+constexpr int kIterations = 400, kMostIterations = 20000;
+constexpr double kCellVisits = 1.6e7;
 constexpr int kStaleIterations = 12;
+constexpr double kSmallestScale = 1.0 / 256;
 constexpr int kMultiplierSearchSteps = 40;
 
 struct EventFloor {
@@ -170,8 +174,13 @@ double MeanRelaxation(const PlanModel& model, const PlanMeasure& m, const std::v
     for (std::size_t e = 0; e < events; ++e) upper += weight[e] * lambda[e];
     double best = -std::numeric_limits<double>::infinity(), scale = 1;
     int stale = 0;
+    double stretch = std::clamp(kCellVisits / std::max<double>(1.0, static_cast<double>(f.event.size())) / kIterations,
+                                1.0, static_cast<double>(kMostIterations) / kIterations);
+    int iterations = static_cast<int>(kIterations * stretch);
+    int patience = static_cast<int>(kStaleIterations * std::sqrt(stretch));
+    double smallest = kSmallestScale / (stretch * stretch);
     std::vector<double> rho(cost.size()), y, gradient(events);
-    for (int it = 0; it < kIterations && !control.Stopped(); ++it) {
+    for (int it = 0; it < iterations && !control.Stopped(); ++it) {
         std::fill(rho.begin(), rho.end(), 0.0);
         for (std::size_t c = 0; c < cost.size(); ++c)
             for (std::int64_t k = f.start[c]; k < f.start[c + 1]; ++k) {
@@ -179,6 +188,7 @@ double MeanRelaxation(const PlanModel& model, const PlanMeasure& m, const std::v
                 rho[c] += weight[e] * std::min(0.0, f.impact[static_cast<std::size_t>(k)] - lambda[e]);
             }
         double bound = Inner(rho, cost, model.freeBudget, model.maxFree, y);
+
         for (std::size_t e = 0; e < events; ++e) {
             bound += weight[e] * lambda[e];
             gradient[e] = weight[e];
@@ -188,16 +198,20 @@ double MeanRelaxation(const PlanModel& model, const PlanMeasure& m, const std::v
                 auto e = static_cast<std::size_t>(f.event[static_cast<std::size_t>(k)]);
                 if (f.impact[static_cast<std::size_t>(k)] < lambda[e]) gradient[e] -= weight[e] * y[c];
             }
-        if (bound > best + 1e-12 * std::max(1.0, std::abs(best))) {
+        if (it == 0 || bound > best + 1e-12 * std::max(1.0, std::abs(best))) {
             best = bound;
             stale = 0;
-        } else if (++stale >= kStaleIterations) {
+        } else if (++stale >= patience) {
             scale /= 2;
             stale = 0;
-            if (scale < 1.0 / 256) break;
+            if (scale < smallest) break;
         }
         double norm = 0;
-        for (double g : gradient) norm += g * g;
+        for (std::size_t e = 0; e < events; ++e) {
+            double& g = gradient[e];
+            if ((g > 0 && lambda[e] >= f.base[e]) || (g < 0 && lambda[e] <= f.ideal[e])) g = 0;  // cannot move
+            norm += g * g;
+        }
         if (norm <= 0 || upper - bound <= 1e-12 * std::max(1.0, std::abs(upper))) break;
         double step = scale * (upper - bound) / norm;
         for (std::size_t e = 0; e < events; ++e)

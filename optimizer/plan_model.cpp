@@ -209,10 +209,10 @@ Detections Gather(const PlanModel& model, const PlanMeasure& m, const std::vecto
 }  // namespace
 
 std::vector<double> PlanValues(const PlanModel& model, std::int32_t measure, const std::vector<std::int32_t>& selection,
-                               double* detectedShare) {
+                               double* detectedShare, bool firstDetection) {
     const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
     Detections d = Gather(model, m, selection);
-    auto r = static_cast<std::size_t>(model.redundancy);
+    auto r = static_cast<std::size_t>(firstDetection ? 1 : model.redundancy);
     std::vector<double> values(static_cast<std::size_t>(model.events()));
     std::vector<std::pair<float, double>> cells;
     std::vector<double> working(r);  // chance that j of the sensors so far work, j < R
@@ -220,7 +220,7 @@ std::vector<double> PlanValues(const PlanModel& model, std::int32_t measure, con
     for (std::size_t e = 0; e < values.size(); ++e) {
         cells.clear();
         for (std::int64_t k = d.start[e]; k < d.start[e + 1]; ++k)
-            cells.emplace_back(d.impact[static_cast<std::size_t>(k)], d.failure[static_cast<std::size_t>(k)]);
+            cells.emplace_back(d.impact[static_cast<std::size_t>(k)], firstDetection ? 0.0 : d.failure[static_cast<std::size_t>(k)]);
         std::sort(cells.begin(), cells.end());
         std::fill(working.begin(), working.end(), 0.0);
         working[0] = 1;

@@ -27,7 +27,7 @@ bool Fits(const PlanModel& model, const std::vector<std::int32_t>& selection) {
 
 // The improvement from b to a on the first of the score's parts that moves.
 struct Gain {
-    int level = 3;  // 0 violation, 1 value, 2 mean, 3 none
+    int level = 4;  // 0 violation, 1 value, 2 mean, 3 guide, 4 none
     double amount = 0;
 };
 
@@ -37,6 +37,8 @@ Gain GainOf(const PlanScore& from, const PlanScore& to) {
     if (Below(to.value, from.value)) return {1, from.value - to.value};
     if (Below(from.value, to.value)) return {};
     if (Below(to.mean, from.mean)) return {2, from.mean - to.mean};
+    if (Below(from.mean, to.mean)) return {};
+    if (Below(to.guide, from.guide)) return {3, from.guide - to.guide};
     return {};
 }
 
@@ -56,7 +58,7 @@ void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, bool p
                 PlanScore s = ScoreOf(model, selection);
                 Gain g = GainOf(score, s);
                 if (perCost) g.amount /= std::max(kSmallestCost, model.cost[static_cast<std::size_t>(c)]);
-                if (g.level < best.level || (g.level == best.level && g.level < 3 && g.amount > best.amount)) {
+                if (g.level < best.level || (g.level == best.level && g.level < 4 && g.amount > best.amount)) {
                     best = g;
                     chosen = c;
                     chosenScore = s;
@@ -112,6 +114,9 @@ PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selec
     score.value = WeightedStatistic(model.statistic, values, model.weight, model.alpha);
     score.mean = model.statistic == Statistic::Mean ? score.value
                                                     : WeightedStatistic(Statistic::Mean, values, model.weight, model.alpha);
+    if (model.redundancy > 1)
+        score.guide = WeightedStatistic(Statistic::Mean, PlanValues(model, kObjectiveMeasure, selection, nullptr, true),
+                                        model.weight, model.alpha);
     for (const PlanLimit& limit : model.limits) {
         double v = PlanStatistic(model, limit.measure, limit.statistic, selection);
         if (v > limit.limit + kRelative * std::max(1.0, std::abs(limit.limit)))
@@ -121,7 +126,7 @@ PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selec
 }
 
 bool Better(const PlanScore& a, const PlanScore& b) {
-    return GainOf(b, a).level < 3;
+    return GainOf(b, a).level < 4;
 }
 
 std::vector<std::int32_t> SearchPlan(const PlanModel& model, const std::vector<std::int32_t>& start,

@@ -2,7 +2,9 @@
 // alone, the better kept, then best-improvement additions and swaps that keep
 // the set within the count and the budget. Sets are compared first by how far
 // they miss the requirements, then by the objective, then (for the tail
-// statistics, whose value often does not move with one sensor) by the mean.
+// statistics, whose value often does not move with one sensor) by the mean,
+// and last (where R detections are needed, so that one sensor alone may
+// change nothing) by the mean impact at the first detection.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,7 @@ struct PlanScore {
     double violation = 0;  // summed relative excess over the requirements' limits
     double value = 0;      // the objective statistic
     double mean = 0;       // the objective's mean, a tie-breaker
+    double guide = 0;      // with redundancy: the mean at the first detection, the last tie-breaker
 
     bool Feasible() const { return violation <= 0; }
 };

@@ -66,8 +66,8 @@ RequirementAnswer AnswerRequirement(const PlanModel& model, const PlanLimit& lim
     a.best = std::min(best, a.value);
     a.limit = limit.limit;
     if (limit.measure == kDetectionMeasure) {  // shares detected, not missed
-        a.value = 1 - a.value;
-        a.best = 1 - a.best;
+        a.value = std::clamp(1 - a.value, 0.0, 1.0);
+        a.best = std::clamp(1 - a.best, 0.0, 1.0);
         a.limit = 1 - a.limit;
     }
     return a;

@@ -143,6 +143,41 @@ void AddConvert(CLI::App& app, Commands& c) {
     c.convert->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written).");
 }
 
+// Costs and budget, event weights, requirements, redundancy and failing sensors.
+void AddPlanningOptions(CLI::App* command, PlaceRequest& r) {
+    command->add_option("--costs", r.CostsFile,
+                        "CSV file of 'node ID,cost' lines (an optional header; a third column 'failure' gives the "
+                        "node's failure probability)")
+        ->type_name("FILE");
+    command->add_option("--default-cost", r.DefaultCost, "Cost of a node the costs file does not list (default 1)")
+        ->transform(RealNumber())
+        ->type_name("C");
+    command->add_option("--budget", r.Budget, "Largest total cost of the set, fixed sensors included")
+        ->transform(RealNumber())
+        ->type_name("B");
+    command->add_option("--budget-steps", r.BudgetSteps, "With --curve and --budget: the budgets B/N, 2B/N, .., B")
+        ->transform(WholeNumber())
+        ->type_name("N")
+        ->capture_default_str();
+    command->add_option("--weights", r.WeightsFile,
+                        "CSV file of 'event number,weight' lines, events numbered from 1 (an optional header): "
+                        "every statistic is weighted")
+        ->type_name("FILE");
+    command->add_option("--require", r.Require,
+                        "A guarantee the set must meet, repeatable: detected>=SHARE or z1|z2|z3.mean|var|cvar|worst<=LIMIT")
+        ->type_name("EXPR")
+        ->allow_extra_args(false);
+    command->add_option("--redundancy", r.Redundancy,
+                        "Detections an event needs to count as detected; its impact is taken at the last of them")
+        ->transform(WholeNumber())
+        ->type_name("R")
+        ->capture_default_str();
+    command->add_option("--failure-probability", r.FailureProbability,
+                        "Chance that a sensor misses an event it would detect, each sensor on its own, in [0, 1)")
+        ->transform(RealNumber())
+        ->type_name("P");
+}
+
 // The options that choose and limit a placement, shared by place and report.
 void AddPlacementOptions(CLI::App* command, PlaceRequest& r) {
     command->add_option("--objective", r.Objective,
@@ -178,14 +213,15 @@ void AddPlacementOptions(CLI::App* command, PlaceRequest& r) {
     command->add_option("--threads", r.Threads, "Threads (default: every core the process may use)")
         ->transform(WholeNumber())
         ->type_name("N");
+    AddPlanningOptions(command, r);
 }
 
 void AddPlace(CLI::App& app, Commands& c) {
     PlaceCommandRequest& r = c.placeRequest;
     c.place = app.add_subcommand("place", "Find the best sensor sets, with a proven bound on the best possible");
     c.place->add_option("NETWORK", r.NetworkFile, "Network file the matrices were built for")->required();
-    c.place->add_option("--sensors", r.Place.Sensors, "Sensors in the set, the fixed ones included")
-        ->required()
+    c.place->add_option("--sensors", r.Place.Sensors,
+                        "Sensors in the set, the fixed ones included (optional with --budget)")
         ->transform(WholeNumber())
         ->type_name("K");
     AddPlacementOptions(c.place, r.Place);
@@ -283,6 +319,9 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     c.reportRequest.Output = AbsoluteNetworkPath(c.reportRequest.Output);
     if (!c.reportPlacement.CandidatesFile.empty())
         c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
+    for (PlaceRequest* place : {&c.placeRequest.Place, &c.reportPlacement})
+        for (std::string* file : {&place->CostsFile, &place->WeightsFile})
+            if (!file->empty()) *file = AbsoluteNetworkPath(*file);
     std::unique_ptr<network::Workspace> workspace;
     try {
         workspace = std::make_unique<network::Workspace>();

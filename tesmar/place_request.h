@@ -24,6 +24,15 @@ struct PlaceRequest {
     bool Exact = false;
     double TimeLimit = 0;  // seconds, 0: none
     std::optional<int> Threads;
+    // Planning (see plan_request.h); Sensors 0: no count given.
+    std::string CostsFile;
+    std::optional<double> DefaultCost;
+    std::optional<double> Budget;
+    int BudgetSteps = 10;
+    std::string WeightsFile;
+    std::vector<std::string> Require;
+    int Redundancy = 1;
+    std::optional<double> FailureProbability;
 };
 
 // The names the options take.

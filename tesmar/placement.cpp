@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "optimizer/optimizer.h"
+#include "optimizer/planner.h"
 #include "tesmar/exit_codes.h"
+#include "tesmar/plan_request.h"
 
 namespace tesmar {
 
@@ -37,7 +39,13 @@ PlacementReport RunPlacement(const network::Network& net, const SetInput& input,
         options.progress = progress;
         const optimizer::MatrixInput data =
             optimizer::FromMatrixSet(input.set, report.measure, input.summary, input.manifest);
-        report.result = optimizer::Optimize(data.data, options);
+        if (PlanRequested(request)) {
+            const PlanInput plan = ToPlanInput(request, net, input);
+            report.plan = PlanDescription(request);
+            report.result = optimizer::Plan(data.data, options, plan.plan);
+        } else {
+            report.result = optimizer::Optimize(data.data, options);
+        }
     } catch (const optimizer::RequestError& e) {
         throw InputError(e.what());
     }

@@ -32,6 +32,7 @@ const char* ExactText(optimizer::ExactStatus status) {
         case optimizer::ExactStatus::Optimal: return "optimal";
         case optimizer::ExactStatus::Stopped: return "stopped at the time limit";
         case optimizer::ExactStatus::ModelTooLarge: return "model too large; heuristic with bound";
+        case optimizer::ExactStatus::NotModelled: return "not modelled (redundancy, failing sensors or VaR); heuristic with bound";
     }
     return "";
 }
@@ -49,14 +50,64 @@ std::string FiguresJson(const optimizer::Figures& f) {
            JsonDouble(f.worst) + "}";
 }
 
+// The requirements' texts, in order, from the planning lines.
+std::vector<std::string> RequirementTexts(const PlacementReport& r) {
+    std::vector<std::string> texts;
+    for (const std::string& line : r.plan)
+        if (line.rfind("requirement ", 0) == 0) texts.push_back(line.substr(12));
+    return texts;
+}
+
 std::string Heading(const PlacementReport& r) {
     const optimizer::Figures& counted = r.result.placements.empty() ? r.result.floor : r.result.placements.front().figures;
     std::string text = "Objective: " + StatisticName(r.statistic, r.alpha) + " of the " +
                        optimizer::MeasureDescription(r.measure) + " over " + std::to_string(counted.events) + " of " +
                        std::to_string(r.events) + " events" +
                        (r.detectableOnly ? " (those some candidate node detects)" : "") + "\n";
+    for (const std::string& line : r.plan) text += "Planning: " + line + "\n";
     for (const std::string& note : PlacementNotes(r)) text += "Note: " + note + "\n";
     return text;
+}
+
+std::string FiguresLine(const char* label, const optimizer::Figures& f, double alpha) {
+    return std::string(label) + Percent(f.detectedFraction) + " (" + std::to_string(f.detected) + "/" +
+           std::to_string(f.events) + ")   mean: " + FigureText(f.mean) + "   " + StatisticName(Statistic::VaR, alpha) +
+           ": " + FigureText(f.var) + "   " + StatisticName(Statistic::CVaR, alpha) + ": " + FigureText(f.cvar) +
+           "   worst case: " + FigureText(f.worst) + "\n";
+}
+
+// What the planning options add to the last placement's lines.
+std::string PlanLines(const PlacementReport& r, const optimizer::Placement& p) {
+    std::string text = "Cost: " + FigureText(p.plan.cost) +
+                       (std::isnan(p.plan.budget) ? "" : "   budget: " + FigureText(p.plan.budget)) + "\n";
+    for (std::size_t i = 0; i < p.plan.requirements.size(); ++i) {
+        const optimizer::RequirementAnswer& a = p.plan.requirements[i];
+        const bool share = r.plan.size() > 0 && i < RequirementTexts(r).size() &&
+                           RequirementTexts(r)[i].find("detected") != std::string::npos;
+        text += "Requirement " + RequirementTexts(r)[i] + ": " + (share ? Percent(a.value) : FigureText(a.value)) +
+                (a.met ? "   met" : "   NOT met") + "   best any set reaches: " +
+                (share ? "at most " + Percent(a.best) : "at least " + FigureText(a.best)) +
+                (a.provenInfeasible ? "   (proven: no set meets it)" : "") + "\n";
+    }
+    if (!p.plan.feasible)
+        text += "No set found meets every requirement: the set shown comes nearest; its value is not an answer\n";
+    text += FiguresLine("Planned figures: detected ", p.plan.figures, r.alpha);
+    return text;
+}
+
+std::string PlanJson(const PlacementReport& r, const optimizer::Placement& p) {
+    std::string json = ", \"plan\": {\"cost\": " + JsonDouble(p.plan.cost) + ", \"budget\": " + JsonDouble(p.plan.budget) +
+                       ", \"meets_requirements\": " + (p.plan.feasible ? "true" : "false") + ", \"figures\": " +
+                       FiguresJson(p.plan.figures) + ", \"requirements\": [";
+    const std::vector<std::string> texts = RequirementTexts(r);
+    for (std::size_t i = 0; i < p.plan.requirements.size(); ++i) {
+        const optimizer::RequirementAnswer& a = p.plan.requirements[i];
+        json += (i ? ", " : "") + std::string("{\"requirement\": ") + JsonString(i < texts.size() ? texts[i] : "") +
+                ", \"value\": " + JsonDouble(a.value) + ", \"limit\": " + JsonDouble(a.limit) +
+                ", \"met\": " + (a.met ? "true" : "false") + ", \"best_reachable\": " + JsonDouble(a.best) +
+                ", \"proven_infeasible\": " + (a.provenInfeasible ? "true" : "false") + "}";
+    }
+    return json + "]}";
 }
 
 }  // namespace
@@ -107,7 +158,19 @@ std::vector<std::string> PlacementNotes(const PlacementReport& r) {
 std::string PlacementText(const PlacementReport& r) {
     std::string text = Heading(r);
     const auto& placements = r.result.placements;
-    if (placements.size() > 1) {
+    if (placements.size() > 1 && !r.plan.empty()) {
+        text += "\nbudget        cost          sensors  value         bound         gap      detected  set\n";
+        for (std::size_t i = 0; i < placements.size(); ++i) {
+            const optimizer::Placement& p = placements[i];
+            char row[200];
+            std::snprintf(row, sizeof row, "%-12s  %-12s  %7d  %-12s  %-12s  %-7s  %-8s  ", FigureText(p.plan.budget).c_str(),
+                          FigureText(p.plan.cost).c_str(), p.sensors, FigureText(p.value).c_str(),
+                          FigureText(p.bound).c_str(), Percent(p.gap).c_str(),
+                          Percent(p.plan.figures.detectedFraction).c_str());
+            text += row + Joined(r.sensorIds[i]) + (p.plan.feasible ? "" : "   (requirements not met)") + "\n";
+        }
+        text += "\n";
+    } else if (placements.size() > 1) {
         text += "\nsensors  value         bound         gap      detected  set\n";
         for (std::size_t i = 0; i < placements.size(); ++i) {
             const optimizer::Placement& p = placements[i];
@@ -125,11 +188,10 @@ std::string PlacementText(const PlacementReport& r) {
     text += "Value: " + FigureText(last.value) + "   bound: " + FigureText(last.bound) + "   gap: " + Percent(last.gap) +
             (last.provenOptimal ? "   (proven optimal)" : "") + "\n";
     if (last.exact != optimizer::ExactStatus::NotRequested) text += std::string("Exact model: ") + ExactText(last.exact) + "\n";
-    const optimizer::Figures& f = last.figures;
-    text += "Detected: " + Percent(f.detectedFraction) + " (" + std::to_string(f.detected) + "/" +
-            std::to_string(f.events) + ")   mean: " + FigureText(f.mean) + "   " + StatisticName(Statistic::VaR, r.alpha) +
-            ": " + FigureText(f.var) + "   " + StatisticName(Statistic::CVaR, r.alpha) + ": " + FigureText(f.cvar) +
-            "   worst case: " + FigureText(f.worst) + "\n";
+    if (last.plan.applied) text += PlanLines(r, last);
+    text += FiguresLine(last.plan.applied ? "Plain figures (equal weights, perfect sensors, first detection): detected "
+                                          : "Detected: ",
+                        last.figures, r.alpha);
     for (int k = 1; k <= 4; ++k) text += evaluator::ResultLine(r.fitness[i], k, '.') + "\n";
     return text;
 }
@@ -145,6 +207,11 @@ std::string PlacementJson(const PlacementReport& r) {
                        ", \"alpha\": " + JsonDouble(r.alpha) + ", \"detectable_only\": " +
                        (r.detectableOnly ? "true" : "false") + ", \"events\": " + std::to_string(r.events) + ", \"sensors_asked\": " + std::to_string(r.sensorsAsked) +
                        ", \"undetectable_events\": " + std::to_string(result.undetectableEvents) + ", \"notes\": [";
+    if (!r.plan.empty()) {
+        std::string planning;
+        for (std::size_t i = 0; i < r.plan.size(); ++i) planning += (i ? ", " : "") + JsonString(r.plan[i]);
+        json.insert(json.size() - std::string(", \"notes\": [").size(), ", \"planning\": [" + planning + "]");
+    }
     const auto notes = PlacementNotes(r);
     for (std::size_t i = 0; i < notes.size(); ++i) json += (i ? ", " : "") + JsonString(notes[i]);
     json += "], \"placements\": [";
@@ -156,7 +223,8 @@ std::string PlacementJson(const PlacementReport& r) {
         json += "], \"value\": " + JsonDouble(p.value) + ", \"bound\": " + JsonDouble(p.bound) + ", \"gap\": " +
                 JsonDouble(p.gap) + ", \"proven_optimal\": " + (p.provenOptimal ? "true" : "false") +
                 ", \"exact\": " + JsonString(ExactText(p.exact)) + ", \"figures\": " + FiguresJson(p.figures) +
-                ", \"fitness\": {" + FitnessJsonFields(r.fitness[i]) + "}}";
+                (p.plan.applied ? PlanJson(r, p) : std::string()) + ", \"fitness\": {" +
+                FitnessJsonFields(r.fitness[i]) + "}}";
     }
     json += "], \"floor\": " + FiguresJson(result.floor) + ", \"ceiling\": " + FiguresJson(result.ceiling) +
             ", \"stopped_early\": " + (result.stoppedEarly ? "true" : "false") + ", \"seconds\": " +

@@ -23,6 +23,8 @@ struct PlacementReport {
     optimizer::Result result;
     std::vector<std::vector<std::string>> sensorIds;  // per placement
     std::vector<evaluator::FitnessResult> fitness;    // per placement
+    // The planning options that applied, one line each; empty for a plain request.
+    std::vector<std::string> plan;
 };
 
 // A value, bound or statistic as tesmar place writes it: six significant

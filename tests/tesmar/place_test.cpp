@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadPlace{"AlphaOutOfRange", {"--sensors", "2", "--alpha", "1.5"}, "alpha"},
                       BadPlace{"ExcludeAndCandidates", {"--sensors", "2", "--exclude", "J1", "--candidates", "x"},
                                "excludes"},
-                      BadPlace{"MissingSensorCount", {"--curve"}, "--sensors is required"}),
+                      BadPlace{"MissingSensorCount", {"--curve"}, "give --sensors K, --budget B or both"}),
     [](const ::testing::TestParamInfo<BadPlace>& info) { return std::string(info.param.name); });
 
 TEST(Placement, AnEmptyCandidateListAndAMissingSummaryAreRefused) {
