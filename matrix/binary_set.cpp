@@ -16,6 +16,7 @@
 #include "matrix/npy_file.h"
 #include "matrix/set_checks.h"
 #include "matrix/text_source.h"
+#include "network/input_file.h"
 
 namespace matrix {
 
@@ -51,8 +52,12 @@ TextShape ShapeOf(const std::string& path) {
 
 // The first and the last record of a text file (read from its end).
 std::pair<std::string, std::string> HeaderAndLastRecord(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Mismatch(path + " cannot be read");
+    int fd = -1;
+    try {
+        fd = network::OpenInputFile(path);
+    } catch (const network::InputFileError& e) {
+        throw Mismatch(path + " cannot be read (" + e.what() + ")");
+    }
     const off_t size = ::lseek(fd, 0, SEEK_END);
     std::string head(static_cast<std::size_t>(std::min<off_t>(size, 1 << 20)), '\0');
     bool ok = ::pread(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size());

@@ -16,6 +16,7 @@
 
 #include "matrix/file_io.h"
 #include "matrix/file_names.h"
+#include "network/input_file.h"
 
 namespace matrix {
 
@@ -142,10 +143,14 @@ std::optional<Manifest> ReadManifest(const std::string& networkPath) {
     const std::string path = ManifestFileName(networkPath);
     std::error_code missing;
     if (!std::filesystem::exists(std::filesystem::symlink_status(path, missing))) return std::nullopt;
-    std::ifstream in(path);
-    if (!in) throw ManifestError("The build manifest " + path + " cannot be read: " + std::strerror(errno));
+    std::string text;
     try {
-        return FromJson(json::parse(in));
+        text = network::ReadInputFile(path);
+    } catch (const network::InputFileError& e) {
+        throw ManifestError("The build manifest " + path + " cannot be read: " + e.what());
+    }
+    try {
+        return FromJson(json::parse(text));
     } catch (const json::exception& e) {
         throw ManifestError("The build manifest " + path + " is not a manifest this program can read: " + e.what());
     }

@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "matrix/file_io.h"
+#include "network/input_file.h"
 
 namespace matrix {
 
@@ -91,9 +92,20 @@ void NpyWriter::Close() {
     if (result != 0) throw NpyError("Cannot close the matrix file " + path_ + ": " + SystemError());
 }
 
+namespace {
+
+int OpenForReading(const std::string& path) {
+    try {
+        return network::OpenInputFile(path);
+    } catch (const network::InputFileError& e) {
+        throw NpyError(e.what());
+    }
+}
+
+}  // namespace
+
 NpyHeader ReadNpyHeader(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw NpyError("it cannot be opened: " + SystemError());
+    const int fd = OpenForReading(path);
     struct stat st {};
     char start[10] = {};
     const bool statted = ::fstat(fd, &st) == 0;
@@ -148,8 +160,7 @@ NpyHeader ReadNpyHeader(const std::string& path) {
 }
 
 std::shared_ptr<const MappedFile> MappedFile::Map(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw NpyError("it cannot be opened: " + SystemError());
+    const int fd = OpenForReading(path);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         ::close(fd);

@@ -10,14 +10,15 @@
 
 #include "matrix/text_source.h"
 
+#include "network/input_file.h"
+
 namespace matrix {
 
 namespace {
 
 class OpenFile {
 public:
-    explicit OpenFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0) throw std::runtime_error(std::string("it cannot be opened: ") + std::strerror(errno));
+    explicit OpenFile(const std::string& path) : fd_(network::OpenInputFile(path)) {
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     ~OpenFile() { ::close(fd_); }

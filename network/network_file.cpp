@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "network/input_file.h"
 #include "network/sha256.h"
 
 namespace network {
@@ -17,12 +18,11 @@ namespace network {
 namespace {
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("The network file " + path + " cannot be read: " + std::strerror(errno));
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) throw std::runtime_error("The network file " + path + " cannot be read: " + std::strerror(errno));
-    return bytes.str();
+    try {
+        return ReadInputFile(path);
+    } catch (const InputFileError& e) {
+        throw std::runtime_error("The network file " + path + " cannot be read: " + e.what());
+    }
 }
 
 bool WriteAll(int fd, const std::string& bytes) {

@@ -1,10 +1,13 @@
 #include "tesmar/network_input.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "network/input_file.h"
 #include "tesmar/exit_codes.h"
 
 namespace tesmar {
@@ -32,11 +35,12 @@ std::string AbsoluteNetworkPath(const std::string& file) {
 
 void RequireReadableFile(const std::string& path, const std::string& what) {
     std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (!fs::exists(status)) throw InputError("The " + what + " " + path + " does not exist");
-    if (!fs::is_regular_file(status)) throw InputError("The " + what + " " + path + " is not a regular file");
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe) throw InputError("The " + what + " " + path + " cannot be read: " + std::strerror(errno));
+    if (!fs::exists(fs::status(path, ec))) throw InputError("The " + what + " " + path + " does not exist");
+    try {
+        ::close(network::OpenInputFile(path));
+    } catch (const network::InputFileError& e) {
+        throw InputError("The " + what + " " + path + " cannot be used: " + e.what());
+    }
 }
 
 network::Network OpenNetworkFile(const std::string& path) {

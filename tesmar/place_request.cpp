@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "network/input_file.h"
 #include "network/user_text.h"
 #include "tesmar/exit_codes.h"
 
@@ -27,8 +28,12 @@ std::vector<std::int32_t> NodeIndexes(const network::Network& net, const std::ve
 
 // Node IDs separated by blanks or line ends; "#" starts a comment.
 std::vector<std::string> ReadIds(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw InputError("--candidates: the file " + path + " cannot be read");
+    std::istringstream in;
+    try {
+        in.str(network::ReadInputFile(path));
+    } catch (const network::InputFileError& e) {
+        throw InputError("--candidates: the file " + path + " cannot be read: " + e.what());
+    }
     std::vector<std::string> ids;
     std::string line;
     while (std::getline(in, line)) {

@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
     Build, TesmarBadInput,
     ::testing::Values(
         BadCase{"MissingNetwork", "build", Network::Missing, {}, "net.inp does not exist"},
-        BadCase{"NetworkIsAFolder", "build", Network::Folder, {}, "net.inp is not a regular file"},
+        BadCase{"NetworkIsAFolder", "build", Network::Folder, {}, "net.inp cannot be used: it is a folder"},
         BadCase{"ToolkitRejectsNetwork", "build", Network::Rejected, {}, "The toolkit rejects the network"},
         BadCase{"DoubleQuoteInNodeId", "build", Network::QuotedId, {}, "J\"2 contains a double quote"},
         BadCase{"CountNotANumber", "build", Network::Chain, {"--repeat", "abc"}, "--repeat: 'abc' is not a whole"},

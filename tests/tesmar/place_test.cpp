@@ -3,7 +3,10 @@
 // excluded nodes, every bad request.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -174,4 +177,37 @@ TEST(Placement, AnEmptyCandidateListAndAMissingSummaryAreRefused) {
     const ToolRun people = RunTool({"place", network, "--sensors", "1", "--objective", "z2"});
     EXPECT_EQ(people.exitCode, 2);
     EXPECT_NE(people.err.find("build the set again with this version of tesmar"), std::string::npos) << people.err;
+}
+
+// Input files that are not regular files are refused at once, never waited
+// on: a FIFO with no writer would hold an open forever.
+TEST(Placement, InputsThatAreNotRegularFilesAreRefusedWithoutWaiting) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    testing_support::WriteText(network, testing_support::ChainNetwork(4));
+    ASSERT_EQ(RunTool({"build", network, "--max-hours", "12", "--seed", "2"}).exitCode, 0);
+    const std::string fifo = folder.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    fs::create_directory(folder.File("folder"));
+    tesmar_testing::ToolOptions options;
+    options.hangSeconds = 120;
+    auto expectRefused = [&](const std::vector<std::string>& args, const std::string& message) {
+        const ToolRun run = RunTool(args, options);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    };
+    expectRefused({"place", network, "--sensors", "1", "--candidates", fifo}, "fifo cannot be read: it is a FIFO");
+    expectRefused({"place", network, "--sensors", "1", "--candidates", folder.File("folder")}, "it is a folder");
+    expectRefused({"fitness", fifo, "J1"}, "fifo cannot be used: it is a FIFO");
+    // A FIFO in place of a matrix file.
+    const std::string z4 = matrix::MatrixFileName(network, 4);
+    fs::remove(z4);
+    fs::remove(matrix::BinaryFileName(network, 4));
+    ASSERT_EQ(::mkfifo(z4.c_str(), 0644), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"fitness", network, "J1"}, {"convert", network}}) {
+        const ToolRun run = RunTool(args, options);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_NE(run.exitCode, 128 + SIGALRM) << args[0] << " waited on the FIFO";
+        EXPECT_NE(run.err.find("chain.inp.z4"), std::string::npos) << run.err;
+    }
 }

@@ -79,6 +79,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options
             setrlimit(RLIMIT_DATA, &limit);
         }
         if (options.asNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+        if (options.hangSeconds > 0) alarm(options.hangSeconds);  // the timer survives execve
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }

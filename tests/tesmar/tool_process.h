@@ -27,6 +27,7 @@ struct ToolOptions {
     bool asNobody = false;           // drops root's rights (uid and gid 65534) first
     std::size_t dataLimitBytes = 0;  // RLIMIT_DATA, 0: none
     std::vector<std::string> environment;  // extra NAME=value entries
+    unsigned hangSeconds = 0;  // a run still going after so long ends by SIGALRM (exit 142), 0: never
 };
 
 ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options);
