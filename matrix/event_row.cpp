@@ -6,6 +6,8 @@
 #include <limits>
 #include <span>
 
+#include "network/user_text.h"
+
 namespace matrix {
 
 namespace {
@@ -35,11 +37,7 @@ std::string FieldCountProblem(std::string_view line, std::int32_t nNodes) {
 }
 
 // At most kShown characters of a text from a file, with its length when cut.
-std::string Shown(std::string_view text) {
-    constexpr std::size_t kShown = 24;
-    if (text.size() <= kShown) return std::string(text);
-    return std::string(text.substr(0, kShown)) + "... (" + std::to_string(text.size()) + " characters)";
-}
+std::string Shown(std::string_view text) { return network::ShownText(text, 24); }
 
 std::string ValueProblem(std::string_view text, std::int32_t node, const char* what) {
     return "the value \"" + Shown(text) + "\" for node " + std::to_string(node) + " is " + what;

@@ -127,7 +127,7 @@ void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) throw ManifestError("Cannot write the build manifest " + path + ": " + std::strerror(errno));
-    const std::string text = ToJson(manifest).dump(2) + "\n";
+    const std::string text = ToJson(manifest).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
     const bool written = WriteAll(fd, text.data(), text.size());
     const int saved = errno;
     const bool closed = ::fchmod(fd, 0644) == 0 && ::close(fd) == 0;

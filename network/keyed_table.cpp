@@ -1,10 +1,12 @@
 #include "network/keyed_table.h"
 
+#include "network/user_text.h"
+
 namespace network {
 
 DuplicateIdError::DuplicateIdError(const std::string& existing, const std::string& added)
     : std::runtime_error("The network has two elements of one kind whose IDs differ only in letter case: \"" +
-                         existing + "\" and \"" + added + "\"") {}
+                         ShownText(existing) + "\" and \"" + ShownText(added) + "\"") {}
 
 std::string KeyedTable::Fold(std::string_view id) {
     std::string key(id);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "network/user_text.h"
 #include "report/html_text.h"
 #include "report/number_text.h"
 
@@ -22,7 +23,7 @@ void AppendNodes(std::string& out, const ReportData& data, const MapFrame& frame
     out += "\"ids\":[";
     for (std::size_t n = 0; n < data.nodes.size(); ++n) {
         if (n > 0) out += ',';
-        AppendJsonString(out, data.nodes[n].id);
+        network::AppendJsonString(out, data.nodes[n].id);
     }
     out += "],\"kinds\":\"";
     for (const MapNode& node : data.nodes) out += KindLetter(node.kind);
@@ -48,9 +49,9 @@ void AppendFigures(std::string& out, const ReportData& data) {
         const NodeFigure& figure = data.figures[f];
         if (f > 0) out += ',';
         out += "{\"name\":";
-        AppendJsonString(out, figure.name);
+        network::AppendJsonString(out, figure.name);
         out += ",\"unit\":";
-        AppendJsonString(out, figure.unit);
+        network::AppendJsonString(out, figure.unit);
         out += ",\"values\":[";
         for (std::size_t n = 0; n < figure.values.size(); ++n) {
             if (n > 0) out += ',';

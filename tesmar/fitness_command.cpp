@@ -6,9 +6,9 @@
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
+#include "network/user_text.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
-#include "network/user_text.h"
 #include "tesmar/network_input.h"
 #include "tesmar/set_input.h"
 
@@ -35,12 +35,12 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
 
 std::string ObjectiveJson(const evaluator::FitnessResult& r, int k) {
     const auto i = static_cast<std::size_t>(k);
-    std::string json = JsonString("Z" + std::to_string(k));
+    std::string json = network::JsonString("Z" + std::to_string(k));
     json += ": {\"available\": ";
     json += r.zAvailable[i] ? "true" : "false";
     json += ", \"value\": " + (r.zAvailable[i] ? JsonNumber(r.Z[i]) : std::string("null"));
     if (k != 4) json += ", \"sd\": " + (r.zAvailable[i] ? JsonNumber(r.SD[i]) : std::string("null"));
-    if (!r.zAvailable[i]) json += ", \"reason\": " + JsonString(r.whyNotAvailable[i]);
+    if (!r.zAvailable[i]) json += ", \"reason\": " + network::JsonString(r.whyNotAvailable[i]);
     return json + "}";
 }
 
@@ -60,8 +60,8 @@ std::string ResultLines(const evaluator::FitnessResult& result) {
 
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
                        const evaluator::FitnessResult& r) {
-    std::string json = "{\"network\": " + JsonString(networkPath) + ", \"sensors\": [";
-    for (std::size_t i = 0; i < sensors.size(); ++i) json += (i ? ", " : "") + JsonString(sensors[i]);
+    std::string json = "{\"network\": " + network::JsonString(networkPath) + ", \"sensors\": [";
+    for (std::size_t i = 0; i < sensors.size(); ++i) json += (i ? ", " : "") + network::JsonString(sensors[i]);
     return json + "], " + FitnessJsonFields(r) + "}\n";
 }
 

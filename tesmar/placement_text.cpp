@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "evaluator/result_text.h"
+#include "network/user_text.h"
 #include "tesmar/fitness_command.h"
 #include "tesmar/json_text.h"
 
@@ -39,7 +40,7 @@ const char* ExactText(optimizer::ExactStatus status) {
 
 std::string Joined(const std::vector<std::string>& ids) {
     std::string text;
-    for (const std::string& id : ids) text += (text.empty() ? "" : " ") + id;
+    for (const std::string& id : ids) text += (text.empty() ? "" : " ") + network::EscapedText(id);
     return text;
 }
 
@@ -102,7 +103,7 @@ std::string PlanJson(const PlacementReport& r, const optimizer::Placement& p) {
     const std::vector<std::string> texts = RequirementTexts(r);
     for (std::size_t i = 0; i < p.plan.requirements.size(); ++i) {
         const optimizer::RequirementAnswer& a = p.plan.requirements[i];
-        json += (i ? ", " : "") + std::string("{\"requirement\": ") + JsonString(i < texts.size() ? texts[i] : "") +
+        json += (i ? ", " : "") + std::string("{\"requirement\": ") + network::JsonString(i < texts.size() ? texts[i] : "") +
                 ", \"value\": " + JsonDouble(a.value) + ", \"limit\": " + JsonDouble(a.limit) +
                 ", \"met\": " + (a.met ? "true" : "false") + ", \"best_reachable\": " + JsonDouble(a.best) +
                 ", \"proven_infeasible\": " + (a.provenInfeasible ? "true" : "false") + "}";
@@ -198,9 +199,9 @@ std::string PlacementText(const PlacementReport& r) {
 
 std::string PlacementJson(const PlacementReport& r) {
     const optimizer::Result& result = r.result;
-    std::string json = "{\"network\": " + JsonString(r.networkPath) + ", \"objective\": " +
-                       JsonString(optimizer::MeasureName(r.measure)) + ", \"statistic\": " +
-                       JsonString(r.statistic == Statistic::Mean   ? "mean"
+    std::string json = "{\"network\": " + network::JsonString(r.networkPath) + ", \"objective\": " +
+                       network::JsonString(optimizer::MeasureName(r.measure)) + ", \"statistic\": " +
+                       network::JsonString(r.statistic == Statistic::Mean   ? "mean"
                                   : r.statistic == Statistic::VaR  ? "var"
                                   : r.statistic == Statistic::CVaR ? "cvar"
                                                                    : "worst") +
@@ -209,20 +210,20 @@ std::string PlacementJson(const PlacementReport& r) {
                        ", \"undetectable_events\": " + std::to_string(result.undetectableEvents) + ", \"notes\": [";
     if (!r.plan.empty()) {
         std::string planning;
-        for (std::size_t i = 0; i < r.plan.size(); ++i) planning += (i ? ", " : "") + JsonString(r.plan[i]);
+        for (std::size_t i = 0; i < r.plan.size(); ++i) planning += (i ? ", " : "") + network::JsonString(r.plan[i]);
         json.insert(json.size() - std::string(", \"notes\": [").size(), ", \"planning\": [" + planning + "]");
     }
     const auto notes = PlacementNotes(r);
-    for (std::size_t i = 0; i < notes.size(); ++i) json += (i ? ", " : "") + JsonString(notes[i]);
+    for (std::size_t i = 0; i < notes.size(); ++i) json += (i ? ", " : "") + network::JsonString(notes[i]);
     json += "], \"placements\": [";
     for (std::size_t i = 0; i < result.placements.size(); ++i) {
         const optimizer::Placement& p = result.placements[i];
         json += i ? ", " : "";
         json += "{\"sensors\": " + std::to_string(p.sensors) + ", \"nodes\": [";
-        for (std::size_t n = 0; n < r.sensorIds[i].size(); ++n) json += (n ? ", " : "") + JsonString(r.sensorIds[i][n]);
+        for (std::size_t n = 0; n < r.sensorIds[i].size(); ++n) json += (n ? ", " : "") + network::JsonString(r.sensorIds[i][n]);
         json += "], \"value\": " + JsonDouble(p.value) + ", \"bound\": " + JsonDouble(p.bound) + ", \"gap\": " +
                 JsonDouble(p.gap) + ", \"proven_optimal\": " + (p.provenOptimal ? "true" : "false") +
-                ", \"exact\": " + JsonString(ExactText(p.exact)) + ", \"figures\": " + FiguresJson(p.figures) +
+                ", \"exact\": " + network::JsonString(ExactText(p.exact)) + ", \"figures\": " + FiguresJson(p.figures) +
                 (p.plan.applied ? PlanJson(r, p) : std::string()) + ", \"fitness\": {" +
                 FitnessJsonFields(r.fitness[i]) + "}}";
     }

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "network/user_text.h"
 #include "report/html_text.h"
 
 namespace {
 
-using report::AppendJsonString;
+using network::AppendJsonString;
 using report::Html;
 
 std::string Json(std::string_view text) {

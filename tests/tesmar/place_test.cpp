@@ -211,3 +211,45 @@ TEST(Placement, InputsThatAreNotRegularFilesAreRefusedWithoutWaiting) {
         EXPECT_NE(run.err.find("chain.inp.z4"), std::string::npos) << run.err;
     }
 }
+
+// Node IDs holding a terminal escape or bytes that are not UTF-8: printed
+// escaped, and the JSON of place and fitness stays valid; a NUL in a
+// candidates file cuts no message short.
+TEST(Placement, HostileNodeIdsAreShownEscapedAndTheJsonStaysValid) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("chain.inp");
+    std::string text = testing_support::ChainNetwork(3);
+    const std::string escape = "E\x1b[2J", bytes = "B\xff\xfe";
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"J2 ", escape + " "}, {"J3 ", bytes + " "},
+                                   {"J2\n", escape + "\n"}, {"J3\n", bytes + "\n"}})
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    testing_support::WriteText(network, text);
+    const ToolRun build = RunTool({"build", network, "--max-hours", "12", "--seed", "2"});
+    ASSERT_EQ(build.exitCode, 0) << build.err;
+
+    const ToolRun place = RunTool({"place", network, "--sensors", "3", "--json"});
+    ASSERT_EQ(place.exitCode, 0) << place.err;
+    json placed;
+    ASSERT_NO_THROW(placed = json::parse(place.out)) << place.out;
+    const ToolRun fitness = RunTool({"fitness", network, escape, bytes, "--json"});
+    ASSERT_EQ(fitness.exitCode, 0) << fitness.err;
+    ASSERT_NO_THROW(json::parse(fitness.out)) << fitness.out;
+
+    const ToolRun shown = RunTool({"place", network, "--sensors", "3"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_EQ(shown.out.find('\x1b'), std::string::npos) << shown.out;
+    EXPECT_EQ(shown.out.find('\xff'), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("E\\x1b[2J"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("B\\xff\\xfe"), std::string::npos) << shown.out;
+
+    testing_support::WriteText(folder.File("candidates.txt"), std::string("J1 Q\0\x1b[31mX tail", 18));
+    const ToolRun refused = RunTool({"place", network, "--sensors", "1", "--candidates", folder.File("candidates.txt")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("'Q\\x00\\x1b[31mX'"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("is not a node of"), std::string::npos) << refused.err;
+    const ToolRun unknown = RunTool({"fitness", network, "J1", "N\x1b]0;x\x07"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.err.find('\x1b'), std::string::npos) << unknown.err;
+}
