@@ -140,6 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadPlan{"MalformedRequirement", {"--sensors", "2", "--require", "z5.mean<=3"}, "--require 'z5.mean<=3'"},
         BadPlan{"DetectedAboveOne", {"--sensors", "2", "--require", "detected>=1.5"}, "--require 'detected>=1.5'"},
         BadPlan{"CertainFailure", {"--sensors", "2", "--failure-probability", "1"}, "--failure-probability must lie in [0, 1)"},
-        BadPlan{"NotARegularFile", {"--sensors", "2", "--costs", "pipe.csv"}, "is not a regular file"},
+        BadPlan{"NotARegularFile", {"--sensors", "2", "--costs", "pipe.csv"}, "it is a FIFO, not a regular file"},
         BadPlan{"NoCountNorBudget", {"--costs", "expensive.csv"}, "give --sensors K, --budget B or both"}),
     [](const ::testing::TestParamInfo<BadPlan>& info) { return std::string(info.param.name); });
