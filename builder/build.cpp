@@ -154,6 +154,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings});
     try {
         outcome.status = runner.run(build);
+        if (outcome.status == BuildStatus::Stopped && runner.stopReason) outcome.reason = runner.stopReason();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;
         outcome.reason = Reason(e);

@@ -103,6 +103,8 @@ struct EventRunner {
     int processes = 1;  // taking part in the build
     int workers = 1;    // worker threads in all of them
     std::function<BuildStatus(BuildContext& build)> run;
+    // Why run stopped early, for people and the manifest ("" or none: not said).
+    std::function<std::string()> stopReason;
     // The network's baseline for the parameters, when the runner has it
     // already; RunBuild runs it otherwise.
     const Baseline* baseline = nullptr;

@@ -5,6 +5,7 @@
 
 #include "builder/build_error.h"
 #include "cluster/idle_pace.h"
+#include "cluster/peer_presence.h"
 
 namespace cluster {
 
@@ -216,8 +217,14 @@ void Handout::BeginFinish(const std::string& reason) {
         if (!peer.done && !peer.lost) Send(peer, Tag::Finish);
 }
 
-// The build ends at once with the records already here.
+// The build ends at once with the records already here. The launcher
+// sends the stop signal also when a process of the job died: the build
+// then failed.
 void Handout::BeginQuit(const std::string& reason) {
+    if (Peer* gone = GonePeerOnHost(team_, link_.Host())) {
+        gone->lost = lost_ = true;
+        flow_->Fail(0, std::make_exception_ptr(builder::BuildError(GoneReason(*gone))));
+    }
     if (stopReason_.empty() || !quitting_) stopReason_ = reason;
     quitting_ = true;
     flow_->Close();

@@ -75,6 +75,7 @@ std::vector<char> EncodeReady(const Ready& ready) {
     WireWriter out(bytes);
     out.PutText(ready.host);
     out.Put(ready.workers);
+    out.Put(ready.processId);
     return bytes;
 }
 
@@ -83,6 +84,7 @@ Ready DecodeReady(std::span<const char> bytes) {
     Ready ready;
     ready.host = in.GetText();
     ready.workers = in.Get<std::int32_t>();
+    ready.processId = in.Get<std::int32_t>();
     RequireEnd(in, "ready");
     return ready;
 }

@@ -51,6 +51,7 @@ struct Setup {
 struct Ready {
     std::string host;
     std::int32_t workers = 0;
+    std::int32_t processId = 0;  // on its host
 };
 
 std::vector<char> EncodeSetup(const Setup& setup);

@@ -11,6 +11,7 @@ struct Peer {
     int rank = 0;
     std::string host;
     int workers = 0;
+    int processId = 0;        // on its host
     std::int32_t wanted = 0;  // events asked for and not handed out yet
     bool done = false;        // its records are sent and its workers ended
     bool lost = false;        // silent too long

@@ -1,5 +1,7 @@
 #include "cluster/worker_process.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -219,7 +221,7 @@ builder::BuildOutcome WorkerProcess::Join(const Setup& setup) {
     }
     description_.parameters = setup.parameters;
     description_.acceptWarnings = setup.acceptWarnings;
-    Send(Tag::Ready, EncodeReady(Ready{link_.Host(), workers_}));
+    Send(Tag::Ready, EncodeReady(Ready{link_.Host(), workers_, static_cast<std::int32_t>(::getpid())}));
     preparation_ = std::make_unique<Preparation>(*job_.net, description_);
     outcome.status = builder::BuildStatus::Completed;
     return outcome;

@@ -7,6 +7,7 @@
 #include "builder/build_context.h"
 #include "cluster/handout.h"
 #include "cluster/liveness.h"
+#include "cluster/peer_presence.h"
 #include "cluster/preparation.h"
 
 namespace cluster {
@@ -66,6 +67,7 @@ void Take(const Message& message, Answers& answers) {
             const Ready ready = DecodeReady(message.Bytes());
             peer.host = ready.host;
             peer.workers = ready.workers;
+            peer.processId = ready.processId;
             ++answers.answered;
             break;
         }
@@ -99,6 +101,10 @@ Answers Gather(MpiLink& link, const ProcessJob& job, const Preparation& preparat
         link.SendsDone();
         if (answers.stopped || (job.stop && job.stop() == StopRequest::Now)) {
             answers.stopped = true;
+            if (Peer* gone = GonePeerOnHost(answers.team, link.Host())) {
+                gone->lost = true;
+                answers.lost = GoneReason(*gone);
+            }
             return answers;
         }
         for (Peer& peer : answers.team) {
@@ -145,10 +151,9 @@ WriterEnd Build(MpiLink& link, const ProcessJob& job, const Preparation& prepara
             throw;
         }
     };
+    runner.stopReason = [&stopReason] { return stopReason; };
     end.outcome = builder::RunBuild(*job.net, job.description, job.host, runner);
     if (!ran) SendAll(link, Tag::Quit, {});
-    if (end.outcome.status == builder::BuildStatus::Stopped && end.outcome.reason.empty())
-        end.outcome.reason = stopReason;
     return end;
 }
 
@@ -175,7 +180,8 @@ WriterEnd RunWriterProcess(MpiLink& link, const ProcessJob& job) {
     } else {
         return Build(link, job, preparation, answers.team);
     }
-    for (const Peer& peer : answers.team) link.Send(peer.rank, Tag::Quit, {});
+    for (const Peer& peer : answers.team)
+        if (!peer.lost) link.Send(peer.rank, Tag::Quit, {});
     return end;
 }
 

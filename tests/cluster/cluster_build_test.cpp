@@ -199,7 +199,8 @@ TEST_F(ClusterBuildTest, AFailingProcessEndsTheBuildWithWholeRecords) {
 
 // A process killed without a word: mpirun ends the job (SIGTERM to the
 // others), or, where the launcher keeps the job going, the writing process
-// notices the silence; either way the job ends with whole records.
+// notices the silence; either way the build failed, naming the process and
+// its host, and the files keep whole records.
 class ClusterKillTest : public ClusterBuildTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ClusterKillTest, AKilledProcessEndsTheJobWithWholeRecords) {
@@ -220,7 +221,18 @@ TEST_P(ClusterKillTest, AKilledProcessEndsTheJobWithWholeRecords) {
         written = std::stoi(match[1].str());
     if (launcherKeepsGoing) {
         EXPECT_NE(end.err.find("is taken as lost"), std::string::npos) << end.err;
+    } else {
+        EXPECT_TRUE(std::regex_search(end.err, std::regex("failed after [0-9]+ events: process 2 on host [^ ]+ "
+                                                          "\\(process id [0-9]+\\) ended without a word")))
+            << end.err;
+        // mpirun's own status: that of the process that died first (128 + 9 here).
+        EXPECT_NE(end.exitCode, 0) << end.err;
     }
+    EXPECT_EQ(end.err.find("tesmar: stopped"), std::string::npos) << end.err;
+    const std::optional<matrix::Manifest> manifest = matrix::ReadManifest(network);
+    ASSERT_TRUE(manifest) << end.err;
+    EXPECT_EQ(manifest->outcome, "failed");
+    EXPECT_NE(manifest->reason.find("process 2 on host"), std::string::npos) << manifest->reason;
     ASSERT_GE(written, 1) << end.err;
     ExpectPrefixOfOneProcessBuild(network, written, "9");
 }
