@@ -183,7 +183,7 @@ JobEnd MpiJob::Wait(std::chrono::seconds deadline) {
 
 JobEnd RunJob(const std::string& mpirun, const std::vector<std::string>& arguments) {
     MpiJob job(mpirun, arguments);
-    return job.Wait(std::chrono::seconds(60));
+    return job.Wait(std::chrono::seconds(300));
 }
 
 }  // namespace cluster_testing

@@ -54,7 +54,7 @@ private:
     std::size_t scanned_ = 0;
 };
 
-// Runs a job to its end (deadline: a minute).
+// Runs a job to its end (deadline, against a hang only: five minutes).
 JobEnd RunJob(const std::string& mpirun, const std::vector<std::string>& arguments);
 
 }  // namespace cluster_testing
