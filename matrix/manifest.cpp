@@ -183,10 +183,19 @@ std::vector<std::pair<std::string, std::string>> DescribeManifest(const Manifest
                                                       Number(p.bodyWeight) + " kg, D50 " + Number(p.d50) +
                                                       " mg/kg, beta " + Number(p.beta));
     }
-    lines.insert(lines.end(), {{"Seed", std::to_string(m.seed)},
-                               {"Events", std::to_string(m.eventsWritten) + " of " + std::to_string(m.eventsPlanned)},
-                               {"Outcome", m.outcome + (m.reason.empty() ? "" : ": " + m.reason)},
-                               {"Built", m.started + " to " + m.ended + " (" + Number(m.elapsedSeconds) + " s)"}});
+    // A manifest still "running" when a reader may open the set is that of a
+    // build that never ended: killed, or its machine stopped.
+    if (m.outcome == "running")
+        lines.insert(lines.end(),
+                     {{"Seed", std::to_string(m.seed)},
+                      {"Events", "not recorded: the build did not finish (" + std::to_string(m.eventsPlanned) + " planned)"},
+                      {"Outcome", "did not finish: the build was killed or its machine stopped"},
+                      {"Built", "started " + m.started + ", never ended"}});
+    else
+        lines.insert(lines.end(), {{"Seed", std::to_string(m.seed)},
+                                   {"Events", std::to_string(m.eventsWritten) + " of " + std::to_string(m.eventsPlanned)},
+                                   {"Outcome", m.outcome + (m.reason.empty() ? "" : ": " + m.reason)},
+                                   {"Built", m.started + " to " + m.ended + " (" + Number(m.elapsedSeconds) + " s)"}});
     if (!m.warnings.empty()) {
         std::string codes;
         for (int code : m.warnings) codes += (codes.empty() ? "" : ", ") + std::to_string(code);

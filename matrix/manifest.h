@@ -55,7 +55,8 @@ void WriteManifest(const std::string& networkPath, const Manifest& manifest);
 // ManifestError when it cannot be read or is not a manifest.
 std::optional<Manifest> ReadManifest(const std::string& networkPath);
 
-// The manifest as label/value lines for people ("Seed", "12345").
+// The manifest as label/value lines for people ("Seed", "12345"). A
+// manifest still "running" is described as a build that did not finish.
 std::vector<std::pair<std::string, std::string>> DescribeManifest(const Manifest& manifest);
 
 // The current time, UTC, ISO 8601.

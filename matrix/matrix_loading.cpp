@@ -201,7 +201,7 @@ Result Wait(std::future<Result>& task, const LoadProgress& progress, Meter& mete
 // events that every file gave whole and in agreement.
 MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::string> nodeIds,
                const LoadProgress& progress, std::size_t blockSize, std::uint64_t memoryLimit,
-               std::optional<LoadProblem>& first) {
+               std::optional<LoadProblem>& first, std::int32_t& recordCount) {
     const std::size_t nNodes = nodeIds.size();
     Meter meter;
     for (int k = 1; k <= 4; ++k)
@@ -213,6 +213,7 @@ MatrixSet Read(const std::array<MatrixSource, 5>& sources, std::span<const std::
     if (!Report(progress, meter)) throw Stopped{};
     auto counting = std::async(std::launch::async, [&] { return CountRecords(sources[4], blockSize, meter); });
     const std::int32_t records = Wait(counting, progress, meter);
+    recordCount = records;
     RequireRoom(records, nNodes, sources, memoryLimit);
     meter.total += sources[4].size;  // the detection file is read twice
     auto detectionTask = std::async(std::launch::async, [&] {
@@ -273,7 +274,7 @@ LoadedMatrices LoadMatrices(const std::array<MatrixSource, 5>& sources, std::spa
                             const LoadProgress& progress, std::size_t blockSize, std::uint64_t memoryLimit) {
     LoadedMatrices loaded;
     try {
-        loaded.set = Read(sources, nodeIds, progress, blockSize, memoryLimit, loaded.problem);
+        loaded.set = Read(sources, nodeIds, progress, blockSize, memoryLimit, loaded.problem, loaded.records);
     } catch (const Stopped&) {
         loaded.set = MatrixSet{};
         loaded.problem = LoadProblem{sources[4].name, 0, "loading was stopped"};

@@ -35,6 +35,7 @@ using LoadProgress = std::function<bool(double fraction)>;
 struct LoadedMatrices {
     MatrixSet set;
     std::optional<LoadProblem> problem;  // the first fault found, if any
+    std::int32_t records = 0;            // event records the detection file holds; set.nEvents may be fewer
 };
 
 // sources[k] is the ".zk" file, k = 1..4; sources[0] is unused. nodeIds

@@ -48,6 +48,7 @@ StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress)
     BinaryLoad binary = LoadBinarySet(request.networkPath, request.nodeIds);
     if (binary.set) {
         stored.loaded.set = std::move(*binary.set);
+        stored.loaded.records = stored.loaded.set.nEvents;
         stored.fromBinary = true;
         if (progress) progress(1.0);
         return stored;

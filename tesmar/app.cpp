@@ -23,6 +23,10 @@ namespace tesmar {
 
 namespace {
 
+const char* kAcceptPartialHelp =
+    "Exit 0, not 3, when the figures rest on fewer events than the set holds (a file cannot be read whole); "
+    "the result says so either way";
+
 struct Commands {
     CLI::App* build = nullptr;
     CLI::App* fitness = nullptr;
@@ -133,7 +137,8 @@ void AddFitness(CLI::App& app, Commands& c) {
         ->required();
     c.fitness->add_flag("--json", c.fitnessRequest.Json,
                         "Print one JSON object with the values, standard deviations and counts");
-    c.fitness->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input.");
+    c.fitness->add_flag("--accept-partial", c.fitnessRequest.AcceptPartial, kAcceptPartialHelp);
+    c.fitness->footer("Exit codes: 0 done, 1 failed while running, 2 bad usage or input, 3 done from a partial set.");
 }
 
 void AddConvert(CLI::App& app, Commands& c) {
@@ -226,8 +231,10 @@ void AddPlace(CLI::App& app, Commands& c) {
         ->type_name("K");
     AddPlacementOptions(c.place, r.Place);
     c.place->add_flag("--json", r.Json, "Print one JSON object with every figure");
+    c.place->add_flag("--accept-partial", r.AcceptPartial, kAcceptPartialHelp);
     c.place->footer("Ctrl-C stops the search with the best set and bound reached.\n"
-                    "Exit codes: 0 done, 1 failed while running, 2 bad usage or input, 130 stopped.");
+                    "Exit codes: 0 done, 1 failed while running, 2 bad usage or input, 3 done from a partial set, "
+                    "130 stopped.");
 }
 
 void AddReport(CLI::App& app, Commands& c) {
@@ -246,8 +253,10 @@ void AddReport(CLI::App& app, Commands& c) {
         ->type_name("K")
         ->excludes(sensors);
     AddPlacementOptions(c.report, c.reportPlacement);
+    c.report->add_flag("--accept-partial", r.AcceptPartial, kAcceptPartialHelp);
     c.report->footer("The objective, statistic and alpha also give the tail figures of a set given with --sensors.\n"
-                     "Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written).");
+                     "Exit codes: 0 done, 1 failed while running, 2 bad usage or input (nothing written), "
+                     "3 done from a partial set.");
 }
 
 // Records which mode-specific options were given, so that they can be

@@ -9,6 +9,7 @@ enum ExitCode : int {
     kSuccess = 0,
     kRunFailed = 1,     // the work started and could not go on
     kBadInput = 2,      // bad usage, option value or input file; nothing written
+    kPartialSet = 3,    // the result was given, from fewer events than the set holds (see --accept-partial)
     kInterrupted = 130, // stopped by SIGINT or SIGTERM
 };
 

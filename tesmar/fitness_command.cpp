@@ -59,10 +59,11 @@ std::string ResultLines(const evaluator::FitnessResult& result) {
 }
 
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
-                       const evaluator::FitnessResult& r) {
+                       const evaluator::FitnessResult& r, const SetInput& input) {
     std::string json = "{\"network\": " + network::JsonString(networkPath) + ", \"sensors\": [";
     for (std::size_t i = 0; i < sensors.size(); ++i) json += (i ? ", " : "") + network::JsonString(sensors[i]);
-    return json + "], " + FitnessJsonFields(r) + "}\n";
+    return json + "], " + FitnessJsonFields(r) + ", \"partial\": " + PartialJson(input.partial) +
+           ", \"build_unfinished\": " + (input.unfinished ? network::JsonString(*input.unfinished) : "null") + "}\n";
 }
 
 void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err) {
@@ -87,8 +88,15 @@ int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ost
     }
     const auto result = evaluator::EvaluateSensorSet(input.set, evaluator::SelectedNodeIndexes(sensors, net.colNodes));
     NoteUnavailable(result, err);
-    out << (request.Json ? ResultJson(path, sensors, result) : ResultLines(result)) << std::flush;
-    return kSuccess;
+    if (input.unfinished) err << "tesmar fitness: note: " << *input.unfinished << std::endl;
+    if (request.Json) {
+        out << ResultJson(path, sensors, result, input);
+    } else {
+        out << ResultLines(result);
+        if (input.partial) out << PartialText(*input.partial) << "\n";
+    }
+    out << std::flush;
+    return input.partial && !request.AcceptPartial ? kPartialSet : kSuccess;
 }
 
 }  // namespace tesmar

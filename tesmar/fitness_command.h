@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "evaluator/fitness.h"
+#include "tesmar/set_input.h"
 
 namespace tesmar {
 
@@ -14,6 +15,7 @@ struct FitnessRequest {
     std::string NetworkFile;
     std::vector<std::string> NodeIds;
     bool Json = false;
+    bool AcceptPartial = false;  // exit 0, not 3, when the figures rest on fewer events than the set holds
 };
 
 // Loads the network and the matrices, evaluates the sensor set and prints
@@ -30,8 +32,9 @@ void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err);
 // The counts and the four objectives as JSON fields ("events": .., "Z1": {..}).
 std::string FitnessJsonFields(const evaluator::FitnessResult& result);
 
-// The result as one JSON object (with a final newline).
+// The result as one JSON object (with a final newline), with what the set's
+// figures rest on: "partial" and "build_unfinished".
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
-                       const evaluator::FitnessResult& result);
+                       const evaluator::FitnessResult& result, const SetInput& input);
 
 }  // namespace tesmar

@@ -54,7 +54,8 @@ int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::
         return kBadInput;
     }
     out << (request.Json ? PlacementJson(report) : PlacementText(report)) << std::flush;
-    return report.result.stoppedEarly && signals.Received() ? kInterrupted : kSuccess;
+    if (report.result.stoppedEarly && signals.Received()) return kInterrupted;
+    return report.partial && !request.AcceptPartial ? kPartialSet : kSuccess;
 }
 
 }  // namespace tesmar

@@ -12,6 +12,7 @@ struct PlaceCommandRequest {
     std::string NetworkFile;
     PlaceRequest Place;
     bool Json = false;
+    bool AcceptPartial = false;  // exit 0, not 3, when the figures rest on fewer events than the set holds
 };
 
 // Prints the chosen set (every set of the curve with --curve) to out and

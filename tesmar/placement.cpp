@@ -50,6 +50,8 @@ PlacementReport RunPlacement(const network::Network& net, const SetInput& input,
         throw InputError(e.what());
     }
     report.sensorsAsked = request.Sensors;
+    report.partial = input.partial;
+    report.unfinished = input.unfinished;
     LabelByNodesHeld(report.result);
     for (const optimizer::Placement& placement : report.result.placements) {
         std::vector<std::string> ids;

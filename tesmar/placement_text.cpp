@@ -61,7 +61,9 @@ std::vector<std::string> RequirementTexts(const PlacementReport& r) {
 
 std::string Heading(const PlacementReport& r) {
     const optimizer::Figures& counted = r.result.placements.empty() ? r.result.floor : r.result.placements.front().figures;
-    std::string text = "Objective: " + StatisticName(r.statistic, r.alpha) + " of the " +
+    std::string text = r.partial ? PartialText(*r.partial) + "\n" : "";
+    if (r.unfinished) text += "Note: " + *r.unfinished + "\n";
+    text += "Objective: " + StatisticName(r.statistic, r.alpha) + " of the " +
                        optimizer::MeasureDescription(r.measure) + " over " + std::to_string(counted.events) + " of " +
                        std::to_string(r.events) + " events" +
                        (r.detectableOnly ? " (those some candidate node detects)" : "") + "\n";
@@ -229,7 +231,9 @@ std::string PlacementJson(const PlacementReport& r) {
     }
     json += "], \"floor\": " + FiguresJson(result.floor) + ", \"ceiling\": " + FiguresJson(result.ceiling) +
             ", \"stopped_early\": " + (result.stoppedEarly ? "true" : "false") + ", \"seconds\": " +
-            JsonDouble(result.seconds) + ", \"threads\": " + std::to_string(result.threads) + "}\n";
+            JsonDouble(result.seconds) + ", \"threads\": " + std::to_string(result.threads) +
+            ", \"partial\": " + PartialJson(r.partial) + ", \"build_unfinished\": " +
+            (r.unfinished ? network::JsonString(*r.unfinished) : "null") + "}\n";
     return json;
 }
 

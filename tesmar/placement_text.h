@@ -3,12 +3,14 @@
 // JSON object.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "evaluator/fitness.h"
 #include "optimizer/matrix_input.h"
 #include "optimizer/result.h"
+#include "tesmar/set_input.h"
 
 namespace tesmar {
 
@@ -25,6 +27,8 @@ struct PlacementReport {
     std::vector<evaluator::FitnessResult> fitness;    // per placement
     // The planning options that applied, one line each; empty for a plain request.
     std::vector<std::string> plan;
+    std::optional<Shortfall> partial;                 // what the set's figures rest on
+    std::optional<std::string> unfinished;
 };
 
 // A value, bound or statistic as tesmar place writes it: six significant

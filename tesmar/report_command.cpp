@@ -66,12 +66,14 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     const std::string output = AbsoluteNetworkPath(request.Output);
     std::string html;
+    bool partial = false;
     try {
         RequireReplaceableOutput(output, path);
         RequireWritableFolder(output);
         const network::Network net = OpenNetworkFile(path);
         const bool summary = request.Place || request.Objective == "z2" || request.Objective == "z3";
         const SetInput input = LoadSetInput(net, "tesmar report", err, summary);
+        partial = input.partial.has_value();
         const ReportSensors sensors = ChooseSensors(request, net, input);
         html = report::RenderHtml(ReportPage(net, input, sensors));
     } catch (const InputError& e) {
@@ -93,7 +95,7 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
     }
     err << "tesmar: report written (" << html.size() / 1024 << " KiB)" << std::endl;
     out << output << "\n" << std::flush;
-    return kSuccess;
+    return partial && !request.AcceptPartial ? kPartialSet : kSuccess;
 }
 
 }  // namespace tesmar

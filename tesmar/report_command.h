@@ -19,6 +19,7 @@ struct ReportRequest {
     std::string Objective = "z1";        // of the tail figures of a given set
     std::string Statistic = "mean";
     double Alpha = optimizer::kDefaultAlpha;
+    bool AcceptPartial = false;          // exit 0, not 3, when the figures rest on fewer events than the set holds
 };
 
 int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostream& err);

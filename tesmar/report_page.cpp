@@ -89,6 +89,8 @@ report::ReportData ReportPage(const network::Network& net, const SetInput& input
     page.title = "Sensor placement report";
     page.networkName = std::filesystem::path(net.path).filename().string();
     page.generated = std::string("tesmar ") + TESMAR_VERSION + ", " + matrix::UtcNow();
+    if (input.partial) page.notes.push_back(PartialText(*input.partial) + ".");
+    if (input.unfinished) page.notes.push_back(*input.unfinished + ".");
     AddMap(net, page);
     AddFigures(input, page);
     for (std::int32_t node : sensors.nodes)

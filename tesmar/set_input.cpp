@@ -7,6 +7,7 @@
 #include "matrix/file_names.h"
 #include "matrix/matrix_store.h"
 #include "tesmar/exit_codes.h"
+#include "network/user_text.h"
 #include "tesmar/network_input.h"
 
 namespace tesmar {
@@ -15,6 +16,48 @@ void RequireMatrixFiles(const std::string& path) {
     for (int k : {4, 1, 3}) RequireReadableFile(matrix::MatrixFileName(path, k), "matrix file");
     const std::string z2 = matrix::MatrixFileName(path, 2);
     if (std::filesystem::exists(z2)) RequireReadableFile(z2, "matrix file");
+}
+
+namespace {
+
+std::optional<Shortfall> ShortfallOf(const SetInput& input, const matrix::LoadedMatrices& loaded) {
+    const std::int32_t used = input.set.nEvents;
+    if (used < loaded.records && loaded.problem) {
+        std::string why = matrix::DescribeLoadProblem(*loaded.problem, used);
+        why.resize(why.find(".\n"));  // its first sentence
+        return Shortfall{used, loaded.records, why};
+    }
+    const auto& m = input.manifest;
+    if (m && m->outcome == "completed" && used < m->eventsWritten)
+        return Shortfall{used, m->eventsWritten,
+                         "its build wrote " + std::to_string(m->eventsWritten) + " events, and its detection file holds " +
+                             std::to_string(loaded.records)};
+    return std::nullopt;
+}
+
+std::optional<std::string> UnfinishedBuild(const SetInput& input) {
+    const auto& m = input.manifest;
+    if (!m || m->outcome == "completed") return std::nullopt;
+    std::string text = m->outcome == "running"
+                           ? "The build of this set did not finish (its manifest still says \"running\": it was "
+                             "killed, or its machine stopped)"
+                           : "The build of this set did not finish (" + m->outcome +
+                                 (m->reason.empty() ? "" : ": " + m->reason) + ")";
+    return text + "; the figures use " + std::to_string(input.set.nEvents) + " events of the " +
+           std::to_string(m->eventsPlanned) + " planned";
+}
+
+}  // namespace
+
+std::string PartialText(const Shortfall& partial) {
+    return "The set is partial: the figures use " + std::to_string(partial.used) + " of its " +
+           std::to_string(partial.held) + " events (" + partial.why + ")";
+}
+
+std::string PartialJson(const std::optional<Shortfall>& partial) {
+    if (!partial) return "null";
+    return "{\"events_used\": " + std::to_string(partial->used) + ", \"events_held\": " + std::to_string(partial->held) +
+           ", \"why\": " + network::JsonString(partial->why) + "}";
 }
 
 SetInput LoadSetInput(const network::Network& net, const std::string& command, std::ostream& err, bool withSummary) {
@@ -36,6 +79,8 @@ SetInput LoadSetInput(const network::Network& net, const std::string& command, s
     } catch (const std::runtime_error& e) {
         throw InputError(e.what());
     }
+    input.partial = ShortfallOf(input, stored.loaded);
+    input.unfinished = UnfinishedBuild(input);
     return input;
 }
 

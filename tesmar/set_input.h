@@ -13,11 +13,26 @@
 
 namespace tesmar {
 
+// Figures resting on fewer events than the set holds.
+struct Shortfall {
+    std::int32_t used = 0;   // events the figures use
+    std::int64_t held = 0;   // events in the detection records, or written by the finished build
+    std::string why;         // what cut the others off
+};
+
 struct SetInput {
     matrix::MatrixSet set;
     std::optional<matrix::Manifest> manifest;
     std::optional<matrix::EventSummary> summary;  // when the command asks for it
+    std::optional<Shortfall> partial;             // some events could not be used
+    std::optional<std::string> unfinished;        // the build did not finish: what its manifest says
 };
+
+// "The set is partial: the figures use 5 of its 50 events (...)".
+std::string PartialText(const Shortfall& partial);
+
+// The shortfall as a JSON value: null, or an object of used, held and why.
+std::string PartialJson(const std::optional<Shortfall>& partial);
 
 // Loads the set beside the network: binary when it agrees with the text,
 // otherwise text. Notes and load problems go to err prefixed with the

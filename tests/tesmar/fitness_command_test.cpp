@@ -89,7 +89,8 @@ TEST_F(TesmarFitness, JsonHoldsValuesDeviationsAndCounts) {
                            "\"Z1\": {\"available\": true, \"value\": 20, \"sd\": 10}, "
                            "\"Z2\": {\"available\": true, \"value\": 6.25, \"sd\": 1.25}, "
                            "\"Z3\": {\"available\": true, \"value\": 100.5, \"sd\": 0.5}, "
-                           "\"Z4\": {\"available\": true, \"value\": 0.6666667}}\n");
+                           "\"Z4\": {\"available\": true, \"value\": 0.6666667}, "
+                           "\"partial\": null, \"build_unfinished\": null}\n");
 
     const ToolRun none = Fitness({"--json", "J3"});
     ASSERT_EQ(none.exitCode, 0) << none.err;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "matrix/file_names.h"
@@ -34,7 +35,7 @@ protected:
 
     void SetUp() override {
         for (const auto& entry : fs::directory_iterator(built_->path()))
-            if (entry.path().extension() != ".lock") fs::copy_file(entry.path(), folder_.File(entry.path().filename()));
+            if (entry.path().extension() != ".lock") fs::copy_file(entry.path(), folder_.File(entry.path().filename()), fs::copy_options::overwrite_existing);
     }
 
     ToolRun Run(const std::string& command, std::vector<std::string> args) {
@@ -163,4 +164,91 @@ TEST_F(SetTrust, AnEventSummaryOfAnotherLengthIsRefusedUnlessTheBuildWasCutAfter
     testing_support::WriteText(manifest, recorded.dump(2));
     run = Run("fitness", {"J3"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+namespace {
+
+// Replaces line `line` (from 1) of a text file with what change makes of it.
+void ChangeLine(const std::string& path, std::size_t line, const std::function<std::string(std::string)>& change) {
+    auto lines = Lines(testing_support::ReadText(path));
+    ASSERT_LT(line - 1, lines.size());
+    lines[line - 1] = change(lines[line - 1]);
+    std::string text;
+    for (const auto& l : lines) text += l;
+    testing_support::WriteText(path, text);
+}
+
+}  // namespace
+
+// One bad value in the text drops every event from it on: the result says
+// the set is partial and the commands exit 3, unless --accept-partial.
+TEST_F(SetTrust, APartialSetIsNamedInEveryResultAndExitsThreeUnlessAccepted) {
+    for (int k = 1; k <= 4; ++k) fs::remove(matrix::BinaryFileName(network_, k));
+    const std::int64_t events = Lines(testing_support::ReadText(matrix::MatrixFileName(network_, 4))).size() - 1;
+    ChangeLine(matrix::MatrixFileName(network_, 3), 7, [](std::string row) {
+        const std::size_t last = row.rfind(",", row.size() - 4);  // the last node's value
+        return row.substr(0, last + 1) + "-50,\r\n";
+    });
+    const std::string partial = "The set is partial: the figures use 5 of its " + std::to_string(events) + " events";
+
+    ToolRun run = Run("place", {"--sensors", "2"});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_NE(run.out.find(partial), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(".z3, line 7,"), std::string::npos) << run.out;
+    run = Run("place", {"--sensors", "2", "--json", "--accept-partial"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(json::parse(run.out)["partial"]["events_used"], 5);
+    EXPECT_EQ(json::parse(run.out)["partial"]["events_held"], events);
+
+    run = Run("fitness", {"J3"});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_NE(run.out.find(partial), std::string::npos) << run.out;
+    run = Run("fitness", {"J3", "--json", "--accept-partial"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(json::parse(run.out)["partial"]["events_used"], 5);
+
+    run = Run("report", {"-o", folder_.File("page.html"), "--sensors", "J3"});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_NE(testing_support::ReadText(folder_.File("page.html")).find(partial), std::string::npos);
+
+    // A whole set gives none of it.
+    SetUp();
+    run = Run("place", {"--sensors", "2", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(json::parse(run.out)["partial"].is_null());
+}
+
+// A killed build leaves its manifest saying "running" with no event written:
+// the report says the build did not finish and how many events its figures use.
+TEST_F(SetTrust, AReportOnAKilledBuildSaysItDidNotFinishAndHowManyEventsItUses) {
+    for (int k = 1; k <= 4; ++k) fs::remove(matrix::BinaryFileName(network_, k));
+    for (const std::string& path : {matrix::MatrixFileName(network_, 1), matrix::MatrixFileName(network_, 2),
+                                    matrix::MatrixFileName(network_, 3), matrix::MatrixFileName(network_, 4),
+                                    matrix::EventSummaryFileName(network_)}) {
+        const auto lines = Lines(testing_support::ReadText(path));
+        std::string kept;
+        for (std::size_t l = 0; l <= 10; ++l) kept += lines[l];  // the header and 10 events
+        testing_support::WriteText(path, kept);
+    }
+    const std::string manifest = matrix::ManifestFileName(network_);
+    json recorded = json::parse(testing_support::ReadText(manifest));
+    const int planned = recorded["events"]["planned"];
+    recorded["outcome"] = "running";
+    recorded["events"]["written"] = 0;
+    recorded["ended"] = "";
+    recorded["elapsed_seconds"] = 0;
+    testing_support::WriteText(manifest, recorded.dump(2));
+
+    const ToolRun run = Run("report", {"-o", folder_.File("page.html"), "--sensors", "J3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string page = testing_support::ReadText(folder_.File("page.html"));
+    EXPECT_NE(page.find("The build of this set did not finish"), std::string::npos);
+    EXPECT_NE(page.find("the figures use 10 events of the " + std::to_string(planned) + " planned"), std::string::npos);
+    EXPECT_NE(page.find("never ended"), std::string::npos);
+    EXPECT_EQ(page.find("0 of " + std::to_string(planned)), std::string::npos);
+    EXPECT_EQ(page.find("(0 s)"), std::string::npos);
+
+    const ToolRun fitness = Run("fitness", {"J3", "--json"});
+    EXPECT_EQ(fitness.exitCode, 0) << fitness.err;
+    EXPECT_NE(json::parse(fitness.out)["build_unfinished"].get<std::string>().find("did not finish"), std::string::npos);
 }
