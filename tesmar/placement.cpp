@@ -1,6 +1,7 @@
 #include "tesmar/placement.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "optimizer/optimizer.h"
 #include "optimizer/planner.h"
@@ -12,13 +13,19 @@ namespace tesmar {
 namespace {
 
 // A set holds fewer nodes than asked only when no further node improves the
-// objective. Each set is labelled by the nodes it holds, and a curve keeps
-// one row per set size: the first, whose bound is for that many sensors.
+// objective. Each set is labelled by the nodes it holds, and a curve drops
+// such a set when the row before holds as many nodes under the same budget:
+// that row's bound is for that many sensors.
 void LabelByNodesHeld(optimizer::Result& result) {
     std::vector<optimizer::Placement> kept;
     for (optimizer::Placement& p : result.placements) {
-        p.sensors = std::min(p.sensors, static_cast<std::int32_t>(p.nodes.size()));
-        if (kept.empty() || p.sensors > kept.back().sensors) kept.push_back(std::move(p));
+        const auto held = static_cast<std::int32_t>(p.nodes.size());
+        const bool fewer = held < p.sensors;
+        p.sensors = std::min(p.sensors, held);
+        const bool sameBudget = !kept.empty() && (kept.back().plan.budget == p.plan.budget ||
+                                                  (std::isnan(kept.back().plan.budget) && std::isnan(p.plan.budget)));
+        if (fewer && sameBudget && kept.back().sensors >= p.sensors) continue;
+        kept.push_back(std::move(p));
     }
     result.placements = std::move(kept);
 }
