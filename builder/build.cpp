@@ -12,6 +12,7 @@
 #include "builder/build_context.h"
 #include "builder/build_error.h"
 #include "builder/build_manifest.h"
+#include "builder/own_transport.h"
 #include "builder/parallel_run.h"
 #include "builder/reference_run.h"
 #include "builder/validation.h"
@@ -111,6 +112,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     Baseline ownBaseline;
     const Baseline* baseline = runner.baseline;
     std::vector<int> warnings = runner.warnings;
+    TransportChoice transport;
     try {
         flow = ValidateBuild(net, parameters);
         matrix::CheckReplaceable(net.path);
@@ -119,6 +121,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
             ownBaseline = PrepareBaseline(net, description, flow, warnings);
             baseline = &ownBaseline;
         }
+        transport = ChooseTransport(net, description);
     } catch (const network::ToolkitError& e) {
         BuildOutcome refused = Ended(BuildStatus::Refused, Reason(e));
         if (e.code() > 0 && e.code() < 100) refused.refusedWarning = e.code();
@@ -139,6 +142,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     matrix::Manifest manifest =
         StartManifest(net, description, runner.processes, runner.workers, outcome.eventsPlanned);
     manifest.warnings = warnings;
+    manifest.engine = transport.engine;
     std::optional<matrix::MatrixWriter> writer;
     try {
         writer.emplace(net.path, NodeIds(net), !parameters.NoZ2);
@@ -149,9 +153,10 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     outcome.files = writer->FileNames();
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
     BuildContext build{net,      net.ToolkitFile(), description, host, *baseline, MakeEventSettings(net, parameters, flow),
-                       events, outcome.eventsPlanned, *writer};
+                       events, outcome.eventsPlanned, *writer, transport.shared.get()};
     if (host.started)
-        host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings});
+        host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings,
+                                transport.engine, transport.fallbackReason});
     try {
         outcome.status = runner.run(build);
         if (outcome.status == BuildStatus::Stopped && runner.stopReason) outcome.reason = runner.stopReason();

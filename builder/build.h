@@ -20,8 +20,15 @@
 
 namespace builder {
 
+// The water-quality solver that simulates a build's events: Tesmar's own
+// transport engine (where it reproduces the toolkit exactly), or the toolkit's.
+enum class TransportEngine { Own, Toolkit };
+
 struct BuildDescription {
     RunParameters parameters;
+    // The own engine falls back to the toolkit's solver for a network it
+    // would not reproduce exactly; the reference procedure always uses the toolkit's.
+    TransportEngine engine = TransportEngine::Toolkit;
     std::string program = "tesmar";  // the program and version the manifest names
     std::uint64_t seed = 0;  // of the event set; the same seed gives the same bytes
     // Worker threads, each with its own toolkit project and hydraulics
@@ -57,6 +64,9 @@ struct BuildStart {
     int processes = 1;  // taking part in the build
     std::vector<std::string> files;
     std::vector<int> warnings;  // toolkit warnings accepted for the build
+    std::string engine;  // "own" or "toolkit": the solver the events run on
+    // Why the own engine was asked for and the toolkit's solver runs instead; "" otherwise.
+    std::string fallbackReason;
 };
 
 // What a build needs from its front end; every member may be left empty.

@@ -7,7 +7,7 @@ namespace builder {
 WorkerSetup SetupOf(const BuildContext& build) {
     return WorkerSetup{build.net,      build.networkFile, build.description.parameters,
                        build.baseline, build.settings,    build.description.beforeEvent,
-                       build.description.acceptWarnings};
+                       build.description.acceptWarnings, build.transport};
 }
 
 void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,

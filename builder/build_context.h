@@ -26,6 +26,8 @@ struct BuildContext {
     EventGenerator& events;
     std::int32_t total;
     matrix::MatrixWriter& writer;
+    // The shared data of the own transport engine; none: the toolkit's solver.
+    const transport::SharedTransport* transport = nullptr;
 };
 
 // What the workers of the build read.

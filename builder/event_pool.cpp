@@ -4,6 +4,7 @@
 
 #include "builder/build_context.h"
 #include "builder/build_error.h"
+#include "builder/own_session.h"
 #include "builder/project_session.h"
 
 namespace builder {
@@ -34,7 +35,17 @@ void EventPool::Join() {
 }
 
 void EventPool::SimulateTakenEvents(std::int32_t& index) {
-    ProjectSession session(setup_.net, setup_.networkFile, setup_.parameters, setup_.acceptWarnings);
+    if (setup_.transport) {
+        OwnSession session(*setup_.transport);
+        SimulateWith(session, index);
+    } else {
+        ProjectSession session(setup_.net, setup_.networkFile, setup_.parameters, setup_.acceptWarnings);
+        SimulateWith(session, index);
+    }
+}
+
+template <typename Session>
+void EventPool::SimulateWith(Session& session, std::int32_t& index) {
     EventSimulation simulation(setup_.baseline, setup_.settings);
     const std::function<void()> checkAbandoned = [this] {
         if (abandoned_) throw Abandoned{};

@@ -17,6 +17,7 @@
 #include "builder/event_simulation.h"
 #include "builder/events.h"
 #include "matrix/records.h"
+#include "transport/shared_transport.h"
 
 namespace builder {
 
@@ -63,6 +64,9 @@ struct WorkerSetup {
     std::function<void(std::int32_t eventIndex)> beforeEvent;
     // The toolkit's warnings about the network's hydraulics were accepted.
     bool acceptWarnings = false;
+    // The build's shared transport data when its events run on Tesmar's
+    // own engine; none: on the toolkit's solver.
+    const transport::SharedTransport* transport = nullptr;
 };
 
 class EventPool {
@@ -86,6 +90,8 @@ public:
 private:
     void Work();
     void SimulateTakenEvents(std::int32_t& index);
+    template <typename Session>
+    void SimulateWith(Session& session, std::int32_t& index);
 
     const WorkerSetup& setup_;
     EventSource& source_;

@@ -54,6 +54,7 @@ json ToJson(const Manifest& m) {
     return json{{"format", m.format},
                 {"program", m.program},
                 {"toolkit_version", m.toolkitVersion},
+                {"engine", m.engine},
                 {"network", {{"file", m.networkName}, {"path", m.networkPath}, {"bytes", m.networkBytes},
                              {"sha256", m.networkSha256}, {"nodes", m.nodes}}},
                 {"parameters", ToJson(m.parameters)},
@@ -93,6 +94,7 @@ Manifest FromJson(const json& j) {
     m.format = j.at("format").get<int>();
     m.program = j.at("program").get<std::string>();
     m.toolkitVersion = j.at("toolkit_version").get<int>();
+    m.engine = j.value("engine", "");
     const json& net = j.at("network");
     m.networkName = net.at("file").get<std::string>();
     m.networkPath = net.at("path").get<std::string>();

@@ -27,6 +27,9 @@ struct Manifest {
     int format = kManifestFormat;
     std::string program;   // "tesmar 1.0.0"
     int toolkitVersion = 0;
+    // Whose water-quality solver simulated the events: "own" or "toolkit";
+    // "" in a manifest written before the choice existed.
+    std::string engine;
     std::string networkName, networkPath;
     std::uint64_t networkBytes = 0;
     std::string networkSha256;

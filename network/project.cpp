@@ -143,6 +143,16 @@ void Project::SetNodeValue(int index, int code, double value) {
     Check(toolkit_.setnodevalue(handle_, index, code, value), "EN_setnodevalue");
 }
 
+double Project::Option(int code) const {
+    double value = 0;
+    Check(toolkit_.getoption(handle_, code, &value), "EN_getoption");
+    return value;
+}
+
+void Project::SaveHydraulics(const std::string& path) const {
+    Check(toolkit_.savehydfile(handle_, path.c_str()), "EN_savehydfile");
+}
+
 void Project::SolveH() { Check(toolkit_.solveH(handle_), "EN_solveH"); }
 
 void Project::OpenH() {

@@ -51,6 +51,7 @@ public:
     void NodeValues(int code, double* values) const;  // values[0..nNodes-1]
     void LinkValues(int code, double* values) const;  // values[0..nLinks-1]
     void SetNodeValue(int index, int code, double value);
+    double Option(int code) const;
 
     void SolveH();
     void OpenH();
@@ -58,6 +59,8 @@ public:
     long RunH();
     long NextH();
     void CloseH();
+    // Copies the solved hydraulics, as the quality solver reads them back, to path.
+    void SaveHydraulics(const std::string& path) const;
 
     void OpenQ();
     void InitQ(int saveFlag);

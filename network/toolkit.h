@@ -33,7 +33,7 @@ private:
     X(getnodetype) X(getnodeid) X(getlinktype) X(getlinkid) X(getlinknodes) X(getcoord) X(getvertexcount) \
     X(getvertex) X(gettimeparam) X(settimeparam) X(getflowunits) X(getqualinfo) X(getnodevalue)           \
     X(getnodevalues) X(setnodevalue) X(getlinkvalues) X(solveH) X(openH) X(initH) X(runH) X(nextH)        \
-    X(closeH) X(openQ) X(initQ) X(runQ) X(stepQ) X(closeQ)
+    X(closeH) X(openQ) X(initQ) X(runQ) X(stepQ) X(closeQ) X(savehydfile) X(getoption)
 
 class Toolkit {
 public:

@@ -114,6 +114,11 @@ void AddRunOptions(CLI::App* build, Commands& c) {
     build->add_flag("--reference", r.Reference,
                     "Run the verification procedure: one worker, hydraulics solved for every event")
         ->excludes(threads);
+    build->add_option("--engine", r.Engine,
+                      "Water-quality solver of the events: own (Tesmar's transport engine, the default; a network "
+                      "it does not reproduce exactly uses the toolkit's) or toolkit")
+        ->check(CLI::IsMember({"own", "toolkit"}))
+        ->type_name("own|toolkit");
 }
 
 void AddBuild(CLI::App& app, Commands& c) {

@@ -38,6 +38,7 @@ struct BuildRequest {
     std::optional<int> Threads;         // default: every core the process may use
     bool Reference = false;
     bool AcceptWarnings = false;
+    std::string Engine = "own";  // "own" or "toolkit"
 
     // Options that only apply to some event modes, to reject them elsewhere.
     bool RepeatGiven = false, RandomEventsGiven = false, InjectionsGiven = false;

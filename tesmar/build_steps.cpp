@@ -25,6 +25,8 @@ builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostrea
     description.program = std::string("tesmar ") + TESMAR_VERSION;
     description.parameters = ToRunParameters(request);
     description.reference = request.Reference;
+    description.engine =
+        request.Engine == "toolkit" ? builder::TransportEngine::Toolkit : builder::TransportEngine::Own;
     description.acceptWarnings = request.AcceptWarnings;
     description.workers = request.Reference ? 1 : request.Threads.value_or(0);
     if (request.Seed) {
@@ -48,7 +50,11 @@ builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressRe
         err << "tesmar: building " << start.events << " events of " << path << " ("
             << builder::ModeName(request.Mode) << " mode, ";
         if (start.processes > 1) err << start.processes << " processes, ";
-        err << start.workers << (request.Reference ? " worker, reference procedure)" : " workers)") << std::endl;
+        err << start.workers << (request.Reference ? " worker, reference procedure" : " workers") << ", "
+            << (start.engine == "own" ? "own transport engine" : "toolkit's quality solver");
+        if (!start.fallbackReason.empty())
+            err << ": the own engine does not reproduce it exactly (" << start.fallbackReason << ")";
+        err << ")" << std::endl;
     };
     host.progress = [&progress](const builder::BuildProgress& p) { progress.Update(p); };
     host.processEvents = [&progress] { progress.Tick(); };

@@ -1,0 +1,36 @@
+// A worker's session on Tesmar's own transport engine: the same calls as a
+// toolkit session, answered from the hydraulics and clean network the
+// build prepared once for all its workers.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "transport/engine.h"
+
+namespace builder {
+
+class OwnSession {
+public:
+    explicit OwnSession(const transport::SharedTransport& shared);
+
+    // Switches off every source the previous event switched on.
+    void BeginEvent();
+    void SetSourceQuality(int node, float strength);
+    void OpenQuality() { engine_.Open(); }
+    long RunQ() { return engine_.RunQ(); }
+    long StepQ() { return engine_.StepQ(); }
+    void ReadQuality(std::vector<float>& concentration);
+    bool CarriesNoContaminant() { return engine_.Clean(); }
+    void CloseQuality() {}
+    // The clean network carries nothing anywhere; the steps answered are
+    // those a toolkit session knows as clean (its run's first day).
+    bool BackgroundIsZero(std::int32_t s) const;
+
+private:
+    transport::Engine engine_;
+    long qualStep_;
+    std::vector<int> switchedOn_;
+};
+
+}  // namespace builder

@@ -1,0 +1,342 @@
+#include "transport/engine.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace transport {
+
+namespace {
+
+// The flow below which the solver takes a node's outflow as stagnant: 0.005 gpm in cfs.
+const double kStagnantFlow = 0.005 / 448.831;
+constexpr double kSecondsPerMinute = 60.0;
+
+// The solver's minimum and maximum, which keep their first argument on a tie.
+double Least(double x, double y) { return x <= y ? x : y; }
+double Most(double x, double y) { return x >= y ? x : y; }
+
+}  // namespace
+
+Engine::Engine(const SharedTransport& shared) : shared_(shared), layout_(shared.layout), factor_(layout_.qualityFactor) {
+    const auto chains = static_cast<std::size_t>(layout_.nLinks + layout_.tankCount) + 1;
+    const auto nodes = static_cast<std::size_t>(layout_.nNodes) + 1;
+    first_.assign(chains, -1);
+    last_.assign(chains, -1);
+    touched_.assign(chains, 0);
+    activeLinks_.assign(nodes, 0);
+    marked_.assign(nodes, 0);
+    quality_.assign(nodes, 0.0);
+    source_.assign(nodes, 0.0);
+    Reset();
+}
+
+Engine::Engine(const SharedTransport& shared, std::vector<double>& record) : Engine(shared) {
+    record_ = &record;
+    Reset();
+}
+
+void Engine::SetSource(int node, double strength) { source_[static_cast<std::size_t>(node)] = strength; }
+
+void Engine::Open() { Reset(); }
+
+void Engine::Reset() {
+    for (int c : touchedChains_) {
+        first_[static_cast<std::size_t>(c)] = last_[static_cast<std::size_t>(c)] = -1;
+        touched_[static_cast<std::size_t>(c)] = 0;
+    }
+    touchedChains_.clear();
+    seg_.clear();
+    free_ = -1;
+    std::fill(activeLinks_.begin(), activeLinks_.end(), 0);
+    std::fill(marked_.begin(), marked_.end(), 0);
+    std::fill(quality_.begin(), quality_.end(), 0.0);
+    qtime_ = htime_ = 0;
+    nextPeriod_ = 0;
+    step_ = 0;
+    period_ = nullptr;
+    if (!record_) return;
+    // The clean network's own run simulates everything from the start: a
+    // segment filling each pipe and one for each tank.
+    for (int k = 1; k <= layout_.nLinks; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (layout_.linkType[i] == EN_PIPE) AddSegment(k, layout_.pipeVolume[i], 0.0);
+        MarkTouched(k);
+    }
+    for (int n = 1; n <= layout_.nNodes; ++n) {
+        const int chain = layout_.tankChain[static_cast<std::size_t>(n)];
+        if (chain == 0) continue;
+        AddSegment(chain, layout_.tankInitialVolume[static_cast<std::size_t>(n)], 0.0);
+        touched_[static_cast<std::size_t>(chain)] = 1;
+        touchedChains_.push_back(chain);
+        ++activeLinks_[static_cast<std::size_t>(n)];
+    }
+}
+
+long Engine::RunQ() {
+    const long t = qtime_;
+    if (qtime_ == htime_) LoadPeriod();
+    return t;
+}
+
+void Engine::LoadPeriod() {
+    if (nextPeriod_ >= shared_.periods.size()) throw std::runtime_error("the hydraulic periods ended early");
+    period_ = &shared_.periods[nextPeriod_++];
+    if (qtime_ < layout_.duration)
+        for (int k : period_->reversed)
+            if (touched_[static_cast<std::size_t>(k)]) Reverse(k);
+    htime_ = period_->time + period_->step;
+}
+
+long Engine::StepQ() {
+    long left = layout_.qualityStep;
+    do {
+        long dt = left;
+        const long untilHydraulics = htime_ - qtime_;
+        if (untilHydraulics < dt) {
+            dt = untilHydraulics;
+            Transport(dt);
+            qtime_ += dt;
+            RunQ();
+        } else {
+            Transport(dt);
+            qtime_ += dt;
+        }
+        left -= dt;
+    } while (left > 0);
+    return layout_.duration - qtime_;
+}
+
+void Engine::Transport(long dt) {
+    if (record_) {
+        const std::size_t base = record_->size();
+        record_->resize(base + shared_.chains, -1.0);
+        for (std::size_t c = 1; c < first_.size(); ++c) {
+            const int s = first_[c];
+            if (s < 0) continue;
+            if (seg_[static_cast<std::size_t>(s)].prev >= 0)
+                throw std::runtime_error("the clean network keeps more than one segment in a link");
+            (*record_)[base + c] = seg_[static_cast<std::size_t>(s)].v;
+        }
+    } else if (step_ >= shared_.steps) {
+        throw std::runtime_error("the quality run goes beyond the clean network's");
+    }
+    const FlowPeriod& p = *period_;
+    for (int n : p.order) {
+        const auto i = static_cast<std::size_t>(n);
+        if (activeLinks_[i] > 0 || source_[i] != 0.0) VisitNode(n, dt);
+    }
+    ++step_;
+}
+
+void Engine::VisitNode(int n, long dt) {
+    const FlowPeriod& p = *period_;
+    const auto i = static_cast<std::size_t>(n);
+    const int* adj = layout_.adjLink.data();
+    double volin = 0.0, massin = 0.0;
+    for (int a = layout_.adjStart[i]; a < layout_.adjStart[i + 1]; ++a) {
+        const int k = adj[a];
+        const auto ki = static_cast<std::size_t>(k);
+        const int down = p.dir[ki] < 0 ? layout_.from[ki] : layout_.to[ki];
+        if (down == n) TakeInflow(k, n, dt, volin, massin);
+    }
+    const double volout = p.outflowRate[i] * static_cast<double>(dt);
+    const double c = NodeQuality(n, volin, massin, volout, dt);
+    for (int a = layout_.adjStart[i]; a < layout_.adjStart[i + 1]; ++a) {
+        const int k = adj[a];
+        const auto ki = static_cast<std::size_t>(k);
+        const int up = p.dir[ki] < 0 ? layout_.to[ki] : layout_.from[ki];
+        if (up == n) ReleaseOutflow(k, n, c, dt);
+    }
+    // A node that took on contaminant is visited from now on, even when
+    // nothing flows in: the solver keeps or resets its quality each step.
+    if (quality_[i] != 0.0 && !marked_[i]) {
+        marked_[i] = 1;
+        ++activeLinks_[i];
+    }
+}
+
+// The volume of untouched link k just before its downstream node n is
+// visited: the clean network's at the step's start, plus what its upstream
+// node released into it if that came first.
+double Engine::CleanVolumeAt(int k, int n, double v) const {
+    const auto ki = static_cast<std::size_t>(k);
+    double volume = shared_.CleanVolumes(step_)[ki];
+    const int up = period_->dir[ki] < 0 ? layout_.to[ki] : layout_.from[ki];
+    if (period_->position[static_cast<std::size_t>(up)] < period_->position[static_cast<std::size_t>(n)])
+        volume = volume < 0.0 ? v : volume + v;
+    return volume;
+}
+
+void Engine::TakeInflow(int k, int n, long dt, double& volin, double& massin) {
+    const auto ki = static_cast<std::size_t>(k);
+    double v = std::fabs(period_->flow[ki]) * static_cast<double>(dt);
+    if (!touched_[ki]) {
+        // Clean water adds volume and no mass; the link stays as the clean network's.
+        if (!(v > 0.0)) return;
+        const double volume = CleanVolumeAt(k, n, v);
+        if (volume >= 0.0) volin += Least(volume, v);
+        return;
+    }
+    while (v > 0.0) {
+        const int s = first_[ki];
+        if (s < 0) break;
+        Segment& seg = seg_[static_cast<std::size_t>(s)];
+        const double vseg = Least(seg.v, v);
+        volin += vseg;
+        massin += vseg * seg.c;
+        v -= vseg;
+        if (v >= 0.0 && vseg >= seg.v) DropFirst(k);
+        else seg.v -= vseg;
+    }
+}
+
+void Engine::ReleaseOutflow(int k, int n, double c, long dt) {
+    const auto ki = static_cast<std::size_t>(k);
+    const double v = std::fabs(period_->flow[ki]) * static_cast<double>(dt);
+    if (v == 0.0) return;
+    if (!touched_[ki]) {
+        if (c == 0.0) return;
+        Touch(k, n, v);
+    }
+    const int s = last_[ki];
+    if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < layout_.tolerance) {
+        Segment& seg = seg_[static_cast<std::size_t>(s)];
+        seg.c = (seg.c * seg.v + c * v) / (seg.v + v);
+        seg.v += v;
+    } else {
+        AddSegment(k, v, c);
+    }
+}
+
+// Link k takes the clean network's state as its upstream node n is about
+// to release into it: the step's starting volume, less what its
+// downstream node took if that came first.
+void Engine::Touch(int k, int n, double v) {
+    const auto ki = static_cast<std::size_t>(k);
+    double volume = shared_.CleanVolumes(step_)[ki];
+    const int down = period_->dir[ki] < 0 ? layout_.from[ki] : layout_.to[ki];
+    if (volume >= 0.0 &&
+        period_->position[static_cast<std::size_t>(down)] < period_->position[static_cast<std::size_t>(n)]) {
+        const double vseg = Least(volume, v);
+        const double rest = v - vseg;
+        if (rest >= 0.0 && vseg >= volume) volume = -1.0;
+        else volume -= vseg;
+    }
+    if (volume >= 0.0) AddSegment(k, volume, 0.0);
+    MarkTouched(k);
+}
+
+void Engine::MarkTouched(int k) {
+    const auto ki = static_cast<std::size_t>(k);
+    touched_[ki] = 1;
+    touchedChains_.push_back(k);
+    ++activeLinks_[static_cast<std::size_t>(layout_.from[ki])];
+    ++activeLinks_[static_cast<std::size_t>(layout_.to[ki])];
+}
+
+void Engine::TouchTank(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    const int chain = layout_.tankChain[i];
+    const double volume = shared_.CleanVolumes(step_)[static_cast<std::size_t>(chain)];
+    if (volume >= 0.0) AddSegment(chain, volume, 0.0);
+    touched_[static_cast<std::size_t>(chain)] = 1;
+    touchedChains_.push_back(chain);
+    ++activeLinks_[i];
+}
+
+double Engine::NodeQuality(int n, double volin, double massin, double volout, long dt) {
+    const auto i = static_cast<std::size_t>(n);
+    const int type = layout_.nodeType[i];
+    if (type == EN_JUNCTION) {
+        volin -= period_->negativeDemand[i] * static_cast<double>(dt);
+        if (volin > 0.0) quality_[i] = massin / volin;
+    } else if (type == EN_TANK) {
+        quality_[i] = MixTank(n, volin, massin, volout);
+    }
+    double added = 0.0;
+    if (source_[i] != 0.0 && !(volout / static_cast<double>(dt) <= kStagnantFlow)) {
+        added = source_[i] / kSecondsPerMinute;
+        added = added * static_cast<double>(dt) / volout;
+    }
+    if (added == 0.0) return quality_[i];
+    switch (type) {
+        case EN_JUNCTION: return quality_[i] += added;
+        case EN_TANK: return quality_[i] + added;
+        default: return quality_[i] = added;
+    }
+}
+
+double Engine::MixTank(int n, double volin, double massin, double volout) {
+    const auto i = static_cast<std::size_t>(n);
+    const auto chain = static_cast<std::size_t>(layout_.tankChain[i]);
+    if (!touched_[chain]) TouchTank(n);
+    const int s = first_[chain];
+    if (s < 0) return quality_[i];
+    Segment& seg = seg_[static_cast<std::size_t>(s)];
+    const double vnet = volin - volout;
+    const double vnew = seg.v + volin;
+    if (vnew > 0.0) seg.c = (seg.c * seg.v + massin) / vnew;
+    seg.v += vnet;
+    seg.v = Most(0.0, seg.v);
+    if (seg.v > layout_.tankMaxVolume[i]) seg.v = layout_.tankMaxVolume[i];
+    return seg.c;
+}
+
+void Engine::AddSegment(int chain, double v, double c) {
+    int s = free_;
+    if (s >= 0) {
+        free_ = seg_[static_cast<std::size_t>(s)].prev;
+    } else {
+        s = static_cast<int>(seg_.size());
+        seg_.push_back({});
+    }
+    seg_[static_cast<std::size_t>(s)] = Segment{v, c, -1};
+    const auto ci = static_cast<std::size_t>(chain);
+    if (first_[ci] < 0) first_[ci] = s;
+    if (last_[ci] >= 0) seg_[static_cast<std::size_t>(last_[ci])].prev = s;
+    last_[ci] = s;
+}
+
+void Engine::DropFirst(int chain) {
+    const auto ci = static_cast<std::size_t>(chain);
+    const int s = first_[ci];
+    first_[ci] = seg_[static_cast<std::size_t>(s)].prev;
+    if (first_[ci] < 0) last_[ci] = -1;
+    seg_[static_cast<std::size_t>(s)].prev = free_;
+    free_ = s;
+}
+
+void Engine::Reverse(int chain) {
+    const auto ci = static_cast<std::size_t>(chain);
+    int s = first_[ci];
+    first_[ci] = last_[ci];
+    last_[ci] = s;
+    int behind = -1;
+    while (s >= 0) {
+        const int next = seg_[static_cast<std::size_t>(s)].prev;
+        seg_[static_cast<std::size_t>(s)].prev = behind;
+        behind = s;
+        s = next;
+    }
+}
+
+double Engine::AverageQuality(int k) const {
+    double vsum = 0.0, msum = 0.0;
+    for (int s = first_[static_cast<std::size_t>(k)]; s >= 0; s = seg_[static_cast<std::size_t>(s)].prev) {
+        vsum += seg_[static_cast<std::size_t>(s)].v;
+        msum += seg_[static_cast<std::size_t>(s)].c * seg_[static_cast<std::size_t>(s)].v;
+    }
+    if (vsum > 0.0) return msum / vsum;
+    const auto ki = static_cast<std::size_t>(k);
+    return (quality_[static_cast<std::size_t>(layout_.from[ki])] + quality_[static_cast<std::size_t>(layout_.to[ki])]) / 2.;
+}
+
+bool Engine::Clean() const {
+    for (std::size_t n = 1; n < quality_.size(); ++n)
+        if (quality_[n] * factor_ != 0.0) return false;
+    for (int c : touchedChains_)
+        if (c <= layout_.nLinks && AverageQuality(c) * factor_ != 0.0) return false;
+    return true;
+}
+
+}  // namespace transport

@@ -1,0 +1,85 @@
+// The water-quality transport of one worker: Lagrangian segments in links
+// and tanks, complete mixing at nodes, mass-rate sources, stepped the way
+// the toolkit steps its own solver so that every concentration comes out
+// the same, bit for bit.
+//
+// Only what the contamination touches is simulated. A link or tank that
+// has not been touched is exactly as in the clean network, whose volumes
+// the shared data holds for every transport step; it takes them the moment
+// contaminant reaches it. A node is visited while some link at it, or its
+// tank, has been touched, or while its source is on.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "transport/shared_transport.h"
+
+namespace transport {
+
+class Engine {
+public:
+    explicit Engine(const SharedTransport& shared);
+    // The clean network's run that fills the shared volumes: every link
+    // and tank simulated from the start, each step's volumes appended to record.
+    Engine(const SharedTransport& shared, std::vector<double>& record);
+
+    // A node's mass inflow in mass units per minute; 0 switches it off.
+    void SetSource(int node, double strength);
+    // Back to time 0 with the clean network (sources stay as set).
+    void Open();
+    // As the toolkit's: the current time, taking up a new hydraulic period when one starts.
+    long RunQ();
+    // As the toolkit's: advances one quality step; returns the time left.
+    long StepQ();
+
+    // A node's concentration in the network's concentration units.
+    double Quality(int node) const { return quality_[static_cast<std::size_t>(node)] * factor_; }
+    // Whether no node and no link carries any contaminant.
+    bool Clean() const;
+    std::size_t SegmentCapacity() const { return seg_.capacity(); }
+
+private:
+    struct Segment {
+        double v, c;
+        int prev;  // the segment upstream, or -1
+    };
+
+    void Reset();
+    void LoadPeriod();
+    void Transport(long dt);
+    void VisitNode(int n, long dt);
+    void TakeInflow(int k, int n, long dt, double& volin, double& massin);
+    void ReleaseOutflow(int k, int n, double c, long dt);
+    double NodeQuality(int n, double volin, double massin, double volout, long dt);
+    double MixTank(int n, double volin, double massin, double volout);
+    void Touch(int k, int n, double v);
+    void MarkTouched(int k);
+    void TouchTank(int n);
+    double CleanVolumeAt(int k, int n, double v) const;
+    void AddSegment(int chain, double v, double c);
+    void DropFirst(int chain);
+    void Reverse(int chain);
+    double AverageQuality(int k) const;
+
+    const SharedTransport& shared_;
+    const NetworkLayout& layout_;
+    std::vector<double>* record_ = nullptr;
+    double factor_;
+    std::vector<Segment> seg_;
+    int free_ = -1;
+    std::vector<int> first_, last_;            // by chain
+    std::vector<std::uint8_t> touched_;        // by chain
+    std::vector<int> touchedChains_;
+    std::vector<int> activeLinks_;             // by node: touched chains at it
+    std::vector<std::uint8_t> marked_;         // by node: took on contaminant
+    std::vector<double> quality_;              // by node, internal units
+    std::vector<double> source_;               // by node, mass per minute
+    std::vector<int> sources_;                 // nodes whose source is on
+    const FlowPeriod* period_ = nullptr;
+    std::size_t nextPeriod_ = 0;
+    std::size_t step_ = 0;  // transport steps taken
+    long qtime_ = 0, htime_ = 0;
+};
+
+}  // namespace transport

@@ -1,0 +1,97 @@
+#include "transport/shared_transport.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "transport/engine.h"
+
+namespace transport {
+
+namespace {
+
+std::size_t PeriodBytes(const NetworkLayout& l) {
+    const auto nodes = static_cast<std::size_t>(l.nNodes) + 1, links = static_cast<std::size_t>(l.nLinks) + 1;
+    return links * (sizeof(double) + sizeof(signed char)) + nodes * (2 * sizeof(int) + 2 * sizeof(double));
+}
+
+std::string Megabytes(std::size_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; }
+
+// The hydraulics the solver reads back, through a scratch copy of the toolkit's file.
+std::vector<HydraulicPeriod> SavedHydraulics(const network::Project& project, const NetworkLayout& layout) {
+    std::string path = (std::filesystem::temp_directory_path() / "tesmar-hydraulics-XXXXXX").string();
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) throw std::runtime_error("cannot create a scratch file for the hydraulics");
+    ::close(fd);
+    struct Remove {
+        std::string path;
+        ~Remove() { std::remove(path.c_str()); }
+    } removeAfter{path};
+    project.SaveHydraulics(path);
+    return ReadHydraulicsFile(path, layout.nNodes, layout.nLinks);
+}
+
+// Runs the clean network as the builder's quality loop does, keeping the
+// volumes every transport step starts from.
+void RunCleanNetwork(SharedTransport& shared) {
+    std::vector<double> record;
+    Engine clean(shared, record);
+    long left = 0;
+    do {
+        clean.RunQ();
+        left = clean.StepQ();
+    } while (left != 0);
+    shared.steps = record.size() / shared.chains;
+    shared.cleanVolume = std::move(record);
+}
+
+}  // namespace
+
+std::size_t SharedTransport::Bytes() const {
+    return cleanVolume.capacity() * sizeof(double) + periods.size() * PeriodBytes(layout) +
+           (layout.adjLink.size() + 4 * static_cast<std::size_t>(layout.nLinks) +
+            6 * static_cast<std::size_t>(layout.nNodes)) * sizeof(double);
+}
+
+std::size_t AvailableMemory() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::size_t kb = 0;
+    std::string unit;
+    while (meminfo >> key >> kb >> unit)
+        if (key == "MemAvailable:") return kb * 1024;
+    return static_cast<std::size_t>(::sysconf(_SC_PHYS_PAGES)) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TransportPreparation PrepareTransport(const network::Project& project, std::size_t memoryLimit) {
+    TransportPreparation prep;
+    prep.fallbackReason = UnsupportedFeature(project);
+    if (!prep.fallbackReason.empty()) return prep;
+    SharedTransport& shared = prep.shared;
+    shared.layout = ReadLayout(project);
+    const NetworkLayout& layout = shared.layout;
+    shared.chains = static_cast<std::size_t>(layout.nLinks + layout.tankCount) + 1;
+    std::vector<HydraulicPeriod> hydraulics = SavedHydraulics(project, layout);
+    // Every quality step, and one more wherever a hydraulic period starts inside one.
+    const std::size_t steps = static_cast<std::size_t>(layout.duration / layout.qualityStep) + hydraulics.size() + 1;
+    const std::size_t needed = steps * shared.chains * sizeof(double) + hydraulics.size() * PeriodBytes(layout);
+    if (needed > memoryLimit)
+        throw MemoryRefusal("the network needs " + Megabytes(needed) +
+                            " of memory for the transport data its workers share, and " + Megabytes(memoryLimit) +
+                            " are available");
+    try {
+        shared.periods = MakeFlowPeriods(layout, std::move(hydraulics));
+        RunCleanNetwork(shared);
+    } catch (const std::runtime_error& e) {
+        prep.fallbackReason = e.what();
+        prep.shared = {};
+    }
+    return prep;
+}
+
+}  // namespace transport
