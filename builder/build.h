@@ -28,7 +28,9 @@ struct BuildDescription {
     RunParameters parameters;
     // The own engine falls back to the toolkit's solver for a network it
     // would not reproduce exactly; the reference procedure always uses the toolkit's.
-    TransportEngine engine = TransportEngine::Toolkit;
+    TransportEngine engine = TransportEngine::Own;
+    // The memory the own engine's shared data may take; 0: what the system has available.
+    std::size_t transportMemoryLimit = 0;
     std::string program = "tesmar";  // the program and version the manifest names
     std::uint64_t seed = 0;  // of the event set; the same seed gives the same bytes
     // Worker threads, each with its own toolkit project and hydraulics

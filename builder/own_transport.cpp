@@ -10,7 +10,8 @@ TransportChoice ChooseTransport(const network::Network& net, const BuildDescript
     std::vector<int> warnings;
     network::Project project;
     OpenEventProject(project, net, net.ToolkitFile(), description.parameters, &warnings);
-    transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
+    transport::TransportPreparation prep = transport::PrepareTransport(
+        project, description.transportMemoryLimit ? description.transportMemoryLimit : transport::AvailableMemory());
     if (!prep.fallbackReason.empty()) {
         choice.fallbackReason = prep.fallbackReason;
         return choice;

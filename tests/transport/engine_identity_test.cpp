@@ -1,0 +1,173 @@
+// The engine's concentrations against the toolkit's own quality solver,
+// stepped side by side on the same hydraulics: every node's concentration
+// (a double) must be the same at every time the builder reads, and so must
+// the answer to whether the network is clean.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "network/project.h"
+#include "support/test_support.h"
+#include "test_networks.h"
+#include "transport/engine.h"
+
+namespace {
+
+using transport_testing::NetworkOptions;
+using transport_testing::TestNetwork;
+
+struct Injection {
+    int node;
+    long start, end;  // seconds; the source is on from start until end
+    double strength;  // mg/min
+};
+
+struct Comparison {
+    long reads = 0;        // node values compared
+    long differences = 0;  // of them, not equal
+    long contaminated = 0; // of them, not zero
+    long cleanDisagreements = 0;
+};
+
+// Opens the network as the builder does for its events.
+void OpenForEvents(network::Project& project, const std::string& path, long duration, std::vector<int>& warnings) {
+    project.AcceptWarnings(&warnings);
+    project.Open(path);
+    project.SetTimeParam(EN_DURATION, duration);
+    const int nodes = project.Count(EN_NODECOUNT);
+    for (int n = 1; n <= nodes; ++n) {
+        project.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
+        project.SetNodeValue(n, EN_SOURCEQUAL, 0.0);
+    }
+    project.SolveH();
+}
+
+bool ToolkitClean(const network::Project& project, const std::vector<double>& nodes) {
+    for (double c : nodes)
+        if (c != 0.0) return false;
+    std::vector<double> links(static_cast<std::size_t>(project.Count(EN_LINKCOUNT)));
+    project.LinkValues(EN_LINKQUAL, links.data());
+    for (double c : links)
+        if (c != 0.0) return false;
+    return true;
+}
+
+Comparison Compare(const std::string& path, long duration, const std::vector<std::vector<Injection>>& events) {
+    std::vector<int> warnings;
+    network::Project project;
+    OpenForEvents(project, path, duration, warnings);
+    transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
+    EXPECT_EQ(prep.fallbackReason, "");
+    Comparison result;
+    if (!prep.fallbackReason.empty()) return result;
+    transport::Engine engine(prep.shared);
+    const int nodes = project.Count(EN_NODECOUNT);
+    std::vector<double> values(static_cast<std::size_t>(nodes));
+    const long qualityStep = project.TimeParam(EN_QUALSTEP);
+    for (const std::vector<Injection>& event : events) {
+        project.OpenQ();
+        project.InitQ(EN_NOSAVE);
+        engine.Open();
+        long left = 0;
+        do {
+            const long t = project.RunQ();
+            if (t > duration + qualityStep) return result;
+            EXPECT_EQ(engine.RunQ(), t);
+            project.NodeValues(EN_QUALITY, values.data());
+            for (int n = 1; n <= nodes; ++n) {
+                const double expected = values[static_cast<std::size_t>(n - 1)];
+                ++result.reads;
+                if (expected != 0.0) ++result.contaminated;
+                if (engine.Quality(n) != expected) ++result.differences;
+            }
+            if (engine.Clean() != ToolkitClean(project, values)) ++result.cleanDisagreements;
+            for (const Injection& i : event) {
+                const double strength = i.start <= t && t < i.end ? i.strength : 0.0;
+                project.SetNodeValue(i.node, EN_SOURCEQUAL, strength);
+                engine.SetSource(i.node, strength);
+            }
+            left = project.StepQ();
+            EXPECT_EQ(engine.StepQ(), left);
+        } while (left != 0);
+        project.CloseQ();
+        for (const Injection& i : event) {
+            project.SetNodeValue(i.node, EN_SOURCEQUAL, 0.0);
+            engine.SetSource(i.node, 0.0);
+        }
+    }
+    return result;
+}
+
+std::string Written(const testing_support::ScratchFolder& folder, const NetworkOptions& options) {
+    const std::string path = folder.File("net.inp");
+    testing_support::WriteText(path, TestNetwork(options));
+    return path;
+}
+
+// Injections at a junction, at the reservoir with the head pattern, into
+// the tank, and two at once, at the first step and late in the run.
+std::vector<std::vector<Injection>> TestEvents() {
+    return {{{1, 0, 7200, 5000.0}},
+            {{4, 3600, 3 * 3600, 9000.0}},
+            {{12, 2 * 3600, 4 * 3600, 3000.0}},
+            {{13, 0, 3600, 8000.0}},
+            {{7, 300, 6 * 3600, 2500.0}, {10, 5 * 3600, 9 * 3600, 7000.0}},
+            {{3, 23 * 3600, 26 * 3600, 6000.0}}};
+}
+
+void ExpectIdentical(const Comparison& c) {
+    EXPECT_GT(c.contaminated, 0) << "nothing was contaminated: the comparison proves nothing";
+    EXPECT_EQ(c.differences, 0) << "of " << c.reads << " concentrations";
+    EXPECT_EQ(c.cleanDisagreements, 0);
+}
+
+TEST(EngineIdentity, EveryValveTypeWithTankPumpControlsReversalAndNegativeDemand) {
+    for (const auto& [type, setting] : std::vector<std::pair<std::string, std::string>>{
+             {"PRV", "40"}, {"PSV", "20"}, {"PBV", "5"}, {"FCV", "30"}, {"TCV", "8"}, {"GPV", "GV"}}) {
+        SCOPED_TRACE(type);
+        testing_support::ScratchFolder folder;
+        NetworkOptions options;
+        options.valveType = type;
+        options.valveSetting = setting;
+        ExpectIdentical(Compare(Written(folder, options), 30 * 3600, TestEvents()));
+    }
+}
+
+TEST(EngineIdentity, EveryUsFlowUnit) {
+    for (const char* units : {"CFS", "GPM", "MGD", "IMGD", "AFD"}) {
+        SCOPED_TRACE(units);
+        testing_support::ScratchFolder folder;
+        NetworkOptions options;
+        options.flowUnits = units;
+        ExpectIdentical(Compare(Written(folder, options), 26 * 3600, TestEvents()));
+    }
+}
+
+TEST(EngineIdentity, QualityStepNotDividingTheHydraulicStepAndOtherReportStep) {
+    testing_support::ScratchFolder folder;
+    NetworkOptions options;
+    options.hydraulicStep = "0:50";
+    options.qualityStep = "0:20";
+    options.reportStep = "2:00";
+    ExpectIdentical(Compare(Written(folder, options), 24 * 3600, TestEvents()));
+}
+
+TEST(EngineIdentity, CoarseSegmentTolerance) {
+    testing_support::ScratchFolder folder;
+    NetworkOptions options;
+    options.tolerance = 5.0;
+    ExpectIdentical(Compare(Written(folder, options), 24 * 3600, TestEvents()));
+}
+
+TEST(EngineIdentity, ShippedNetworkOne) {
+    ExpectIdentical(Compare(testing_support::ExampleNetwork(1), 48 * 3600,
+                            {{{5, 0, 7200, 479167.0}}, {{40, 6 * 3600, 8 * 3600, 479167.0}},
+                             {{100, 20 * 3600, 22 * 3600, 479167.0}, {12, 23 * 3600 + 3300, 26 * 3600, 479167.0}}}));
+}
+
+TEST(EngineIdentity, ShippedNetworkTwo) {
+    ExpectIdentical(Compare(testing_support::ExampleNetwork(2), 30 * 3600,
+                            {{{2001, 3 * 3600, 5 * 3600, 479167.0}, {14000, 7 * 3600, 9 * 3600, 479167.0}}}));
+}
+
+}  // namespace
