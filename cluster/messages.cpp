@@ -50,6 +50,7 @@ std::vector<char> EncodeSetup(const Setup& setup) {
     out.PutText(setup.host);
     PutParameters(out, setup.parameters);
     out.Put(static_cast<std::uint8_t>(setup.acceptWarnings));
+    out.Put(static_cast<std::uint8_t>(setup.ownEngine));
     return bytes;
 }
 
@@ -66,6 +67,7 @@ Setup DecodeSetup(std::span<const char> bytes) {
     setup.host = in.GetText();
     setup.parameters = GetParameters(in);
     setup.acceptWarnings = in.Get<std::uint8_t>() != 0;
+    setup.ownEngine = in.Get<std::uint8_t>() != 0;
     RequireEnd(in, "set-up");
     return setup;
 }

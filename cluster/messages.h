@@ -45,6 +45,7 @@ struct Setup {
     std::string host;      // rank 0's
     builder::RunParameters parameters;
     bool acceptWarnings = false;  // the toolkit's warnings about the hydraulics
+    bool ownEngine = true;  // the events run on Tesmar's own transport engine where it is exact
 };
 
 // A process's answer to the set-up.

@@ -14,6 +14,7 @@ void Preparation::Prepare(const network::Network& net, const builder::BuildDescr
     try {
         flow_ = builder::ValidateBuild(net, description.parameters);
         baseline_ = builder::PrepareBaseline(net, description, flow_, warnings_);
+        transport_ = builder::ChooseTransport(net, description);
     } catch (const std::exception& e) {
         problem_ = e.what();
         if (problem_.empty()) problem_ = "the baseline could not be run";

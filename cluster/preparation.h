@@ -12,6 +12,7 @@
 #include "builder/baseline.h"
 #include "builder/build.h"
 #include "builder/flow_units.h"
+#include "builder/own_transport.h"
 #include "builder/run_parameters.h"
 #include "network/netload.h"
 
@@ -33,6 +34,8 @@ public:
     const builder::FlowFactors& Flow() const { return flow_; }
     // The toolkit's warnings, when the description accepts them.
     const std::vector<int>& Warnings() const { return warnings_; }
+    // The own engine's shared data; none: the events run on the toolkit's solver.
+    const transport::SharedTransport* Transport() const { return transport_.shared.get(); }
 
 private:
     void Prepare(const network::Network& net, const builder::BuildDescription& description);
@@ -40,6 +43,7 @@ private:
     builder::FlowFactors flow_{};
     builder::Baseline baseline_;
     std::vector<int> warnings_;
+    builder::TransportChoice transport_;
     std::string problem_;
     std::atomic<bool> finished_{false};
     std::thread thread_;

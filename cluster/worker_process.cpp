@@ -136,7 +136,7 @@ void WorkerProcess::StartWorkers() {
     setup_ = std::make_unique<builder::WorkerSetup>(builder::WorkerSetup{
         net, net.ToolkitFile(), description_.parameters, preparation_->Baseline(),
         builder::MakeEventSettings(net, description_.parameters, preparation_->Flow()), job_.description.beforeEvent,
-        description_.acceptWarnings});
+        description_.acceptWarnings, preparation_->Transport()});
     workStarted_ = Clock::now();
     pool_ = std::make_unique<builder::EventPool>(*setup_, workers_, queue_, box_);
 }
@@ -221,6 +221,7 @@ builder::BuildOutcome WorkerProcess::Join(const Setup& setup) {
     }
     description_.parameters = setup.parameters;
     description_.acceptWarnings = setup.acceptWarnings;
+    description_.engine = setup.ownEngine ? builder::TransportEngine::Own : builder::TransportEngine::Toolkit;
     Send(Tag::Ready, EncodeReady(Ready{link_.Host(), workers_, static_cast<std::int32_t>(::getpid())}));
     preparation_ = std::make_unique<Preparation>(*job_.net, description_);
     outcome.status = builder::BuildStatus::Completed;

@@ -42,6 +42,7 @@ Setup SetupOf(const MpiLink& link, const ProcessJob& job) {
     setup.host = link.Host();
     setup.parameters = job.description.parameters;
     setup.acceptWarnings = job.description.acceptWarnings;
+    setup.ownEngine = job.description.engine == builder::TransportEngine::Own;
     return setup;
 }
 
