@@ -60,7 +60,7 @@ int Toolkit::Version() const {
     return version;
 }
 
-std::string DefaultToolkitPath() { return ProgramFolder() + "/libepanet2.so"; }
+std::string DefaultToolkitPath() { return CodeFolder() + "/libepanet2.so"; }
 
 const Toolkit& DefaultToolkit() {
     // Bound once and never changed afterwards.

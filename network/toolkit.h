@@ -68,11 +68,12 @@ private:
     mutable std::mutex inputParser_;
 };
 
-// The toolkit library beside the running program (bin/libepanet2.so),
+// The toolkit library beside the program or library holding this code
+// (bin/libepanet2.so, or beside the Python extension),
 // bound on first use. Throws ToolkitError when it cannot be loaded.
 const Toolkit& DefaultToolkit();
 
-// The file name of the toolkit library beside the running program.
+// The file name of the toolkit library beside the code (see CodeFolder).
 std::string DefaultToolkitPath();
 
 }  // namespace network
