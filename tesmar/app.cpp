@@ -294,18 +294,98 @@ std::string CommandName(const CLI::App& app, const Commands& c) {
     return app.get_name();
 }
 
-}  // namespace
-
-int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    CLI::App app("Builds contamination scenario matrices of a water network and evaluates sensor sets.", "tesmar");
+void DefineCommands(CLI::App& app, Commands& c) {
     app.set_version_flag("--version", std::string("tesmar ") + TESMAR_VERSION);
     app.require_subcommand(1);
-    Commands c;
     AddBuild(app, c);
     AddFitness(app, c);
     AddConvert(app, c);
     AddPlace(app, c);
     AddReport(app, c);
+}
+
+// Paths are taken as given from where the program started (the program
+// then works in a private folder of its own, where the toolkit keeps its
+// scratch files), and the options shared by several commands go where the
+// parsed command reads them.
+void CompleteRequests(Commands& c) {
+    c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
+    c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
+    c.convertRequest.NetworkFile = AbsoluteNetworkPath(c.convertRequest.NetworkFile);
+    c.placeRequest.NetworkFile = AbsoluteNetworkPath(c.placeRequest.NetworkFile);
+    c.reportRequest.NetworkFile = AbsoluteNetworkPath(c.reportRequest.NetworkFile);
+    if (!c.placeRequest.Place.CandidatesFile.empty())
+        c.placeRequest.Place.CandidatesFile = AbsoluteNetworkPath(c.placeRequest.Place.CandidatesFile);
+    c.reportRequest.Output = AbsoluteNetworkPath(c.reportRequest.Output);
+    if (!c.reportPlacement.CandidatesFile.empty())
+        c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
+    for (PlaceRequest* place : {&c.placeRequest.Place, &c.reportPlacement})
+        for (std::string* file : {&place->CostsFile, &place->WeightsFile})
+            if (!file->empty()) *file = AbsoluteNetworkPath(*file);
+    if (c.build->parsed()) NoteGivenOptions(c);
+    if (c.report->parsed()) {
+        ReportRequest& r = c.reportRequest;
+        r.Objective = c.reportPlacement.Objective;
+        r.Statistic = c.reportPlacement.Statistic;
+        r.Alpha = c.reportPlacement.Alpha;
+        if (c.report->count("--place") > 0) {
+            r.Place = c.reportPlacement;
+            r.Place->Sensors = c.reportCount;
+        }
+    }
+}
+
+// The command line parsed as the program parses it, for a caller that
+// gives the command's arguments itself.
+void ParseCommand(Commands& c, const std::string& command, const std::vector<std::string>& arguments) {
+    CLI::App app("", "tesmar");
+    DefineCommands(app, c);
+    std::vector<const char*> argv{"tesmar", command.c_str()};
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::Error& e) {
+        const std::string name = "tesmar " + command;
+        throw InputError(OneLine(e.what()) + " (see " + name + " --help)");
+    }
+    CompleteRequests(c);
+}
+
+}  // namespace
+
+BuildRequest ParseBuildArguments(const std::vector<std::string>& arguments) {
+    Commands c;
+    ParseCommand(c, "build", arguments);
+    return c.buildRequest;
+}
+
+PlaceCommandRequest ParsePlaceArguments(const std::vector<std::string>& arguments) {
+    Commands c;
+    ParseCommand(c, "place", arguments);
+    return c.placeRequest;
+}
+
+ReportRequest ParseReportArguments(const std::vector<std::string>& arguments) {
+    Commands c;
+    ParseCommand(c, "report", arguments);
+    return c.reportRequest;
+}
+
+std::vector<std::string> CommandOptionNames(const std::string& command) {
+    CLI::App app("", "tesmar");
+    Commands c;
+    DefineCommands(app, c);
+    std::vector<std::string> names;
+    for (const CLI::Option* option : app.get_subcommand(command)->get_options())
+        for (const std::string& name : option->get_lnames())
+            if (name != "help") names.push_back(name);
+    return names;
+}
+
+int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app("Builds contamination scenario matrices of a water network and evaluates sensor sets.", "tesmar");
+    Commands c;
+    DefineCommands(app, c);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -320,22 +400,7 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
             << std::endl;
         return kBadInput;
     }
-    // Paths are taken as given from where the program started; then the
-    // program works in a private folder of its own, where the toolkit keeps
-    // its scratch files.
-    c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
-    c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
-    c.convertRequest.NetworkFile = AbsoluteNetworkPath(c.convertRequest.NetworkFile);
-    c.placeRequest.NetworkFile = AbsoluteNetworkPath(c.placeRequest.NetworkFile);
-    c.reportRequest.NetworkFile = AbsoluteNetworkPath(c.reportRequest.NetworkFile);
-    if (!c.placeRequest.Place.CandidatesFile.empty())
-        c.placeRequest.Place.CandidatesFile = AbsoluteNetworkPath(c.placeRequest.Place.CandidatesFile);
-    c.reportRequest.Output = AbsoluteNetworkPath(c.reportRequest.Output);
-    if (!c.reportPlacement.CandidatesFile.empty())
-        c.reportPlacement.CandidatesFile = AbsoluteNetworkPath(c.reportPlacement.CandidatesFile);
-    for (PlaceRequest* place : {&c.placeRequest.Place, &c.reportPlacement})
-        for (std::string* file : {&place->CostsFile, &place->WeightsFile})
-            if (!file->empty()) *file = AbsoluteNetworkPath(*file);
+    CompleteRequests(c);
     std::unique_ptr<network::Workspace> workspace;
     try {
         workspace = std::make_unique<network::Workspace>();
@@ -343,23 +408,10 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << CommandName(app, c) << ": " << e.what() << std::endl;
         return kRunFailed;
     }
-    if (c.build->parsed()) {
-        NoteGivenOptions(c);
-        return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
-    }
+    if (c.build->parsed()) return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
     if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, out, err);
     if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, out, err);
-    if (c.report->parsed()) {
-        ReportRequest& r = c.reportRequest;
-        r.Objective = c.reportPlacement.Objective;
-        r.Statistic = c.reportPlacement.Statistic;
-        r.Alpha = c.reportPlacement.Alpha;
-        if (c.report->count("--place") > 0) {
-            r.Place = c.reportPlacement;
-            r.Place->Sensors = c.reportCount;
-        }
-        return RunReportCommand(r, out, err);
-    }
+    if (c.report->parsed()) return RunReportCommand(c.reportRequest, out, err);
     return RunFitnessCommand(c.fitnessRequest, out, err);
 }
 

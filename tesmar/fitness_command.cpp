@@ -14,10 +14,6 @@
 
 namespace tesmar {
 
-namespace {
-
-// The listed sensors as the window's selection list would hold them: a
-// repeat in the same letter case is listed once, which changes no result.
 std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, const network::Network& net) {
     std::vector<std::string> selected;
     for (const std::string& id : ids) {
@@ -32,6 +28,8 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
     }
     return selected;
 }
+
+namespace {
 
 std::string ObjectiveJson(const evaluator::FitnessResult& r, int k) {
     const auto i = static_cast<std::size_t>(k);

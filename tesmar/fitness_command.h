@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "evaluator/fitness.h"
+#include "network/netload.h"
 #include "tesmar/set_input.h"
 
 namespace tesmar {
@@ -21,6 +22,11 @@ struct FitnessRequest {
 // Loads the network and the matrices, evaluates the sensor set and prints
 // the result; returns the exit code.
 int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ostream& err);
+
+// The listed sensors as the window's selection list would hold them: a
+// repeat in the same letter case is listed once, which changes no result.
+// Throws InputError for an empty or unknown ID.
+std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, const network::Network& net);
 
 // The four result lines as the evaluator window shows them, in the order
 // Z1, Z2, Z3, Z4, each ended by a newline, "." as the decimal separator.
