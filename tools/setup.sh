@@ -5,6 +5,8 @@
 #                         address and undefined-behaviour sanitizers, and fuzz
 #                         the matrix loader for a fixed number of runs
 #   tools/setup.sh build  install and build only
+# Each also builds the Python package into .venv/ (tesmar, with NumPy, pandas
+# and pytest); test runs its tests with pytest after the C++ suite.
 # Every step is skipped when its result is already there, so a second run is fast.
 set -euo pipefail
 
@@ -13,11 +15,13 @@ BUILD="$ROOT/build"
 SANITIZED="$ROOT/build-sanitize"
 FUZZ="$ROOT/build-fuzz"
 FUZZ_RUNS=20000
+VENV="$ROOT/.venv"
+PYTHON_PACKAGES=(numpy pandas pytest "scikit-build-core>=0.10" "nanobind>=2.0")
 DEPS="$ROOT/.deps"
 EPANET_VERSION="2.3.5"
 APT_PACKAGES=(build-essential cmake ninja-build pkg-config python3 python3-pip
               qt6-base-dev libgtest-dev libcli11-dev coinor-libcbc-dev xvfb xauth fonts-dejavu-core
-              nlohmann-json3-dev libssl-dev python3-numpy chromium
+              nlohmann-json3-dev libssl-dev python3-numpy python3-venv python3-dev chromium
               libopenmpi-dev openmpi-bin
               clang libclang-rt-14-dev libfuzzer-14-dev)
 
@@ -73,6 +77,29 @@ configure() {  # folder, then extra CMake arguments
     cmake -S "$ROOT" -B "$folder" -G Ninja -DEPANET_LIBRARY="$DEPS/epanet/epanet/libepanet2.so" "$@"
 }
 
+# The package from this clone, built with the same sources (its own build
+# folder, build-python/) into the virtual environment .venv/.
+install_python_package() {
+    say "Building the Python package into .venv/"
+    [[ -x "$VENV/bin/python" ]] || python3 -m venv "$VENV"
+    "$VENV/bin/python" -m pip install --quiet --disable-pip-version-check "${PYTHON_PACKAGES[@]}"
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-C cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    "$VENV/bin/python" -m pip install --quiet --disable-pip-version-check --no-build-isolation \
+        -C cmake.define.EPANET_LIBRARY="$DEPS/epanet/epanet/libepanet2.so" "${launcher[@]}" "$ROOT"
+    "$VENV/bin/python" -c "import tesmar"
+}
+
+run_python_tests() {
+    say "Running the Python package's tests (pytest)"
+    local status=0
+    (cd "$ROOT" && TESMAR_PROGRAM="$BUILD/bin/tesmar" "$VENV/bin/python" -m pytest python/tests -q) || status=$?
+    if ((status == 5)); then
+        echo "pytest found no test to run" >&2
+    fi
+    return "$status"
+}
+
 run_tests() {
     say "Running the test suite"
     (cd "$BUILD" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 900)
@@ -122,8 +149,9 @@ esac
 install_system_packages
 install_toolkit
 build_project
+install_python_package
 case "$mode" in
     run) start_builder ;;
-    test) run_tests && run_sanitized_tests && run_fuzzer ;;
+    test) run_tests && run_python_tests && run_sanitized_tests && run_fuzzer ;;
     build) say "Done: programs are in build/bin/" ;;
 esac
