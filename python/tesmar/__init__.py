@@ -75,12 +75,12 @@ def _opened(matrix_set: Any) -> MatrixSet:
     return matrix_set if isinstance(matrix_set, MatrixSet) else open_set(matrix_set)
 
 
-def place(matrix_set: Any, sensors: int, *, progress: Optional[Callable[..., Any]] = None,
+def place(matrix_set: Any, sensors: Optional[int] = None, *, progress: Optional[Callable[..., Any]] = None,
           **options: Any) -> Placement:
     """The best sensor set of a given size, with a proven bound, as ``tesmar place`` finds it.
 
     matrix_set: a MatrixSet from open_set, or a network path or Network (opened then).
-    sensors: sensors in the set, the fixed ones included.
+    sensors: sensors in the set, the fixed ones included (may be left out with budget).
     objective: 'z1' minutes to detection (default), 'z2' people affected, 'z3'
         volume consumed, or 'detect' (events missed).
     statistic: 'mean' (default), 'var', 'cvar' or 'worst'.
@@ -93,6 +93,10 @@ def place(matrix_set: Any, sensors: int, *, progress: Optional[Callable[..., Any
     exact: solve the mixed-integer model to proven optimality with CBC.
     time_limit: seconds after which the best value and bound reached are kept.
     threads: threads (default: every core).
+    costs, default_cost, budget, budget_steps, weights, require, redundancy,
+    failure_probability: the planning options of ``tesmar place`` (see its --help);
+        any option the command line gains is taken the same way
+        (tesmar.option_names('place') lists them).
     progress: called now and then as progress(stage, sensors, value, bound, seconds);
         returning False stops the search with the best set and bound reached.
 

@@ -17,6 +17,7 @@ def without_time(answer):
     (dict(sensors=3, objective="z2", fixed=["J38"], exclude=("J17", "J120")),
      ["--sensors", "3", "--objective", "z2", "--fixed", "J38", "--exclude", "J17", "J120"]),
     (dict(sensors=2, objective="detect", exact=True), ["--sensors", "2", "--objective", "detect", "--exact"]),
+    (dict(budget=2.5, default_cost=1), ["--budget", "2.5", "--default-cost", "1"]),
 ])
 def test_place_equals_the_command_lines_json(program, built, options, arguments):
     _, out, _ = run(program, "place", built, *arguments, "--json")
