@@ -74,7 +74,7 @@ FitnessOutcome Fitness(const OpenedSet& set, const std::vector<std::string>& ids
             if (!r.zAvailable[i]) outcome.unavailable[name] = r.whyNotAvailable[i];
         }
         outcome.lines = ResultLines(r);
-        outcome.json = ResultJson(set.net.path, outcome.sensors, r);
+        outcome.json = ResultJson(set.net.path, outcome.sensors, r, set.input);
         return outcome;
     });
 }
@@ -127,6 +127,14 @@ void DefineMatrixSet(nb::module_& m) {
         .def_prop_ro("z4", [](const OpenedSet& s) { return MatrixArray(s.input.set.Z4); },
                      "1 where the node detects the event, uint8 [events, nodes].")
         .def_ro("notes", &OpenedSet::notes, "What the command line would print about the set when loading it.")
+        .def_prop_ro("partial",
+                     [](const OpenedSet& s) {
+                         return s.input.partial ? std::optional<std::string>(PartialText(*s.input.partial))
+                                                : std::nullopt;
+                     },
+                     "Why the figures rest on fewer events than the set holds; None when they use them all.")
+        .def_prop_ro("unfinished", [](const OpenedSet& s) { return s.input.unfinished; },
+                     "What the manifest says when the set's build did not finish; None when it did.")
         .def_prop_ro("manifest_path", [](const OpenedSet& s) { return matrix::ManifestFileName(s.net.path); })
         .def_prop_ro("events_path", [](const OpenedSet& s) { return matrix::EventSummaryFileName(s.net.path); })
         .def_prop_ro("has_manifest", [](const OpenedSet& s) { return s.input.manifest.has_value(); })

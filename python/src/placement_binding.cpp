@@ -64,7 +64,8 @@ std::string Report(const OpenedSet& set, const std::string& output, std::vector<
             return RunReportCommand(request, out, err);
         });
     }
-    if (code != kSuccess) {
+    // A partial set's page is written all the same: MatrixSet.partial says so.
+    if (code != kSuccess && code != kPartialSet) {
         std::string message = err.str();
         while (!message.empty() && message.back() == '\n') message.pop_back();
         throw CommandError(message.substr(message.rfind('\n') + 1), code == kBadInput);

@@ -73,6 +73,7 @@ def test_ctrl_c_stops_the_build_with_whole_records_and_is_raised(program, networ
     assert stopped.manifest["outcome"] == "stopped"
     assert 1 <= stopped.n_events < 40 and stopped.n_events == stopped.manifest["events"]["written"]
     assert not stopped.notes  # the binary files agree with the text: whole records everywhere
+    assert stopped.unfinished and stopped.partial is None and whole.unfinished is None
     for k in ("z1", "z2", "z3", "z4"):
         np.testing.assert_array_equal(getattr(stopped, k), getattr(whole, k)[: stopped.n_events])
 
