@@ -176,6 +176,18 @@ class MatrixSet:
         """What the command line would print about the set when loading it."""
 
     @property
+    def partial(self) -> str | None:
+        """
+        Why the figures rest on fewer events than the set holds; None when they use them all.
+        """
+
+    @property
+    def unfinished(self) -> str | None:
+        """
+        What the manifest says when the set's build did not finish; None when it did.
+        """
+
+    @property
     def manifest_path(self) -> str: ...
 
     @property

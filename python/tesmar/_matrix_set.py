@@ -66,6 +66,10 @@ class MatrixSet:
     z3 = property(lambda self: self._set.z3, doc="Contaminated volume consumed, float32 [events, nodes].")
     z4 = property(lambda self: self._set.z4, doc="1 where the node detects the event, uint8 [events, nodes].")
     notes = property(lambda self: self._set.notes, doc="What the command line says about the set when loading it.")
+    partial = property(lambda self: self._set.partial,
+                       doc="Why the figures rest on fewer events than the set holds; None when they use them all.")
+    unfinished = property(lambda self: self._set.unfinished,
+                          doc="What the manifest says when the set's build did not finish; None when it did.")
 
     @property
     def events(self):
