@@ -174,6 +174,8 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     }
     EndManifest(manifest, outcome, Seconds(started));
     try {
+        // The files hold whole records whatever the outcome; readers check their binary form against these.
+        manifest.files = matrix::DigestSetFiles(net.path);
         matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {
         if (outcome.status != BuildStatus::Failed) {

@@ -120,7 +120,9 @@ Matrix<T> MapMatrix(const std::string& path, NpyType type, std::size_t nNodes, s
                            static_cast<std::int32_t>(nNodes));
 }
 
-MatrixSet MapSet(const std::string& networkPath, std::span<const std::string> nodeIds) {
+MatrixSet MapSet(const std::string& networkPath, std::span<const std::string> nodeIds,
+                 const std::vector<FileDigest>& recorded) {
+    if (auto mismatch = BinaryDigestMismatch(networkPath, recorded)) throw Mismatch(*mismatch);
     const std::size_t nNodes = nodeIds.size();
     std::array<bool, 5> text{};
     for (int k = 1; k <= 4; ++k) {
@@ -163,13 +165,16 @@ MatrixSet MapSet(const std::string& networkPath, std::span<const std::string> no
 
 }  // namespace
 
-BinaryLoad LoadBinarySet(const std::string& networkPath, std::span<const std::string> nodeIds) {
+BinaryLoad LoadBinarySet(const std::string& networkPath, std::span<const std::string> nodeIds,
+                         const std::vector<FileDigest>& recorded) {
     BinaryLoad load;
     for (int k = 1; k <= 4; ++k) load.present = load.present || Exists(BinaryFileName(networkPath, k));
     if (!load.present) return load;
     try {
-        load.set = MapSet(networkPath, nodeIds);
+        load.set = MapSet(networkPath, nodeIds, recorded);
     } catch (const Mismatch& e) {
+        load.whyNot = e.what();
+    } catch (const std::runtime_error& e) {  // a recorded file that cannot be read
         load.whyNot = e.what();
     }
     return load;

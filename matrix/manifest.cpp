@@ -50,6 +50,12 @@ json ToJson(const ManifestParameters& p) {
                 {"per_capita_l_per_day", p.perCapita}};
 }
 
+json FilesToJson(const std::vector<FileDigest>& files) {
+    json list = json::array();
+    for (const FileDigest& f : files) list.push_back({{"file", f.name}, {"bytes", f.bytes}, {"sha256", f.sha256}});
+    return list;
+}
+
 json ToJson(const Manifest& m) {
     return json{{"format", m.format},
                 {"program", m.program},
@@ -67,7 +73,8 @@ json ToJson(const Manifest& m) {
                 {"warnings", m.warnings},
                 {"started", m.started},
                 {"ended", m.ended},
-                {"elapsed_seconds", m.elapsedSeconds}};
+                {"elapsed_seconds", m.elapsedSeconds},
+                {"files", FilesToJson(m.files)}};
 }
 
 ManifestParameters ParametersFromJson(const json& j) {
@@ -113,6 +120,10 @@ Manifest FromJson(const json& j) {
     m.started = j.at("started").get<std::string>();
     m.ended = j.at("ended").get<std::string>();
     m.elapsedSeconds = j.at("elapsed_seconds").get<double>();
+    if (j.contains("files"))  // manifests written before digests were recorded have none
+        for (const json& f : j.at("files"))
+            m.files.push_back({f.at("file").get<std::string>(), f.at("bytes").get<std::uint64_t>(),
+                               f.at("sha256").get<std::string>()});
     return m;
 }
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "matrix/set_digests.h"
+
 namespace matrix {
 
 inline constexpr int kManifestFormat = 1;
@@ -43,6 +45,9 @@ struct Manifest {
     std::vector<int> warnings;  // toolkit warning codes accepted for the build
     std::string started, ended;  // UTC, ISO 8601
     double elapsedSeconds = 0;
+    // Every file of the set as the build (or a conversion) left it; empty
+    // while a build runs, after one that never ended, and in older manifests.
+    std::vector<FileDigest> files;
 };
 
 class ManifestError : public std::runtime_error {

@@ -45,7 +45,8 @@ StoredSet LoadMatrixSet(const SetRequest& request, const LoadProgress& progress)
     stored.refusal = ManifestRefusal(request, manifest);
     if (!stored.refusal) stored.refusal = SummaryDisagreement(request.networkPath, manifest && manifest->outcome == "completed");
     if (stored.refusal) return stored;
-    BinaryLoad binary = LoadBinarySet(request.networkPath, request.nodeIds);
+    BinaryLoad binary =
+        LoadBinarySet(request.networkPath, request.nodeIds, manifest ? manifest->files : std::vector<FileDigest>{});
     if (binary.set) {
         stored.loaded.set = std::move(*binary.set);
         stored.loaded.records = stored.loaded.set.nEvents;

@@ -26,6 +26,15 @@ void RequireSameNetwork(const network::Network& net) {
                          "SHA-256 " + manifest->networkSha256 + ", this network file has " + net.file->Sha256() + ")");
 }
 
+// The manifest, when there is one, records the files as they now are, the
+// new binary ones included, so that readers can tell they belong together.
+void RecordDigests(const std::string& networkPath) {
+    std::optional<matrix::Manifest> manifest = matrix::ReadManifest(networkPath);
+    if (!manifest) return;
+    manifest->files = matrix::DigestSetFiles(networkPath);
+    matrix::WriteManifest(networkPath, *manifest);
+}
+
 }  // namespace
 
 int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ostream& err) {
@@ -47,6 +56,7 @@ int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ost
             err << "tesmar convert: " << lock.LostMessage() << std::endl;
             return kRunFailed;
         }
+        RecordDigests(path);
         err << "tesmar: " << conversion.events << " events converted" << std::endl;
         for (const std::string& file : conversion.files) out << file << "\n";
         out.flush();

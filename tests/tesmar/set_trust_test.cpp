@@ -11,6 +11,7 @@
 
 #include "matrix/file_names.h"
 #include "matrix/npy_file.h"
+#include "network/sha256.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -55,6 +56,14 @@ protected:
         const matrix::NpyHeader header = matrix::ReadNpyHeader(matrix::BinaryFileName(network_, k));
         return header.dataOffset + static_cast<std::size_t>((event - 1) * header.columns + node - 1) * (k == 4 ? 1 : 4);
     }
+    // Makes the manifest one written before digests were recorded, so that
+    // the checks that need none are what a test meets.
+    void ForgetDigests() const {
+        const std::string manifest = matrix::ManifestFileName(network_);
+        json recorded = json::parse(testing_support::ReadText(manifest));
+        recorded.erase("files");
+        testing_support::WriteText(manifest, recorded.dump(2));
+    }
     std::int64_t Events() const { return matrix::ReadNpyHeader(matrix::BinaryFileName(network_, 4)).rows; }
     std::int64_t Nodes() const { return matrix::ReadNpyHeader(matrix::BinaryFileName(network_, 4)).columns; }
 
@@ -71,6 +80,7 @@ testing_support::ScratchFolder* SetTrust::built_ = nullptr;
 // one reader and not for another: the binary form is refused, and fitness
 // and place both read the text.
 TEST_F(SetTrust, ABinaryFlagOtherThanZeroOrOneSendsEveryReaderToTheText) {
+    ForgetDigests();
     const ToolRun fitness = Run("fitness", {"J8", "--json"});
     const ToolRun place = Run("place", {"--sensors", "2", "--json"});
     ASSERT_EQ(fitness.exitCode, 0) << fitness.err;
@@ -251,4 +261,56 @@ TEST_F(SetTrust, AReportOnAKilledBuildSaysItDidNotFinishAndHowManyEventsItUses) 
     const ToolRun fitness = Run("fitness", {"J3", "--json"});
     EXPECT_EQ(fitness.exitCode, 0) << fitness.err;
     EXPECT_NE(json::parse(fitness.out)["build_unfinished"].get<std::string>().find("did not finish"), std::string::npos);
+}
+
+// The manifest records every file's size and SHA-256 at the end of a build:
+// a binary file whose middle rows were changed is not used (its last row
+// still agrees with the text), and the figures are the text's.
+TEST_F(SetTrust, ABinaryFileOtherThanTheBuildWroteIsNotUsed) {
+    const json recorded = json::parse(testing_support::ReadText(matrix::ManifestFileName(network_)));
+    ASSERT_EQ(recorded["files"].size(), 9u) << recorded["files"];  // four text, four binary, the summary
+    for (const json& file : recorded["files"]) {
+        const std::string bytes = testing_support::ReadText(network_ + file["file"].get<std::string>());
+        EXPECT_EQ(file["bytes"], bytes.size()) << file;
+        EXPECT_EQ(file["sha256"], network::Sha256Hex(bytes)) << file;
+    }
+    const ToolRun before = Run("fitness", {"J2", "J5"});
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+    EXPECT_EQ(before.err.find("not used"), std::string::npos) << before.err;
+
+    const std::string z1 = matrix::BinaryFileName(network_, 1);
+    std::string bytes = testing_support::ReadText(z1);
+    for (std::int64_t n = 1; n <= Nodes(); ++n) {  // a sound value, one minute later, in a middle row
+        float minutes = 0;
+        std::memcpy(&minutes, bytes.data() + Cell(1, Events() / 2, n), sizeof minutes);
+        minutes += 1;
+        std::memcpy(bytes.data() + Cell(1, Events() / 2, n), &minutes, sizeof minutes);
+    }
+    testing_support::WriteText(z1, bytes);
+    const ToolRun after = Run("fitness", {"J2", "J5"});
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_NE(after.err.find(z1 + " is not the file its build wrote"), std::string::npos) << after.err;
+    EXPECT_EQ(after.out, before.out);
+}
+
+// A manifest without digests (a build killed before its end, an older set)
+// still opens the binary form, with the checks that need no digest; `tesmar
+// convert` records the digests of the files it writes.
+TEST_F(SetTrust, SetsWithoutDigestsOpenAndConvertRecordsThem) {
+    ForgetDigests();
+    ToolRun run = Run("fitness", {"J2"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.find("not used"), std::string::npos) << run.err;
+
+    for (int k = 1; k <= 4; ++k) fs::remove(matrix::BinaryFileName(network_, k));
+    ASSERT_EQ(RunTool({"convert", network_}).exitCode, 0);
+    const json recorded = json::parse(testing_support::ReadText(matrix::ManifestFileName(network_)));
+    ASSERT_EQ(recorded["files"].size(), 9u);
+    const std::string z4 = testing_support::ReadText(matrix::BinaryFileName(network_, 4));
+    EXPECT_EQ(recorded["files"][7]["file"], ".z4.npy");
+    EXPECT_EQ(recorded["files"][7]["sha256"], network::Sha256Hex(z4));
+    EXPECT_EQ(json::parse(testing_support::ReadText(matrix::ManifestFileName(network_)))["format"], 1);
+    run = Run("fitness", {"J2"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.find("not used"), std::string::npos) << run.err;
 }
