@@ -26,6 +26,7 @@ public:
     // The clean network carries nothing anywhere; the steps answered are
     // those a toolkit session knows as clean (its run's first day).
     bool BackgroundIsZero(std::int32_t s) const;
+    std::size_t Bytes() const { return engine_.Bytes(); }
 
 private:
     transport::Engine engine_;

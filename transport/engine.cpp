@@ -131,22 +131,13 @@ void Engine::Transport(long dt) {
 void Engine::VisitNode(int n, long dt) {
     const FlowPeriod& p = *period_;
     const auto i = static_cast<std::size_t>(n);
-    const int* adj = layout_.adjLink.data();
+    const int* plan = p.plan.data();
+    const int split = p.split[i], end = layout_.adjStart[i + 1];
     double volin = 0.0, massin = 0.0;
-    for (int a = layout_.adjStart[i]; a < layout_.adjStart[i + 1]; ++a) {
-        const int k = adj[a];
-        const auto ki = static_cast<std::size_t>(k);
-        const int down = p.dir[ki] < 0 ? layout_.from[ki] : layout_.to[ki];
-        if (down == n) TakeInflow(k, n, dt, volin, massin);
-    }
+    for (int a = layout_.adjStart[i]; a < split; ++a) TakeInflow(plan[a], dt, volin, massin);
     const double volout = p.outflowRate[i] * static_cast<double>(dt);
     const double c = NodeQuality(n, volin, massin, volout, dt);
-    for (int a = layout_.adjStart[i]; a < layout_.adjStart[i + 1]; ++a) {
-        const int k = adj[a];
-        const auto ki = static_cast<std::size_t>(k);
-        const int up = p.dir[ki] < 0 ? layout_.to[ki] : layout_.from[ki];
-        if (up == n) ReleaseOutflow(k, n, c, dt);
-    }
+    for (int a = split; a < end; ++a) ReleaseOutflow(plan[a], c, dt);
     // A node that took on contaminant is visited from now on, even when
     // nothing flows in: the solver keeps or resets its quality each step.
     if (quality_[i] != 0.0 && !marked_[i]) {
@@ -155,25 +146,23 @@ void Engine::VisitNode(int n, long dt) {
     }
 }
 
-// The volume of untouched link k just before its downstream node n is
+// The volume of untouched link k just before its downstream node is
 // visited: the clean network's at the step's start, plus what its upstream
 // node released into it if that came first.
-double Engine::CleanVolumeAt(int k, int n, double v) const {
+double Engine::CleanVolumeAt(int k, double v) const {
     const auto ki = static_cast<std::size_t>(k);
     double volume = shared_.CleanVolumes(step_)[ki];
-    const int up = period_->dir[ki] < 0 ? layout_.to[ki] : layout_.from[ki];
-    if (period_->position[static_cast<std::size_t>(up)] < period_->position[static_cast<std::size_t>(n)])
-        volume = volume < 0.0 ? v : volume + v;
+    if (period_->upstreamFirst[ki]) volume = volume < 0.0 ? v : volume + v;
     return volume;
 }
 
-void Engine::TakeInflow(int k, int n, long dt, double& volin, double& massin) {
+void Engine::TakeInflow(int k, long dt, double& volin, double& massin) {
     const auto ki = static_cast<std::size_t>(k);
-    double v = std::fabs(period_->flow[ki]) * static_cast<double>(dt);
+    double v = period_->flow[ki] * static_cast<double>(dt);
     if (!touched_[ki]) {
         // Clean water adds volume and no mass; the link stays as the clean network's.
         if (!(v > 0.0)) return;
-        const double volume = CleanVolumeAt(k, n, v);
+        const double volume = CleanVolumeAt(k, v);
         if (volume >= 0.0) volin += Least(volume, v);
         return;
     }
@@ -190,13 +179,13 @@ void Engine::TakeInflow(int k, int n, long dt, double& volin, double& massin) {
     }
 }
 
-void Engine::ReleaseOutflow(int k, int n, double c, long dt) {
+void Engine::ReleaseOutflow(int k, double c, long dt) {
     const auto ki = static_cast<std::size_t>(k);
-    const double v = std::fabs(period_->flow[ki]) * static_cast<double>(dt);
+    const double v = period_->flow[ki] * static_cast<double>(dt);
     if (v == 0.0) return;
     if (!touched_[ki]) {
         if (c == 0.0) return;
-        Touch(k, n, v);
+        Touch(k, v);
     }
     const int s = last_[ki];
     if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < layout_.tolerance) {
@@ -208,15 +197,13 @@ void Engine::ReleaseOutflow(int k, int n, double c, long dt) {
     }
 }
 
-// Link k takes the clean network's state as its upstream node n is about
+// Link k takes the clean network's state as its upstream node is about
 // to release into it: the step's starting volume, less what its
 // downstream node took if that came first.
-void Engine::Touch(int k, int n, double v) {
+void Engine::Touch(int k, double v) {
     const auto ki = static_cast<std::size_t>(k);
     double volume = shared_.CleanVolumes(step_)[ki];
-    const int down = period_->dir[ki] < 0 ? layout_.from[ki] : layout_.to[ki];
-    if (volume >= 0.0 &&
-        period_->position[static_cast<std::size_t>(down)] < period_->position[static_cast<std::size_t>(n)]) {
+    if (volume >= 0.0 && !period_->upstreamFirst[ki]) {
         const double vseg = Least(volume, v);
         const double rest = v - vseg;
         if (rest >= 0.0 && vseg >= volume) volume = -1.0;
@@ -329,6 +316,13 @@ double Engine::AverageQuality(int k) const {
     if (vsum > 0.0) return msum / vsum;
     const auto ki = static_cast<std::size_t>(k);
     return (quality_[static_cast<std::size_t>(layout_.from[ki])] + quality_[static_cast<std::size_t>(layout_.to[ki])]) / 2.;
+}
+
+std::size_t Engine::Bytes() const {
+    return seg_.capacity() * sizeof(Segment) + (first_.capacity() + last_.capacity()) * sizeof(int) +
+           touched_.capacity() + marked_.capacity() +
+           (touchedChains_.capacity() + activeLinks_.capacity()) * sizeof(int) +
+           (quality_.capacity() + source_.capacity()) * sizeof(double);
 }
 
 bool Engine::Clean() const {

@@ -37,7 +37,8 @@ public:
     double Quality(int node) const { return quality_[static_cast<std::size_t>(node)] * factor_; }
     // Whether no node and no link carries any contaminant.
     bool Clean() const;
-    std::size_t SegmentCapacity() const { return seg_.capacity(); }
+    // Bytes the engine holds of its own (the shared data aside).
+    std::size_t Bytes() const;
 
 private:
     struct Segment {
@@ -49,14 +50,14 @@ private:
     void LoadPeriod();
     void Transport(long dt);
     void VisitNode(int n, long dt);
-    void TakeInflow(int k, int n, long dt, double& volin, double& massin);
-    void ReleaseOutflow(int k, int n, double c, long dt);
+    void TakeInflow(int k, long dt, double& volin, double& massin);
+    void ReleaseOutflow(int k, double c, long dt);
     double NodeQuality(int n, double volin, double massin, double volout, long dt);
     double MixTank(int n, double volin, double massin, double volout);
-    void Touch(int k, int n, double v);
+    void Touch(int k, double v);
     void MarkTouched(int k);
     void TouchTank(int n);
-    double CleanVolumeAt(int k, int n, double v) const;
+    double CleanVolumeAt(int k, double v) const;
     void AddSegment(int chain, double v, double c);
     void DropFirst(int chain);
     void Reverse(int chain);

@@ -86,6 +86,31 @@ void FillNodeRates(const NetworkLayout& l, const std::vector<double>& demand, Fl
     }
 }
 
+// What the transport looks up at every node it visits, found once per period.
+void FillPlan(const NetworkLayout& l, FlowPeriod& p) {
+    p.upstreamFirst.assign(static_cast<std::size_t>(l.nLinks) + 1, 0);
+    for (int k = 1; k <= l.nLinks; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const int down = Downstream(l, p.dir, k);
+        const int up = Opposite(l, k, down);
+        p.upstreamFirst[i] = p.position[static_cast<std::size_t>(up)] < p.position[static_cast<std::size_t>(down)];
+    }
+    p.plan.assign(l.adjLink.size(), 0);
+    p.split.assign(static_cast<std::size_t>(l.nNodes) + 1, 0);
+    for (int n = 1; n <= l.nNodes; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        int at = l.adjStart[i];
+        for (int a = l.adjStart[i]; a < l.adjStart[i + 1]; ++a)
+            if (Downstream(l, p.dir, l.adjLink[static_cast<std::size_t>(a)]) == n)
+                p.plan[static_cast<std::size_t>(at++)] = l.adjLink[static_cast<std::size_t>(a)];
+        p.split[i] = at;
+        for (int a = l.adjStart[i]; a < l.adjStart[i + 1]; ++a)
+            if (Downstream(l, p.dir, l.adjLink[static_cast<std::size_t>(a)]) != n)
+                p.plan[static_cast<std::size_t>(at++)] = l.adjLink[static_cast<std::size_t>(a)];
+    }
+    for (double& q : p.flow) q = std::fabs(q);
+}
+
 }  // namespace
 
 std::vector<FlowPeriod> MakeFlowPeriods(const NetworkLayout& l, std::vector<HydraulicPeriod>&& hydraulics) {
@@ -115,6 +140,7 @@ std::vector<FlowPeriod> MakeFlowPeriods(const NetworkLayout& l, std::vector<Hydr
         p.dir = dir;
         p.order = order;
         FillNodeRates(l, h.demand, p);
+        FillPlan(l, p);
         periods.push_back(std::move(p));
     }
     return periods;

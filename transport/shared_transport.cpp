@@ -17,7 +17,8 @@ namespace {
 
 std::size_t PeriodBytes(const NetworkLayout& l) {
     const auto nodes = static_cast<std::size_t>(l.nNodes) + 1, links = static_cast<std::size_t>(l.nLinks) + 1;
-    return links * (sizeof(double) + sizeof(signed char)) + nodes * (2 * sizeof(int) + 2 * sizeof(double));
+    return links * (sizeof(double) + 2) + nodes * (3 * sizeof(int) + 2 * sizeof(double)) +
+           l.adjLink.size() * sizeof(int);
 }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; }

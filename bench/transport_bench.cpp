@@ -1,0 +1,126 @@
+// Tesmar's own transport engine against the toolkit's quality solver, on
+// one worker, the two alternating event by event in one run (so both see
+// the same machine load):
+//   transport_bench [network-2 events]      (default 40)
+// Network 1: its default event set (288 events, seeded). Network 2: a
+// seeded set of random events with the window's other defaults. Prints the
+// median time per event of each engine, the events whose results differ
+// (there must be none), the memory of the shared data and of a worker, and
+// network 2's default build (32,676 events) projected from the medians.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "builder/baseline.h"
+#include "builder/event_simulation.h"
+#include "builder/own_session.h"
+#include "builder/own_transport.h"
+#include "builder/project_session.h"
+#include "builder/validation.h"
+#include "network/netload.h"
+#include "network/program_folder.h"
+#include "network/workspace.h"
+
+using namespace builder;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr double kNetwork2DefaultEvents = 32676;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+bool SameResults(const EventResult& a, const EventResult& b) {
+    return a.DetectedFlag == b.DetectedFlag && a.Z1 == b.Z1 && a.Z2 == b.Z2 && a.Z3 == b.Z3 &&
+           a.UndetectedPeople == b.UndetectedPeople && a.UndetectedVolume == b.UndetectedVolume &&
+           a.StepsLeftOut == b.StepsLeftOut;
+}
+
+double PeakMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+struct Medians {
+    double toolkit = 0, own = 0;
+};
+
+Medians Measure(int number, const std::string& folder, RunParameters parameters, std::uint64_t seed) {
+    const std::string n = std::to_string(number);
+    const std::string path = folder + "/Network_" + n + ".inp";
+    std::filesystem::copy_file(network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp", path,
+                               std::filesystem::copy_options::overwrite_existing);
+    const network::Network net = network::LoadNetwork(path);
+    const FlowFactors flow = ValidateBuild(net, parameters);
+    const Baseline baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
+    const std::vector<clsPollutionEvent> events = GenerateEvents(net, parameters, SeededUniformSource(seed));
+    BuildDescription description;
+    description.parameters = parameters;
+    auto t0 = Clock::now();
+    const TransportChoice choice = ChooseTransport(net, description);
+    const double prepared = Seconds(t0);
+    if (!choice.shared) {
+        std::printf("Network %d: the own engine does not run it (%s)\n", number, choice.fallbackReason.c_str());
+        return {};
+    }
+    ProjectSession toolkit(net, net.ToolkitFile(), parameters);
+    OwnSession own(*choice.shared);
+    EventSimulation simulation(baseline, MakeEventSettings(net, parameters, flow));
+    EventResult a, b;
+    std::vector<double> toolkitTimes, ownTimes;
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool ownTurn = (turn == 0) == (i % 2 == 1);
+            t0 = Clock::now();
+            if (ownTurn) {
+                own.BeginEvent();
+                simulation.Run(own, events[i], b);
+                ownTimes.push_back(Seconds(t0));
+            } else {
+                toolkit.BeginEvent();
+                simulation.Run(toolkit, events[i], a);
+                toolkitTimes.push_back(Seconds(t0));
+            }
+        }
+        differing += !SameResults(a, b);
+    }
+    const Medians m{Median(toolkitTimes), Median(ownTimes)};
+    std::printf("Network %d, %zu events: median %.2f ms on the toolkit's solver, %.2f ms on the own engine: %.1fx; "
+                "events whose results differ: %zu\n",
+                number, events.size(), 1000 * m.toolkit, 1000 * m.own, m.toolkit / m.own, differing);
+    std::printf("  shared data %.1f MB, prepared in %.2f s; own worker %.1f MB; process peak %.0f MB\n",
+                choice.shared->Bytes() / 1048576.0, prepared, own.Bytes() / 1048576.0, PeakMegabytes());
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int sample = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+    network::Workspace workspace;
+    const std::string folder = workspace.Path();
+    Measure(1, folder, RunParameters{}, 12345);
+    RunParameters random;
+    random.Mode = EventMode::RandomEvents;
+    random.nRandomEvents = sample;
+    const Medians m = Measure(2, folder, random, 2026);
+    if (m.own > 0)
+        std::printf("Network 2, default build of %.0f events projected on one worker: %.1f h on the toolkit's "
+                    "solver, %.1f h on the own engine\n",
+                    kNetwork2DefaultEvents, kNetwork2DefaultEvents * m.toolkit / 3600,
+                    kNetwork2DefaultEvents * m.own / 3600);
+    return 0;
+}
