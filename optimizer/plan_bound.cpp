@@ -25,34 +25,41 @@ struct EventFloor {
     std::vector<double> allFail;  // Q per event
 };
 
-// The product of the `count` smallest of the chances.
-double SmallestProduct(std::vector<double>& chances, std::int32_t count) {
-    auto n = std::min<std::size_t>(chances.size(), static_cast<std::size_t>(std::max(0, count)));
-    std::partial_sort(chances.begin(), chances.begin() + static_cast<std::ptrdiff_t>(n), chances.end());
-    double product = 1;
-    for (std::size_t i = 0; i < n; ++i) product *= chances[i];
-    return product;
+// The chance that fewer than r of the sensors work: the fixed ones and the
+// `count` most reliable free ones (no set's detecting sensors do better).
+double FewerWorking(const std::vector<double>& fixed, std::vector<double>& free, std::int32_t count, std::size_t r) {
+    auto n = std::min<std::size_t>(free.size(), static_cast<std::size_t>(std::max(0, count)));
+    std::partial_sort(free.begin(), free.begin() + static_cast<std::ptrdiff_t>(n), free.end());
+    std::vector<double> working(r, 0.0);  // chance that j work, j < r
+    working[0] = 1;
+    auto add = [&](double p) {
+        for (std::size_t j = r - 1; j > 0; --j) working[j] = working[j] * p + working[j - 1] * (1 - p);
+        working[0] *= p;
+    };
+    for (double p : fixed) add(p);
+    for (std::size_t i = 0; i < n; ++i) add(free[i]);
+    double fewer = 0;
+    for (double w : working) fewer += w;
+    return std::min(1.0, fewer);
 }
 
 EventFloor Floors(const PlanModel& model, const PlanMeasure& m) {
     auto events = static_cast<std::size_t>(model.events());
     std::vector<std::vector<float>> impacts(events);
-    std::vector<std::vector<double>> freeChances(events);
-    std::vector<double> fixedProduct(events, 1.0);
+    std::vector<std::vector<double>> freeChances(events), fixedChances(events);
     for (std::int32_t c = 0; c < model.columns(); ++c)
         for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
             auto e = static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]);
             impacts[e].push_back(m.cellImpact[static_cast<std::size_t>(k)]);
             double p = model.failure[static_cast<std::size_t>(c)];
-            if (c < model.fixedColumns) fixedProduct[e] *= p;
-            else freeChances[e].push_back(p);
+            (c < model.fixedColumns ? fixedChances[e] : freeChances[e]).push_back(p);
         }
     std::int32_t most = MostFreeSensors(model);
     auto r = static_cast<std::size_t>(model.redundancy);
     EventFloor f;
     for (std::size_t e = 0; e < events; ++e) {
         double u = m.undetected[e];
-        double q = impacts[e].size() < r ? 1.0 : fixedProduct[e] * SmallestProduct(freeChances[e], most);
+        double q = impacts[e].size() < r ? 1.0 : FewerWorking(fixedChances[e], freeChances[e], most, r);
         double best = u;
         if (impacts[e].size() >= r) {
             std::nth_element(impacts[e].begin(), impacts[e].begin() + static_cast<std::ptrdiff_t>(r - 1), impacts[e].end());
@@ -124,25 +131,33 @@ double Inner(const std::vector<double>& r, const std::vector<double>& cost, doub
     return best;
 }
 
-// The free columns' cells below the event's level under the fixed sensors.
-struct FreeCells {
+// The cells of the relaxation. With one detection, the fixed sensors fold
+// into each event's base and the columns are the free ones; with R, the
+// base is the undetected impact and the fixed columns come first, always chosen.
+struct RelaxedCells {
     std::vector<double> base, ideal;
+    std::int32_t forced = 0;
+    std::int32_t firstColumn = 0;  // model column of relaxed column 0
     std::vector<std::int64_t> start;
     std::vector<std::int32_t> event;
     std::vector<double> impact;
 };
 
-FreeCells CellsOf(const PlanModel& model, const PlanMeasure& m) {
-    FreeCells f;
+RelaxedCells CellsOf(const PlanModel& model, const PlanMeasure& m) {
+    RelaxedCells f;
     f.base = m.undetected;
-    for (std::int32_t c = 0; c < model.fixedColumns; ++c)
-        for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
-            auto e = static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]);
-            f.base[e] = std::min<double>(f.base[e], m.cellImpact[static_cast<std::size_t>(k)]);
-        }
+    bool fold = model.redundancy == 1;
+    if (fold)
+        for (std::int32_t c = 0; c < model.fixedColumns; ++c)
+            for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
+                auto e = static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]);
+                f.base[e] = std::min<double>(f.base[e], m.cellImpact[static_cast<std::size_t>(k)]);
+            }
+    f.forced = fold ? 0 : model.fixedColumns;
+    f.firstColumn = fold ? model.fixedColumns : 0;
     f.ideal = f.base;
     f.start.push_back(0);
-    for (std::int32_t c = model.fixedColumns; c < model.columns(); ++c) {
+    for (std::int32_t c = f.firstColumn; c < model.columns(); ++c) {
         for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
             auto e = static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]);
             double v = m.cellImpact[static_cast<std::size_t>(k)];
@@ -156,22 +171,25 @@ FreeCells CellsOf(const PlanModel& model, const PlanMeasure& m) {
     return f;
 }
 
-// Lower bound on sum_e weight_e x first-detection impact_e over the sets.
-double MeanRelaxation(const PlanModel& model, const PlanMeasure& m, const std::vector<double>& weight,
+// Lower bound on sum_e weight_e x (impact at the R-th detection)_e over the
+// sets, through the mean of each event's R smallest impacts: for any lambda_e
+// at most the base, that mean is at least
+//     lambda_e + (1/R) sum over the set's columns of min(0, v_ec - lambda_e).
+double MeanRelaxation(const PlanModel& model, std::int32_t measure, const std::vector<double>& weight,
                       const std::vector<std::int32_t>& selection, RunControl& control) {
-    FreeCells f = CellsOf(model, m);
+    const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
+    RelaxedCells f = CellsOf(model, m);
+    const double share = 1.0 / model.redundancy;
     std::vector<double> cost(model.cost.begin() + model.fixedColumns, model.cost.end());
     auto events = f.base.size();
-    std::vector<double> lambda = f.base;
+    auto columns = f.start.size() - 1;
+    auto forced = static_cast<std::size_t>(f.forced);
+    std::vector<double> lambda = PlanValues(model, measure, selection, nullptr, Sensing::Perfect);
     double upper = 0;
-    for (std::int32_t c : selection) {
-        auto local = static_cast<std::size_t>(c - model.fixedColumns);
-        for (std::int64_t k = f.start[local]; k < f.start[local + 1]; ++k) {
-            auto e = static_cast<std::size_t>(f.event[static_cast<std::size_t>(k)]);
-            lambda[e] = std::min(lambda[e], f.impact[static_cast<std::size_t>(k)]);
-        }
+    for (std::size_t e = 0; e < events; ++e) {
+        lambda[e] = std::clamp(lambda[e], f.ideal[e], f.base[e]);
+        upper += weight[e] * lambda[e];
     }
-    for (std::size_t e = 0; e < events; ++e) upper += weight[e] * lambda[e];
     double best = -std::numeric_limits<double>::infinity(), scale = 1;
     int stale = 0;
     double stretch = std::clamp(kCellVisits / std::max<double>(1.0, static_cast<double>(f.event.size())) / kIterations,
@@ -179,24 +197,28 @@ double MeanRelaxation(const PlanModel& model, const PlanMeasure& m, const std::v
     int iterations = static_cast<int>(kIterations * stretch);
     int patience = static_cast<int>(kStaleIterations * std::sqrt(stretch));
     double smallest = kSmallestScale / (stretch * stretch);
-    std::vector<double> rho(cost.size()), y, gradient(events);
+    std::vector<double> rho(columns), freeRho(columns - forced), y, chosen(columns), gradient(events);
     for (int it = 0; it < iterations && !control.Stopped(); ++it) {
         std::fill(rho.begin(), rho.end(), 0.0);
-        for (std::size_t c = 0; c < cost.size(); ++c)
+        for (std::size_t c = 0; c < columns; ++c)
             for (std::int64_t k = f.start[c]; k < f.start[c + 1]; ++k) {
                 auto e = static_cast<std::size_t>(f.event[static_cast<std::size_t>(k)]);
-                rho[c] += weight[e] * std::min(0.0, f.impact[static_cast<std::size_t>(k)] - lambda[e]);
+                rho[c] += share * weight[e] * std::min(0.0, f.impact[static_cast<std::size_t>(k)] - lambda[e]);
             }
-        double bound = Inner(rho, cost, model.freeBudget, model.maxFree, y);
-
+        std::copy(rho.begin() + static_cast<std::ptrdiff_t>(forced), rho.end(), freeRho.begin());
+        double bound = Inner(freeRho, cost, model.freeBudget, model.maxFree, y);
+        for (std::size_t c = 0; c < columns; ++c) {
+            chosen[c] = c < forced ? 1.0 : y[c - forced];
+            if (c < forced) bound += rho[c];
+        }
         for (std::size_t e = 0; e < events; ++e) {
             bound += weight[e] * lambda[e];
             gradient[e] = weight[e];
         }
-        for (std::size_t c = 0; c < cost.size(); ++c)
+        for (std::size_t c = 0; c < columns; ++c)
             for (std::int64_t k = f.start[c]; k < f.start[c + 1]; ++k) {
                 auto e = static_cast<std::size_t>(f.event[static_cast<std::size_t>(k)]);
-                if (f.impact[static_cast<std::size_t>(k)] < lambda[e]) gradient[e] -= weight[e] * y[c];
+                if (f.impact[static_cast<std::size_t>(k)] < lambda[e]) gradient[e] -= share * weight[e] * chosen[c];
             }
         if (it == 0 || bound > best + 1e-12 * std::max(1.0, std::abs(best))) {
             best = bound;
@@ -248,7 +270,7 @@ double PlanBound(const PlanModel& model, std::int32_t measure, Statistic statist
         weight[e] = model.weight[e] * (1 - floor.allFail[e]);
         constant += model.weight[e] * floor.allFail[e] * m.undetected[e];
     }
-    double relaxed = MeanRelaxation(model, m, weight, selection, control);
+    double relaxed = MeanRelaxation(model, measure, weight, selection, control);
     return std::max(bound, SafeBound(relaxed + constant, false));
 }
 

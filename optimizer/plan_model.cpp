@@ -177,14 +177,13 @@ PlanModel BuildPlanModel(const ScenarioData& data, const Options& options, const
 
 namespace {
 
-// Each event's detections under the selection, ascending by impact.
+// Each event's detections under the selection: impact and failure chance.
 struct Detections {
     std::vector<std::int64_t> start;
-    std::vector<float> impact;
-    std::vector<double> failure;
+    std::vector<std::pair<float, double>> cells;
 };
 
-Detections Gather(const PlanModel& model, const PlanMeasure& m, const std::vector<std::int32_t>& selection) {
+Detections Gather(const PlanModel& model, const PlanMeasure& m, const std::vector<std::int32_t>& selection, bool perfect) {
     std::vector<std::int32_t> columns(static_cast<std::size_t>(model.fixedColumns));
     for (std::int32_t c = 0; c < model.fixedColumns; ++c) columns[static_cast<std::size_t>(c)] = c;
     columns.insert(columns.end(), selection.begin(), selection.end());
@@ -194,44 +193,49 @@ Detections Gather(const PlanModel& model, const PlanMeasure& m, const std::vecto
         for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k)
             ++d.start[static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]) + 1];
     for (std::size_t e = 0; e + 1 < d.start.size(); ++e) d.start[e + 1] += d.start[e];
-    d.impact.resize(static_cast<std::size_t>(d.start.back()));
-    d.failure.resize(d.impact.size());
+    d.cells.resize(static_cast<std::size_t>(d.start.back()));
     std::vector<std::int64_t> next(d.start.begin(), d.start.end() - 1);
-    for (std::int32_t c : columns)
+    for (std::int32_t c : columns) {
+        double p = perfect ? 0.0 : model.failure[static_cast<std::size_t>(c)];
         for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
             auto at = static_cast<std::size_t>(next[static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)])]++);
-            d.impact[at] = m.cellImpact[static_cast<std::size_t>(k)];
-            d.failure[at] = model.failure[static_cast<std::size_t>(c)];
+            d.cells[at] = {m.cellImpact[static_cast<std::size_t>(k)], p};
         }
+    }
     return d;
 }
 
 }  // namespace
 
 std::vector<double> PlanValues(const PlanModel& model, std::int32_t measure, const std::vector<std::int32_t>& selection,
-                               double* detectedShare, bool firstDetection) {
+                               double* detectedShare, Sensing sensing) {
     const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
-    Detections d = Gather(model, m, selection);
-    auto r = static_cast<std::size_t>(firstDetection ? 1 : model.redundancy);
+    Detections d = Gather(model, m, selection, sensing != Sensing::AsPlanned);
+    auto r = static_cast<std::size_t>(sensing == Sensing::FirstDetection ? 1 : model.redundancy);
     std::vector<double> values(static_cast<std::size_t>(model.events()));
-    std::vector<std::pair<float, double>> cells;
     std::vector<double> working(r);  // chance that j of the sensors so far work, j < R
     double share = 0;
     for (std::size_t e = 0; e < values.size(); ++e) {
-        cells.clear();
-        for (std::int64_t k = d.start[e]; k < d.start[e + 1]; ++k)
-            cells.emplace_back(d.impact[static_cast<std::size_t>(k)], firstDetection ? 0.0 : d.failure[static_cast<std::size_t>(k)]);
-        std::sort(cells.begin(), cells.end());
-        std::fill(working.begin(), working.end(), 0.0);
-        working[0] = 1;
-        double value = 0;
-        for (const auto& [impact, p] : cells) {
-            value += working[r - 1] * (1 - p) * impact;  // this sensor is the R-th that works
-            for (std::size_t j = r - 1; j > 0; --j) working[j] = working[j] * p + working[j - 1] * (1 - p);
-            working[0] *= p;
+        auto begin = d.cells.begin() + d.start[e], end = d.cells.begin() + d.start[e + 1];
+        double missed = 1, value = 0;
+        if (r == 1 && sensing != Sensing::AsPlanned) {  // the smallest impact
+            for (auto it = begin; it != end; ++it) {
+                if (missed == 1 || it->first < value) value = it->first;
+                missed = 0;
+            }
+        } else {
+            std::sort(begin, end);
+            std::fill(working.begin(), working.end(), 0.0);
+            working[0] = 1;
+            for (auto it = begin; it != end; ++it) {
+                auto [impact, p] = *it;
+                value += working[r - 1] * (1 - p) * impact;  // this sensor is the R-th that works
+                for (std::size_t j = r - 1; j > 0; --j) working[j] = working[j] * p + working[j - 1] * (1 - p);
+                working[0] *= p;
+            }
+            missed = 0;
+            for (double w : working) missed += w;
         }
-        double missed = 0;
-        for (double w : working) missed += w;
         values[e] = value + missed * m.undetected[e];
         share += model.weight[e] * (1 - missed);
     }

@@ -65,9 +65,12 @@ PlanModel BuildPlanModel(const ScenarioData& data, const Options& options, const
 // `selection`: the expected impact at its R-th working detection, or its
 // undetected impact when fewer than R sensors work and detect it. With
 // `detectedShare`, also the weighted chance that it is detected.
-// With `firstDetection`, every sensor works and the first detection counts.
+// How a selection's values are taken: as the request says, with every
+// sensor working, or also at the first detection whatever the redundancy.
+enum class Sensing { AsPlanned, Perfect, FirstDetection };
+
 std::vector<double> PlanValues(const PlanModel& model, std::int32_t measure, const std::vector<std::int32_t>& selection,
-                               double* detectedShare = nullptr, bool firstDetection = false);
+                               double* detectedShare = nullptr, Sensing sensing = Sensing::AsPlanned);
 
 double PlanStatistic(const PlanModel& model, std::int32_t measure, Statistic statistic,
                      const std::vector<std::int32_t>& selection);

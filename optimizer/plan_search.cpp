@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "optimizer/weighted_statistics.h"
@@ -115,7 +116,7 @@ PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selec
     score.mean = model.statistic == Statistic::Mean ? score.value
                                                     : WeightedStatistic(Statistic::Mean, values, model.weight, model.alpha);
     if (model.redundancy > 1)
-        score.guide = WeightedStatistic(Statistic::Mean, PlanValues(model, kObjectiveMeasure, selection, nullptr, true),
+        score.guide = WeightedStatistic(Statistic::Mean, PlanValues(model, kObjectiveMeasure, selection, nullptr, Sensing::FirstDetection),
                                         model.weight, model.alpha);
     for (const PlanLimit& limit : model.limits) {
         double v = PlanStatistic(model, limit.measure, limit.statistic, selection);
@@ -134,7 +135,10 @@ std::vector<std::int32_t> SearchPlan(const PlanModel& model, const std::vector<s
     std::vector<std::int32_t> byCost = Fits(model, start) ? start : std::vector<std::int32_t>{};
     std::vector<std::int32_t> byGain = byCost;
     Greedy(model, byCost, true, control);
-    Greedy(model, byGain, false, control);
+    bool equalCosts = std::adjacent_find(model.cost.begin() + model.fixedColumns, model.cost.end(),
+                                         std::not_equal_to<>()) == model.cost.end();
+    if (equalCosts) byGain = byCost;  // the same choices
+    else Greedy(model, byGain, false, control);
     PlanScore costScore = ScoreOf(model, byCost), gainScore = ScoreOf(model, byGain);
     std::vector<std::int32_t> selection = Better(gainScore, costScore) ? byGain : byCost;
     PlanScore score = Better(gainScore, costScore) ? gainScore : costScore;
