@@ -17,6 +17,39 @@ struct Linear {
     double constant = 0;
 };
 
+bool DetectionOnly(const PlanMeasure& m) {
+    return std::all_of(m.undetected.begin(), m.undetected.end(), [](double u) { return u == 1; }) &&
+           std::all_of(m.cellImpact.begin(), m.cellImpact.end(), [](float v) { return v == 0; });
+}
+
+// Missed events: L_e = 1 - d_e with d_e <= the sum of y_c over the free
+// columns that detect e, or L_e = 0 when a fixed sensor detects it; no
+// assignment variables.
+std::vector<int> AddMissed(const PlanModel& model, const PlanMeasure& m, const std::vector<int>& y, MipModel& mip) {
+    auto events = static_cast<std::size_t>(model.events());
+    std::vector<std::uint8_t> byFixed(events, 0);
+    std::vector<std::vector<int>> detecting(events);
+    for (std::int32_t c = 0; c < model.columns(); ++c)
+        for (std::int64_t k = m.columnStart[static_cast<std::size_t>(c)]; k < m.columnStart[static_cast<std::size_t>(c) + 1]; ++k) {
+            auto e = static_cast<std::size_t>(m.cellEvent[static_cast<std::size_t>(k)]);
+            if (c < model.fixedColumns) byFixed[e] = 1;
+            else detecting[e].push_back(y[static_cast<std::size_t>(c - model.fixedColumns)]);
+        }
+    std::vector<int> levels(events);
+    for (std::size_t e = 0; e < events; ++e) {
+        bool fixed = byFixed[e] || detecting[e].empty();
+        double level = byFixed[e] ? 0.0 : 1.0;
+        levels[e] = mip.AddColumn(fixed ? level : 0.0, fixed ? level : 1.0, 0, false);
+        if (fixed) continue;
+        std::vector<int> columns = detecting[e];
+        std::vector<double> ones(columns.size(), 1.0);
+        columns.push_back(levels[e]);
+        ones.push_back(1.0);
+        mip.AddRow(columns, ones, 1.0, MipModel::kInfinity);  // L_e >= 1 - sum y_c
+    }
+    return levels;
+}
+
 // Adds each event's level variable of a measure; returns their columns.
 std::vector<int> AddLevels(const PlanModel& model, const PlanMeasure& m, const std::vector<int>& y, MipModel& mip,
                            std::int64_t& cells) {
@@ -117,7 +150,8 @@ PlanExactOutcome SolvePlanExactly(const PlanModel& model, double value, std::int
     std::vector<std::vector<int>> levels(model.measures.size());
     auto levelsOf = [&](std::int32_t measure) -> const std::vector<int>& {
         auto& l = levels[static_cast<std::size_t>(measure)];
-        if (l.empty()) l = AddLevels(model, model.measures[static_cast<std::size_t>(measure)], y, mip, cells);
+        const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
+        if (l.empty()) l = DetectionOnly(m) ? AddMissed(model, m, y, mip) : AddLevels(model, m, y, mip, cells);
         return l;
     };
     Linear objective = AddStatistic(model, model.statistic, levelsOf(kObjectiveMeasure), mip);

@@ -130,7 +130,7 @@ Placement MakePlacement(const ScenarioData& data, const Options& options, const 
     }
     p.value = a.figures.Value(options.statistic);
     p.bound = a.feasible ? std::min(p.value, outcome.bound) : outcome.bound;
-    p.gap = p.value == 0 ? 0 : (p.value - p.bound) / std::abs(p.value);
+    p.gap = !a.feasible ? std::nan("") : p.value == 0 ? 0 : (p.value - p.bound) / std::abs(p.value);
     p.provenOptimal = a.feasible && Proven(p.value, p.bound);
     return p;
 }
@@ -155,6 +155,10 @@ Result Plan(const ScenarioData& data, const Options& options, const PlanOptions&
     control.Report(Stage::Preparing, 0, std::nan(""), std::nan(""));
     PlanModel model = BuildPlanModel(data, checked, plan, request);
     double fixedCost = SelectionCost(model, {});
+    // Below this no set can be bought: the fixed sensors, or with none the cheapest node.
+    double leastSpend = fixedCost;
+    if (model.fixedColumns == 0 && model.columns() > 0)
+        leastSpend = *std::min_element(model.cost.begin(), model.cost.end());
 
     Result result;
     result.threads = request.threads;
@@ -170,7 +174,7 @@ Result Plan(const ScenarioData& data, const Options& options, const PlanOptions&
     if (!plan.sensorsGiven) solving.sensors = 0;
     std::vector<std::int32_t> selection;
     for (const Step& step : Steps(solving, plan, request)) {
-        if (!std::isnan(step.budget) && step.budget < fixedCost) continue;
+        if (!std::isnan(step.budget) && step.budget < leastSpend) continue;
         SetStep(model, step, plan.sensorsGiven, fixedCost);
         StepOutcome outcome = SolveStep(model, solving, selection, step.sensors, control);
         selection = outcome.selection;

@@ -15,6 +15,7 @@ namespace {
 using optimizer::Statistic;
 
 std::string Percent(double fraction) {
+    if (!std::isfinite(fraction)) return "-";
     char text[32];
     std::snprintf(text, sizeof text, "%.2f%%", 100 * fraction);
     return text;
@@ -134,6 +135,26 @@ std::string StatisticName(Statistic statistic, double alpha) {
     return "";
 }
 
+std::vector<std::pair<std::string, std::string>> PlanRows(const PlacementReport& r, const optimizer::Placement& p) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    if (!p.plan.applied) return rows;
+    for (const std::string& line : r.plan) rows.emplace_back("Planning", line);
+    rows.emplace_back("Cost", FigureText(p.plan.cost) + (std::isnan(p.plan.budget) ? "" : " of " + FigureText(p.plan.budget)));
+    const std::vector<std::string> texts = RequirementTexts(r);
+    for (std::size_t i = 0; i < p.plan.requirements.size() && i < texts.size(); ++i) {
+        const optimizer::RequirementAnswer& a = p.plan.requirements[i];
+        const bool share = texts[i].find("detected") != std::string::npos;
+        rows.emplace_back("Requirement " + texts[i],
+                          (share ? Percent(a.value) : FigureText(a.value)) + (a.met ? ", met" : ", NOT met") +
+                              (a.provenInfeasible ? " (proven: no set meets it)" : ""));
+    }
+    const optimizer::Figures& f = p.plan.figures;
+    rows.emplace_back("Planned detected share", Percent(f.detectedFraction));
+    rows.emplace_back("Planned mean, VaR, CVaR, worst case",
+                      FigureText(f.mean) + ", " + FigureText(f.var) + ", " + FigureText(f.cvar) + ", " + FigureText(f.worst));
+    return rows;
+}
+
 std::vector<std::string> PlacementNotes(const PlacementReport& r) {
     std::vector<std::string> notes;
     const optimizer::Result& result = r.result;
@@ -149,7 +170,7 @@ std::vector<std::string> PlacementNotes(const PlacementReport& r) {
             notes.push_back("the " + StatisticName(s, r.alpha) + " is " + FigureText(result.floor.Value(s)) +
                             " whatever the set: no set can improve it");
     const std::int32_t held = result.placements.empty() ? 0 : result.placements.back().sensors;
-    if (held < r.sensorsAsked)
+    if (held < r.sensorsAsked && r.plan.empty())  // with a plan, the budget or a requirement may hold it back
         notes.push_back(std::to_string(r.sensorsAsked) + " sensors were asked, but no node beyond " +
                         std::to_string(held) + " improves the " + StatisticName(r.statistic, r.alpha) + " of the " +
                         optimizer::MeasureDescription(r.measure) + ": the set holds " + std::to_string(held) +

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "evaluator/fitness.h"
@@ -40,6 +41,11 @@ std::string StatisticName(optimizer::Statistic statistic, double alpha);
 
 std::string PlacementText(const PlacementReport& report);
 std::string PlacementJson(const PlacementReport& report);
+
+// What the planning options add for one placement, as labelled rows (the
+// report page's figures); empty for a plain request.
+std::vector<std::pair<std::string, std::string>> PlanRows(const PlacementReport& report,
+                                                          const optimizer::Placement& placement);
 
 // What cannot be improved: the events no node detects and the statistics
 // they fix whatever the set (empty when there are none).

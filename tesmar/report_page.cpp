@@ -78,6 +78,7 @@ void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
                         {"Value of the chosen set", FigureText(chosen.value)},
                         {"Proven bound", FigureText(chosen.bound)},
                         {"Gap", report::FormatFixed(100 * chosen.gap, 2) + " %"}};
+    for (auto& row : PlanRows(placement, chosen)) page.tailFigures.push_back(std::move(row));
     for (auto& row : SetFigures(chosen.figures, placement.alpha)) page.tailFigures.push_back(std::move(row));
     for (const std::string& note : PlacementNotes(placement)) page.notes.push_back(note);
 }
