@@ -1,6 +1,7 @@
 #include "builder/baseline.h"
 
 #include "builder/numbers.h"
+#include "builder/study_analysis.h"
 
 namespace builder {
 
@@ -70,6 +71,7 @@ Baseline RunBaseline(const Network& net, const std::string& networkFile, const R
     Project project;
     project.AcceptWarnings(warnings);
     project.Open(networkFile);
+    SetStudyAnalysis(project, net, p);
     project.SetTimeParam(EN_DURATION, durationSeconds);
     project.SolveH();
     base.CleanIsFinal = EveryTankCompletelyMixed(net, project);

@@ -22,6 +22,7 @@ matrix::ManifestParameters Recorded(const RunParameters& p) {
     m.d50 = p.D50;
     m.beta = p.Beta;
     m.perCapita = p.PerCapitaConsumption;
+    m.chemical = p.ChemicalAnalysis;
     return m;
 }
 

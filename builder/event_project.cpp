@@ -1,6 +1,7 @@
 #include "builder/event_project.h"
 
 #include "builder/baseline.h"
+#include "builder/study_analysis.h"
 
 namespace builder {
 
@@ -8,6 +9,7 @@ void OpenEventProject(network::Project& project, const network::Network& net, co
                       const RunParameters& parameters, std::vector<int>* warnings) {
     if (warnings) project.AcceptWarnings(warnings);
     project.Open(networkFile);
+    SetStudyAnalysis(project, net, parameters);
     project.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
     for (int n = 1; n <= net.nNodes; ++n) {
         project.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);

@@ -37,6 +37,9 @@ struct RunParameters {
     float D50 = 41.0f;                        // mg/kg
     float Beta = 0.34f;
     float PerCapitaConsumption = 300.0f;      // L/day
+    // A chemical analysis in mg/L whatever the network defines (the windows
+    // never set it: their networks define the analysis).
+    bool ChemicalAnalysis = false;
 };
 
 // The injection mass flow as the front ends offer it, 28.75 kg per minute

@@ -1,11 +1,11 @@
 #include "builder/validation.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "builder/events.h"
+#include "builder/study_analysis.h"
 #include "network/user_text.h"
 
 namespace builder {
@@ -31,9 +31,7 @@ std::string Shown(double value) {
 // The analysis the measures assume: a chemical whose concentrations are in
 // mg/L (the sensitivity, the doses and the volume threshold are in mg/L).
 void ValidateQuality(const network::QualityAnalysis& quality) {
-    std::string units = quality.units;
-    for (char& c : units) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (quality.type == EN_CHEM && units == "mg/l") return;
+    if (DefinesChemicalInMgPerL(quality)) return;
     std::string defined;
     switch (quality.type) {
         case EN_NONE: defined = "no water-quality analysis"; break;
@@ -42,13 +40,13 @@ void ValidateQuality(const network::QualityAnalysis& quality) {
         case EN_CHEM: defined = "a chemical analysis in " + quality.units; break;
         default: defined = "an unknown water-quality analysis (" + std::to_string(quality.type) + ")"; break;
     }
-    throw BuildError("The network defines " + defined +
+    throw AnalysisError("The network defines " + defined +
                      "; the builder needs a chemical analysis in mg/L (\"Quality Chemical mg/L\" in its [OPTIONS])");
 }
 
-void ValidateNetwork(const network::Network& net) {
+void ValidateNetwork(const network::Network& net, const RunParameters& p) {
     Require(net.QualStep > 0, "The network's water-quality time step is not positive");
-    ValidateQuality(net.Quality);
+    if (!p.ChemicalAnalysis) ValidateQuality(net.Quality);
     Require(net.nNodes > 0, "The network has no nodes");
     for (std::int32_t n = 1; n <= net.nNodes; ++n)
         Require(net.NodeID[static_cast<std::size_t>(n)].find('"') == std::string::npos,
@@ -114,7 +112,7 @@ void ValidateBaseline(const Baseline& baseline, const RunParameters& p) {
 }
 
 FlowFactors ValidateBuild(const network::Network& net, const RunParameters& p) {
-    ValidateNetwork(net);
+    ValidateNetwork(net, p);
     const auto flow = FlowFactorsOf(net.FlowUnits);
     Require(flow.has_value(),
             "The network's flow units (" + FlowUnitsName(net.FlowUnits) + ") are not supported by the builder");

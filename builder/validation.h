@@ -42,6 +42,12 @@ public:
     double value;
 };
 
+// The network defines another analysis than the chemical in mg/L a build needs.
+class AnalysisError : public BuildError {
+public:
+    using BuildError::BuildError;
+};
+
 // Throws ParameterError for the first run parameter a build cannot take.
 void ValidateRunParameters(const RunParameters& parameters);
 

@@ -17,6 +17,7 @@ void PutParameters(WireWriter& out, const builder::RunParameters& p) {
     for (float value : {p.DetectionSensitivity, p.IngestionRate, p.BodyWeight, p.D50, p.Beta, p.PerCapitaConsumption})
         out.Put(value);
     out.Put(static_cast<std::uint8_t>(p.NoZ2));
+    out.Put(static_cast<std::uint8_t>(p.ChemicalAnalysis));
 }
 
 builder::RunParameters GetParameters(WireReader& in) {
@@ -29,6 +30,7 @@ builder::RunParameters GetParameters(WireReader& in) {
                          &p.PerCapitaConsumption})
         *value = in.Get<float>();
     p.NoZ2 = in.Get<std::uint8_t>() != 0;
+    p.ChemicalAnalysis = in.Get<std::uint8_t>() != 0;
     return p;
 }
 

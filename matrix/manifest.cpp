@@ -34,20 +34,22 @@ double Decimal(float value) {
 }
 
 json ToJson(const ManifestParameters& p) {
-    return json{{"mode", p.mode},
-                {"repeat", p.repeat},
-                {"random_events", p.randomEvents},
-                {"injections_per_event", p.injectionsPerEvent},
-                {"injection_hours", p.injectionHours},
-                {"mass_flow_mg_per_min", p.massFlow},
-                {"max_hours", p.maxHours},
-                {"sensitivity_mg_per_l", Decimal(p.sensitivity)},
-                {"no_z2", p.noZ2},
-                {"ingestion_rate_l_per_day", Decimal(p.ingestionRate)},
-                {"body_weight_kg", Decimal(p.bodyWeight)},
-                {"d50_mg_per_kg", Decimal(p.d50)},
-                {"beta", Decimal(p.beta)},
-                {"per_capita_l_per_day", p.perCapita}};
+    json j{{"mode", p.mode},
+           {"repeat", p.repeat},
+           {"random_events", p.randomEvents},
+           {"injections_per_event", p.injectionsPerEvent},
+           {"injection_hours", p.injectionHours},
+           {"mass_flow_mg_per_min", p.massFlow},
+           {"max_hours", p.maxHours},
+           {"sensitivity_mg_per_l", Decimal(p.sensitivity)},
+           {"no_z2", p.noZ2},
+           {"ingestion_rate_l_per_day", Decimal(p.ingestionRate)},
+           {"body_weight_kg", Decimal(p.bodyWeight)},
+           {"d50_mg_per_kg", Decimal(p.d50)},
+           {"beta", Decimal(p.beta)},
+           {"per_capita_l_per_day", p.perCapita}};
+    if (p.chemical) j["chemical"] = true;
+    return j;
 }
 
 json FilesToJson(const std::vector<FileDigest>& files) {
@@ -93,6 +95,7 @@ ManifestParameters ParametersFromJson(const json& j) {
     p.d50 = j.at("d50_mg_per_kg").get<float>();
     p.beta = j.at("beta").get<float>();
     p.perCapita = j.at("per_capita_l_per_day").get<float>();
+    p.chemical = j.value("chemical", false);
     return p;
 }
 
@@ -189,6 +192,7 @@ std::vector<std::pair<std::string, std::string>> DescribeManifest(const Manifest
                   {"Simulated time", std::to_string(p.maxHours) + " h"},
                   {"Detection sensitivity", Number(p.sensitivity) + " mg/L"},
                   {"Per capita consumption", Number(p.perCapita) + " L/day"}});
+    if (p.chemical) lines.emplace_back("Water-quality analysis", "a chemical in mg/L, set by --chemical");
     if (p.noZ2) {
         lines.emplace_back("People affected (Z2)", "not calculated");
     } else {

@@ -23,6 +23,9 @@ struct ManifestParameters {
     std::int32_t injectionHours = 0, massFlow = 0, maxHours = 0;
     float sensitivity = 0, ingestionRate = 0, bodyWeight = 0, d50 = 0, beta = 0, perCapita = 0;
     bool noZ2 = false;
+    // A chemical analysis in mg/L replaced the network's own (tesmar build
+    // --chemical); recorded only when it did, as "chemical": true.
+    bool chemical = false;
 };
 
 struct Manifest {

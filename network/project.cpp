@@ -139,6 +139,10 @@ void Project::LinkValues(int code, double* values) const {
     Check(toolkit_.getlinkvalues(handle_, code, values), "EN_getlinkvalues");
 }
 
+void Project::SetChemicalAnalysis() {
+    Check(toolkit_.setqualtype(handle_, EN_CHEM, "Chemical", "mg/L", ""), "EN_setqualtype");
+}
+
 void Project::SetNodeValue(int index, int code, double value) {
     Check(toolkit_.setnodevalue(handle_, index, code, value), "EN_setnodevalue");
 }

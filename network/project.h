@@ -47,6 +47,9 @@ public:
     void SetTimeParam(int code, long value);
     int FlowUnits() const;
     QualityAnalysis Quality() const;
+    // Makes the analysis a chemical in mg/L, whatever the network defines
+    // (before the quality solver is opened).
+    void SetChemicalAnalysis();
     double NodeValue(int index, int code) const;
     void NodeValues(int code, double* values) const;  // values[0..nNodes-1]
     void LinkValues(int code, double* values) const;  // values[0..nLinks-1]

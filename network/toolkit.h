@@ -31,7 +31,7 @@ private:
 #define TESMAR_TOOLKIT_FUNCTIONS(X)                                                                        \
     X(createproject) X(deleteproject) X(open) X(close) X(geterror) X(getversion) X(getcount)             \
     X(getnodetype) X(getnodeid) X(getlinktype) X(getlinkid) X(getlinknodes) X(getcoord) X(getvertexcount) \
-    X(getvertex) X(gettimeparam) X(settimeparam) X(getflowunits) X(getqualinfo) X(getnodevalue)           \
+    X(getvertex) X(gettimeparam) X(settimeparam) X(getflowunits) X(getqualinfo) X(setqualtype) X(getnodevalue)           \
     X(getnodevalues) X(setnodevalue) X(getlinkvalues) X(solveH) X(openH) X(initH) X(runH) X(nextH)        \
     X(closeH) X(openQ) X(initQ) X(runQ) X(stepQ) X(closeQ) X(savehydfile) X(getoption)
 

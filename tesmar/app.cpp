@@ -111,6 +111,9 @@ void AddRunOptions(CLI::App* build, Commands& c) {
     build->add_flag("--accept-warnings", r.AcceptWarnings,
                     "Build a network the simulation toolkit warns about (negative pressures, say); the warnings "
                     "are recorded in the output and the build manifest");
+    build->add_flag("--chemical", r.Chemical,
+                    "Study a chemical in mg/L whatever water-quality analysis the network defines (water age, "
+                    "source trace, ...); the network file is not changed and its reaction coefficients apply");
     build->add_flag("--reference", r.Reference,
                     "Run the verification procedure: one worker, hydraulics solved for every event")
         ->excludes(threads);

@@ -16,8 +16,10 @@ int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream
     StopSignals signals;
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     network::Network net;
+    std::string analysis;
     try {
         net = PrepareBuild(request, path);
+        analysis = AnalysisNote(request, net);
     } catch (const InputError& e) {
         err << "tesmar build: " << e.what() << std::endl;
         return kBadInput;
@@ -29,7 +31,7 @@ int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream
     const builder::BuildDescription description = DescribeBuild(request, err, true);
     ProgressReporter progress(err, liveProgress);
     const builder::BuildHost host =
-        ReportingHost([&signals] { return signals.Received(); }, progress, request, path, err);
+        ReportingHost([&signals] { return signals.Received(); }, progress, request, path, analysis, err);
     return ReportOutcome(request, builder::RunBuild(net, description, host), progress, out, err);
 }
 

@@ -99,6 +99,7 @@ builder::RunParameters ToRunParameters(const BuildRequest& r) {
     p.D50 = ToSingle(r.D50);
     p.Beta = ToSingle(r.Beta);
     p.PerCapitaConsumption = ToSingle(r.PerCapita);
+    p.ChemicalAnalysis = r.Chemical;
     return p;
 }
 

@@ -39,6 +39,7 @@ struct BuildRequest {
     bool Reference = false;
     bool AcceptWarnings = false;
     std::string Engine = "own";  // "own" or "toolkit"
+    bool Chemical = false;       // a chemical in mg/L whatever the network defines
 
     // Options that only apply to some event modes, to reject them elsewhere.
     bool RepeatGiven = false, RandomEventsGiven = false, InjectionsGiven = false;

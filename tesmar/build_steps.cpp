@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "builder/build_error.h"
+#include "builder/study_analysis.h"
 #include "builder/validation.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
@@ -14,6 +15,8 @@ network::Network PrepareBuild(const BuildRequest& request, const std::string& pa
     network::Network net = OpenNetworkFile(path);
     try {
         builder::ValidateBuild(net, ToRunParameters(request));
+    } catch (const builder::AnalysisError& e) {
+        throw InputError(std::string(e.what()) + "; use --chemical to study a chemical anyway");
     } catch (const builder::BuildError& e) {
         throw InputError(e.what());
     }
@@ -40,10 +43,22 @@ builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostrea
     return description;
 }
 
+std::string AnalysisNote(const BuildRequest& request, const network::Network& net) {
+    if (!request.Chemical) return "";
+    try {
+        return builder::ChemicalReacts(net)
+                   ? "; a chemical in mg/L (--chemical) that decays by the network's reaction coefficients"
+                   : "; a chemical in mg/L (--chemical) that does not decay: the network sets no reaction coefficient";
+    } catch (const std::exception& e) {
+        throw InputError(e.what());
+    }
+}
+
 builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressReporter& progress,
-                                 const BuildRequest& request, const std::string& path, std::ostream& err) {
+                                 const BuildRequest& request, const std::string& path, std::string analysis,
+                                 std::ostream& err) {
     builder::BuildHost host;
-    host.started = [&err, &request, &path](const builder::BuildStart& start) {
+    host.started = [&err, &request, &path, analysis = std::move(analysis)](const builder::BuildStart& start) {
         for (int code : start.warnings)
             err << "tesmar: the toolkit warns about the network (code " << code << ": "
                 << network::DefaultToolkit().ErrorText(code) << "); building all the same, as asked" << std::endl;
@@ -54,7 +69,7 @@ builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressRe
             << (start.engine == "own" ? "own transport engine" : "toolkit's quality solver");
         if (!start.fallbackReason.empty())
             err << ": the own engine does not reproduce it exactly (" << start.fallbackReason << ")";
-        err << ")" << std::endl;
+        err << analysis << ")" << std::endl;
     };
     host.progress = [&progress](const builder::BuildProgress& p) { progress.Update(p); };
     host.processEvents = [&progress] { progress.Tick(); };

@@ -21,9 +21,15 @@ network::Network PrepareBuild(const BuildRequest& request, const std::string& pa
 // clock and, when announceSeed, is written to err so the set can be repeated.
 builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostream& err, bool announceSeed);
 
-// A host that writes the start line and the progress to err.
+// What the start line says of the analysis: with --chemical, whether the
+// chemical decays by the network's reaction coefficients; "" otherwise.
+// Throws InputError.
+std::string AnalysisNote(const BuildRequest& request, const network::Network& net);
+
+// A host that writes the start line (ending with the analysis note) and the progress to err.
 builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressReporter& progress,
-                                 const BuildRequest& request, const std::string& path, std::ostream& err);
+                                 const BuildRequest& request, const std::string& path, std::string analysis,
+                                 std::ostream& err);
 
 // Writes how the build ended and returns the exit code.
 int ReportOutcome(const BuildRequest& request, const builder::BuildOutcome& outcome, ProgressReporter& progress,

@@ -62,15 +62,17 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     network::Network net;
     cluster::ProcessJob job;
+    std::string analysis;
     try {
         net = PrepareBuild(request, path);
+        if (writes) analysis = AnalysisNote(request, net);
         job.net = &net;
     } catch (const InputError& e) {
         job.problem = e.what();
     }
     job.description = DescribeBuild(request, say, writes && job.net);
     ProgressReporter progress(say, writes && liveProgress);
-    job.host = ReportingHost(nullptr, progress, request, path, say);
+    job.host = ReportingHost(nullptr, progress, request, path, analysis, say);
     job.stop = [&signals] { return StopRequestOf(signals); };
     ApplyTestHooks(process->Rank(), job);
 

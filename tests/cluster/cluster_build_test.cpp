@@ -298,3 +298,28 @@ TEST_F(ClusterBuildTest, AcceptedWarningsReachEveryProcess) {
     ASSERT_TRUE(manifest);
     EXPECT_EQ(manifest->warnings, std::vector<int>{6});
 }
+
+// --chemical on a water-age network reaches every process: each studies the
+// chemical, and the bytes are a single process's.
+TEST_F(ClusterBuildTest, TheChemicalOptionReachesEveryProcess) {
+    std::string text = testing_support::ChainNetwork(6);
+    text.replace(text.find("Quality Chemical mg/L"), 21, "Quality Age");
+    text.replace(text.find("[TIMES]"), 7, "[QUALITY]\nJ2 30\n\n[TIMES]");
+    const std::string network = Network("chain.inp", text);
+    const std::vector<std::string> args{"--mode", "random", "--random-events", "60", "--seed", "11",
+                                        "--max-hours", "12", "--chemical"};
+    const auto alone = OneProcessBuild(network, args);
+    std::vector<std::string> mpiArgs = args;
+    mpiArgs.insert(mpiArgs.end(), {"--threads", "1"});
+    const JobEnd end = cluster_testing::RunJob(mpirun_, MpirunArguments(3, {}, BuildArgs(network, mpiArgs)));
+    ASSERT_TRUE(end.ended) << end.err;
+    EXPECT_EQ(end.exitCode, 0) << end.err;
+    EXPECT_NE(end.err.find("3 processes, 3 workers, own transport engine; a chemical in mg/L (--chemical) that does not decay"),
+              std::string::npos)
+        << end.err;
+    EXPECT_EQ(DataFiles(network), alone);
+    const auto manifest = matrix::ReadManifest(network);
+    ASSERT_TRUE(manifest);
+    EXPECT_TRUE(manifest->parameters.chemical);
+    EXPECT_EQ(testing_support::ReadText(network), text);
+}

@@ -74,6 +74,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
     setup.parameters.nRandomEvents = 77;
     setup.parameters.DetectionSensitivity = 0.25f;
     setup.parameters.NoZ2 = true;
+    setup.parameters.ChemicalAnalysis = true;
     setup.acceptWarnings = true;
     std::vector<char> bytes = EncodeSetup(setup);
     const cluster::Setup back = DecodeSetup(bytes);
@@ -87,6 +88,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
     EXPECT_EQ(back.parameters.nRandomEvents, 77);
     EXPECT_EQ(back.parameters.DetectionSensitivity, 0.25f);
     EXPECT_TRUE(back.parameters.NoZ2);
+    EXPECT_TRUE(back.parameters.ChemicalAnalysis);
     EXPECT_EQ(back.parameters.BodyWeight, builder::RunParameters{}.BodyWeight);
     EXPECT_TRUE(back.acceptWarnings);
 

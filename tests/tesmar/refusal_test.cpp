@@ -89,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         Hostile{"NoQualityAnalysis", Replaced(kChain, "Quality Chemical mg/L", "Quality None"), {"--max-hours", "24"},
                 "defines no water-quality analysis; the builder needs a chemical analysis in mg/L"},
         Hostile{"WaterAge", Replaced(kChain, "Quality Chemical mg/L", "Quality Age"), {"--max-hours", "24"},
-                "defines a water-age analysis"},
+                "defines a water-age analysis; the builder needs a chemical analysis in mg/L (\"Quality Chemical "
+                "mg/L\" in its [OPTIONS]); use --chemical to study a chemical anyway"},
         Hostile{"Trace", Replaced(kChain, "Quality Chemical mg/L", "Quality Trace R1"), {"--max-hours", "24"},
                 "defines a source-trace analysis"},
         Hostile{"Micrograms", Replaced(kChain, "Quality Chemical mg/L", "Quality Chemical ug/L  ; per litre"),
