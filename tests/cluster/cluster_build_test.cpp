@@ -13,6 +13,7 @@
 #include "matrix/file_names.h"
 #include "matrix/manifest.h"
 #include "mpi_run.h"
+#include "support/prerequisite.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -58,7 +59,7 @@ class ClusterBuildTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::optional<std::string> mpirun = cluster_testing::FindMpirun();
-        if (!mpirun) GTEST_SKIP() << "mpirun is not installed (Debian: openmpi-bin); MPI builds are not tested";
+        if (!mpirun) TESMAR_PREREQUISITE_MISSING("mpirun is not installed (Debian: openmpi-bin); MPI builds are not tested");
         mpirun_ = *mpirun;
     }
 

@@ -13,6 +13,7 @@
 #include "matrix/matrix_store.h"
 #include "matrix/npy_file.h"
 #include "matrix_text.h"
+#include "support/prerequisite.h"
 #include "support/test_support.h"
 
 using namespace matrix;
@@ -61,7 +62,7 @@ TEST(NpyFile, RowsWrittenOneByOneAreWhatNumpyReads) {
                               "a = np.load(\"" + path + "\", mmap_mode=\"r\")\n"
                               "print(a.shape, a.dtype, a[0].tolist() == [1.5, -1.0, 11520.0],\n"
                               "      bool(a[1,0] == np.float32(0.1)), bool(a[1,1] == np.float32(3.4e38)))");
-    if (!out) GTEST_SKIP() << "NumPy is not installed here";
+    if (!out) TESMAR_PREREQUISITE_MISSING("NumPy is not installed here");
     EXPECT_EQ(*out, "(2, 3) float32 True True True\n");
 }
 
@@ -76,7 +77,7 @@ TEST(NpyFile, FlagsAreUint8) {
     const auto out = RunNumpy("import numpy as np\n"
                               "a = np.load(\"" + path + "\")\n"
                               "print(a.shape, a.dtype, a.tolist())");
-    if (!out) GTEST_SKIP() << "NumPy is not installed here";
+    if (!out) TESMAR_PREREQUISITE_MISSING("NumPy is not installed here");
     EXPECT_EQ(*out, "(1, 4) uint8 [[0, 1, 1, 0]]\n");
 }
 

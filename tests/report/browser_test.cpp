@@ -10,6 +10,7 @@
 #include "report/atomic_file.h"
 #include "report/figure_scale.h"
 #include "report/render_html.h"
+#include "support/prerequisite.h"
 #include "support/test_support.h"
 #include "synthetic_network.h"
 
@@ -23,17 +24,17 @@ class InBrowser : public ::testing::Test {
 protected:
     void SetUp() override {
         browser_ = HeadlessBrowser::Find();
-        if (!browser_) GTEST_SKIP() << "no Chromium at /usr/bin/chromium or $TESMAR_CHROMIUM";
+        if (!browser_) TESMAR_PREREQUISITE_MISSING("no Chromium at /usr/bin/chromium or $TESMAR_CHROMIUM");
     }
 
     // Renders and loads the page; dom is what the browser has after the
-    // page's script ran. Skips the test when Chromium cannot run here at all.
+    // page's script ran. Skips the test (fails it in CI) when Chromium cannot run here at all.
     void Load(const ReportData& data, const std::string& fragment, std::string& dom) {
         std::string path = folder_.File("report.html");
         report::WriteFileAtomically(path, report::RenderHtml(data));
         auto run = browser_->DumpDom(testing_support::FileUrl(path, fragment));
         if (!run.ok) {
-            if (auto problem = browser_->Unusable()) GTEST_SKIP() << "Chromium cannot run here: " << *problem;
+            if (auto problem = browser_->Unusable()) TESMAR_PREREQUISITE_MISSING("Chromium cannot run here: " << *problem);
             ADD_FAILURE() << run.problem;
         }
         EXPECT_EQ(Body(run.output, "ready"), "1") << "the page's script did not finish";

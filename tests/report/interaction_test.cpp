@@ -9,6 +9,7 @@
 #include "devtools_session.h"
 #include "report/atomic_file.h"
 #include "report/render_html.h"
+#include "support/prerequisite.h"
 #include "support/test_support.h"
 #include "synthetic_network.h"
 
@@ -24,13 +25,13 @@ class MapInput : public ::testing::Test {
 protected:
     void SetUp() override {
         auto browser = testing_support::HeadlessBrowser::Find();
-        if (!browser) GTEST_SKIP() << "no Chromium at /usr/bin/chromium or $TESMAR_CHROMIUM";
+        if (!browser) TESMAR_PREREQUISITE_MISSING("no Chromium at /usr/bin/chromium or $TESMAR_CHROMIUM");
         data_ = testing_support::SyntheticReport(testing_support::SmallNetwork());
         std::string path = folder_.File("report.html");
         report::WriteFileAtomically(path, report::RenderHtml(data_));
         std::string problem;
         page_ = DevToolsSession::Open(*browser, testing_support::FileUrl(path), 1400, 1000, problem);
-        if (!page_) GTEST_SKIP() << "Chromium cannot be driven here: " << problem;
+        if (!page_) TESMAR_PREREQUISITE_MISSING("Chromium cannot be driven here: " << problem);
     }
 
     // Where node n is on the screen now, from its canvas position and the

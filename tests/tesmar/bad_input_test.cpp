@@ -124,13 +124,17 @@ TEST(TesmarUsage, CommandLinesWithoutACommandOrNetwork) {
     ExpectOneLine(RunTool({"build"}), "NETWORK is required");
 }
 
+// Root reads every file: then the program runs as nobody.
 TEST(TesmarUsage, UnreadableNetworkFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     testing_support::ScratchFolder folder;
     const std::string network = folder.File("net.inp");
     testing_support::WriteText(network, testing_support::ChainNetwork(3));
     std::filesystem::permissions(network, std::filesystem::perms::none);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
     tesmar_testing::WriteOldMatrixFiles(network);
-    ExpectOneLine(RunTool({"build", network}), "net.inp cannot be read");
+    tesmar_testing::ToolOptions options;
+    options.cwd = folder.path();
+    options.asNobody = ::geteuid() == 0;
+    ExpectOneLine(RunTool({"build", network}, options), "net.inp cannot be used: it cannot be opened: Permission denied");
     EXPECT_TRUE(tesmar_testing::OldMatrixFilesUntouched(network));
 }
