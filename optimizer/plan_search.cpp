@@ -43,8 +43,8 @@ Gain GainOf(const PlanScore& from, const PlanScore& to) {
     return {};
 }
 
-// Adds the column with the best gain (per cost when `perCost`) until none fits or gains.
-void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, bool perCost, RunControl& control) {
+// Adds the column with the best gain per cost^exponent until none fits or gains.
+void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, double exponent, RunControl& control) {
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.columns()), 0);
     for (std::int32_t c : selection) taken[static_cast<std::size_t>(c)] = 1;
     PlanScore score = ScoreOf(model, selection);
@@ -58,7 +58,7 @@ void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, bool p
             if (Fits(model, selection)) {
                 PlanScore s = ScoreOf(model, selection);
                 Gain g = GainOf(score, s);
-                if (perCost) g.amount /= std::max(kSmallestCost, model.cost[static_cast<std::size_t>(c)]);
+                if (exponent > 0) g.amount /= std::pow(std::max(kSmallestCost, model.cost[static_cast<std::size_t>(c)]), exponent);
                 if (g.level < best.level || (g.level == best.level && g.level < 4 && g.amount > best.amount)) {
                     best = g;
                     chosen = c;
@@ -107,6 +107,27 @@ bool ImproveOnce(const PlanModel& model, std::vector<std::int32_t>& selection, P
     return true;
 }
 
+// The best of: each selected column dropped and the set refilled by gain per
+// cost; false when none is better.
+bool DropAndRefill(const PlanModel& model, std::vector<std::int32_t>& selection, PlanScore& score, RunControl& control) {
+    std::vector<std::int32_t> best;
+    PlanScore bestScore = score;
+    for (std::size_t slot = 0; slot < selection.size() && !control.Stopped(); ++slot) {
+        std::vector<std::int32_t> trial = selection;
+        trial.erase(trial.begin() + static_cast<std::ptrdiff_t>(slot));
+        Greedy(model, trial, 1, control);
+        PlanScore s = ScoreOf(model, trial);
+        if (Better(s, bestScore)) {
+            best = std::move(trial);
+            bestScore = s;
+        }
+    }
+    if (best.empty()) return false;
+    selection = std::move(best);
+    score = bestScore;
+    return true;
+}
+
 }  // namespace
 
 PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection) {
@@ -132,18 +153,27 @@ bool Better(const PlanScore& a, const PlanScore& b) {
 
 std::vector<std::int32_t> SearchPlan(const PlanModel& model, const std::vector<std::int32_t>& start,
                                      RunControl& control) {
-    std::vector<std::int32_t> byCost = Fits(model, start) ? start : std::vector<std::int32_t>{};
-    std::vector<std::int32_t> byGain = byCost;
-    Greedy(model, byCost, true, control);
+    const std::vector<std::int32_t> first = Fits(model, start) ? start : std::vector<std::int32_t>{};
     bool equalCosts = std::adjacent_find(model.cost.begin() + model.fixedColumns, model.cost.end(),
                                          std::not_equal_to<>()) == model.cost.end();
-    if (equalCosts) byGain = byCost;  // the same choices
-    else Greedy(model, byGain, false, control);
-    PlanScore costScore = ScoreOf(model, byCost), gainScore = ScoreOf(model, byGain);
-    std::vector<std::int32_t> selection = Better(gainScore, costScore) ? byGain : byCost;
-    PlanScore score = Better(gainScore, costScore) ? gainScore : costScore;
+    // Gain per cost, per square root of cost and gain alone: with equal costs the same choices.
+    std::vector<std::int32_t> selection;
+    PlanScore score;
+    for (double exponent : equalCosts ? std::vector<double>{1} : std::vector<double>{1, 0.5, 0}) {
+        std::vector<std::int32_t> trial = first;
+        Greedy(model, trial, exponent, control);
+        PlanScore s = ScoreOf(model, trial);
+        if (selection.empty() || Better(s, score)) {
+            selection = std::move(trial);
+            score = s;
+        }
+    }
     std::int64_t steps = 1;
     while (!control.Stopped() && ImproveOnce(model, selection, score)) ++steps;
+    // Under a budget one swap may free too little or too much: drop one
+    // sensor, refill greedily, and settle by swaps again while that helps.
+    while (!equalCosts && !control.Stopped() && DropAndRefill(model, selection, score, control))
+        while (!control.Stopped() && ImproveOnce(model, selection, score)) ++steps;
     control.CountPasses(steps);
     std::sort(selection.begin(), selection.end());
     return selection;
