@@ -56,7 +56,7 @@ void Greedy(const PlanModel& model, std::vector<std::int32_t>& selection, double
             if (taken[static_cast<std::size_t>(c)]) continue;
             selection.push_back(c);
             if (Fits(model, selection)) {
-                PlanScore s = ScoreOf(model, selection);
+                PlanScore s = ScoreOf(model, selection, &score);
                 Gain g = GainOf(score, s);
                 if (exponent > 0) g.amount /= std::pow(std::max(kSmallestCost, model.cost[static_cast<std::size_t>(c)]), exponent);
                 if (g.level < best.level || (g.level == best.level && g.level < 4 && g.amount > best.amount)) {
@@ -82,7 +82,7 @@ bool ImproveOnce(const PlanModel& model, std::vector<std::int32_t>& selection, P
     PlanScore bestScore = score;
     auto consider = [&](const std::vector<std::int32_t>& trial) {
         if (!Fits(model, trial)) return;
-        PlanScore s = ScoreOf(model, trial);
+        PlanScore s = ScoreOf(model, trial, &bestScore);
         if (Better(s, bestScore)) {
             bestScore = s;
             best = trial;
@@ -130,7 +130,7 @@ bool DropAndRefill(const PlanModel& model, std::vector<std::int32_t>& selection,
 
 }  // namespace
 
-PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection) {
+PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection, const PlanScore* than) {
     PlanScore score;
     std::vector<double> values = PlanValues(model, kObjectiveMeasure, selection);
     score.value = WeightedStatistic(model.statistic, values, model.weight, model.alpha);
@@ -139,6 +139,10 @@ PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selec
     if (model.redundancy > 1)
         score.guide = WeightedStatistic(Statistic::Mean, PlanValues(model, kObjectiveMeasure, selection, nullptr, Sensing::FirstDetection),
                                         model.weight, model.alpha);
+    if (than && than->Feasible() && !model.limits.empty() && !Better(score, *than)) {
+        score.violation = std::numeric_limits<double>::infinity();
+        return score;
+    }
     for (const PlanLimit& limit : model.limits) {
         double v = PlanStatistic(model, limit.measure, limit.statistic, selection);
         if (v > limit.limit + kRelative * std::max(1.0, std::abs(limit.limit)))

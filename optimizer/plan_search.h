@@ -24,7 +24,10 @@ struct PlanScore {
     bool Feasible() const { return violation <= 0; }
 };
 
-PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection);
+// With `than` a set meeting the requirements, the requirements are not
+// checked for a selection whose objective is no better: its violation is
+// then infinite (it cannot be better than `than` either way).
+PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection, const PlanScore* than = nullptr);
 
 // True when a is better than b beyond rounding.
 bool Better(const PlanScore& a, const PlanScore& b);
