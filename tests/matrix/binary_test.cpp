@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "matrix/binary_set.h"
 #include "matrix/file_names.h"
+#include "matrix/set_digests.h"
 #include "matrix/matrix_store.h"
 #include "matrix/npy_file.h"
 #include "matrix_text.h"
@@ -236,4 +238,28 @@ TEST_F(StoredSetTest, WithoutBinaryFilesTheTextIsReadWithoutANote) {
     EXPECT_FALSE(stored.fromBinary);
     EXPECT_TRUE(stored.binaryNote.empty());
     EXPECT_EQ(stored.loaded.set.nEvents, 2);
+}
+
+// The digests a build records prove the binary files belong with the text:
+// any recorded file changed in size, a binary file changed anywhere, one
+// not recorded, or a record naming no file of a set keeps the binary form out.
+TEST_F(StoredSetTest, RecordedDigestsKeepOutBinaryFilesTheBuildDidNotLeave) {
+    const std::vector<FileDigest> recorded = DigestSetFiles(network_);
+    ASSERT_EQ(recorded.size(), 8u);  // no event summary here
+    EXPECT_TRUE(LoadBinarySet(network_, ids_, recorded).set);
+
+    auto whyNot = [&](const std::vector<FileDigest>& digests) { return LoadBinarySet(network_, ids_, digests).whyNot; };
+    std::vector<FileDigest> without = recorded;
+    without.erase(without.begin() + 6);  // .z3.npy
+    EXPECT_NE(whyNot(without).find(".z3.npy is not among the files"), std::string::npos) << whyNot(without);
+    std::vector<FileDigest> foreign = recorded;
+    foreign[0].name = "/../elsewhere";
+    EXPECT_NE(whyNot(foreign).find("that is not of a matrix set"), std::string::npos) << whyNot(foreign);
+    std::vector<FileDigest> other = recorded;
+    other[5].sha256[0] = other[5].sha256[0] == '0' ? '1' : '0';
+    EXPECT_NE(whyNot(other).find(".z2.npy is not the file its build wrote"), std::string::npos) << whyNot(other);
+
+    testing_support::WriteText(MatrixFileName(network_, 1), testing_support::ReadText(MatrixFileName(network_, 1)) + "\r\n");
+    EXPECT_NE(whyNot(recorded).find(".z1 holds"), std::string::npos) << whyNot(recorded);
+    EXPECT_TRUE(LoadBinarySet(network_, ids_).set) << "without digests only the other checks apply";
 }
