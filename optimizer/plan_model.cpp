@@ -58,7 +58,7 @@ PlanMeasure BuildMeasure(const ScenarioData& data, bool detection, const PlanMod
             if (!detection) {
                 v = data.impact[row + static_cast<std::size_t>(n)];
                 if (!std::isfinite(v))
-                    throw RequestError("the impact of event " + std::to_string(e) + " at node " + std::to_string(n) +
+                    throw RequestError("the impact of " + EventName(e) + " at " + NodeName(data, n) +
                                        " is not a finite number");
                 v = std::min(v, m.undetected[static_cast<std::size_t>(local)]);
             }
@@ -104,8 +104,10 @@ void SetColumns(const Options& options, const PlanOptions& plan, const Request& 
     std::vector<double> failure = NodeValues(plan.nodeFailure, nodes, 0.0, "failure chances");
     for (std::int32_t n : model.columnNode) {
         double c = cost[static_cast<std::size_t>(n)], p = failure[static_cast<std::size_t>(n)];
-        if (!(c >= 0) || !std::isfinite(c)) throw RequestError("the cost of node " + std::to_string(n) + " is not a number >= 0");
-        if (!(p >= 0 && p < 1)) throw RequestError("the failure chance of node " + std::to_string(n) + " is not in [0, 1)");
+        if (!(c >= 0) || !std::isfinite(c))
+            throw RequestError("the cost of node " + std::to_string(n + 1) + " is not a number >= 0");
+        if (!(p >= 0 && p < 1))
+            throw RequestError("the failure chance of node " + std::to_string(n + 1) + " is not in [0, 1)");
         model.cost.push_back(c);
         model.failure.push_back(p);
     }

@@ -27,8 +27,7 @@ public:
         if (detection_) return 0.0;
         float v = data_.impact[Offset(e) + static_cast<std::size_t>(n)];
         if (!std::isfinite(v))
-            throw RequestError("the impact of event " + std::to_string(e) + " at node " + std::to_string(n) +
-                               " is not a finite number");
+            throw RequestError("the impact of " + EventName(e) + " at " + NodeName(data_, n) + " is not a finite number");
         return v;
     }
 

@@ -22,7 +22,8 @@ void CheckData(const ScenarioData& data, Objective objective) {
                            " undetected impacts for " + std::to_string(data.nEvents) + " events");
     for (std::size_t e = 0; e < data.undetectedImpact.size(); ++e)
         if (!std::isfinite(data.undetectedImpact[e]))
-            throw RequestError("the undetected impact of event " + std::to_string(e) + " is not a finite number");
+            throw RequestError("the undetected impact of " + EventName(static_cast<std::int32_t>(e)) +
+                               " is not a finite number");
 }
 
 void CheckOptions(const Options& options) {
@@ -40,8 +41,8 @@ void MarkNodes(const std::vector<std::int32_t>& nodes, std::int32_t nNodes, cons
                std::vector<std::uint8_t>& marks, std::uint8_t mark) {
     for (std::int32_t n : nodes) {
         if (n < 0 || n >= nNodes)
-            throw RequestError(std::string(what) + " node " + std::to_string(n) + " is not a node of the data (0 to " +
-                               std::to_string(nNodes - 1) + ")");
+            throw RequestError(std::string(what) + " node " + std::to_string(n + 1) + " is not a node of the data (1 to " +
+                               std::to_string(nNodes) + ")");
         marks[static_cast<std::size_t>(n)] |= mark;
     }
 }
@@ -63,7 +64,7 @@ Request ValidateRequest(const ScenarioData& data, const Options& options) {
     Request request;
     for (std::int32_t n : options.fixed) {
         auto& mark = marks[static_cast<std::size_t>(n)];
-        if (mark & kExcluded) throw RequestError("node " + std::to_string(n) + " is both fixed and excluded");
+        if (mark & kExcluded) throw RequestError(NodeName(data, n) + " is both fixed and excluded");
         if (mark & kTaken) continue;  // listed twice
         mark |= kTaken;
         request.fixed.push_back(n);

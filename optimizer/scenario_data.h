@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace optimizer {
@@ -18,6 +20,14 @@ struct ScenarioData {
     // nEvents values: the event's impact when the set misses it (read for the
     // Impact objective only).
     std::vector<double> undetectedImpact;
+    // The nodes' IDs in column order, when known; messages name nodes by them.
+    std::span<const std::string> nodeIds;
 };
+
+// How messages name a node: its ID (escaped for display) when known, else
+// "node N" counted from 1; and an event: "event N" counted from 1, as every
+// program numbers events.
+std::string NodeName(const ScenarioData& data, std::int32_t node);
+std::string EventName(std::int32_t event);
 
 }  // namespace optimizer

@@ -4,8 +4,10 @@
 
 #include <charconv>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "network/user_text.h"
 #include "network/workspace.h"
@@ -18,6 +20,7 @@
 #include "tesmar/place_command.h"
 #include "tesmar/report_command.h"
 #include "tesmar/progress.h"
+#include "tesmar/thread_count.h"
 
 namespace tesmar {
 
@@ -43,9 +46,20 @@ struct Commands {
     std::string mode = builder::ModeName(builder::RunParameters{}.Mode);
 };
 
+// WholeNumber for the type an option stores (a plain or optional integer).
+template <typename T>
+CLI::Validator WholeNumberFor(const T&) {
+    return WholeNumber(static_cast<long long>(std::numeric_limits<T>::min()),
+                       static_cast<unsigned long long>(std::numeric_limits<T>::max()));
+}
+template <typename T>
+CLI::Validator WholeNumberFor(const std::optional<T>&) {
+    return WholeNumberFor(T{});
+}
+
 template <typename T>
 CLI::Option* WholeOption(CLI::App* app, const std::string& name, T& value, const std::string& help) {
-    return app->add_option(name, value, help)->transform(WholeNumber())->type_name("N")->capture_default_str();
+    return app->add_option(name, value, help)->transform(WholeNumberFor(value))->type_name("N")->capture_default_str();
 }
 
 // The default as the window's field shows it: the shortest text of the
@@ -101,12 +115,12 @@ void AddRunOptions(CLI::App* build, Commands& c) {
     BuildRequest& r = c.buildRequest;
     build->add_option("--seed", r.Seed, "Seed of the event set; the same seed gives the same files "
                                         "(default: from the clock, printed so the run can be repeated)")
-        ->transform(WholeNumber())
+        ->transform(WholeNumberFor(r.Seed))
         ->type_name("N");
     auto* threads = build->add_option("--threads", r.Threads,
                                       "Worker threads, 1 to " + std::to_string(kMaxThreads) +
                                           " (default: every core the process may use; under mpirun, per process)")
-                        ->transform(WholeNumber())
+                        ->transform(WholeNumberFor(r.Threads))
                         ->type_name("N");
     build->add_flag("--accept-warnings", r.AcceptWarnings,
                     "Build a network the simulation toolkit warns about (negative pressures, say); the warnings "
@@ -169,7 +183,7 @@ void AddPlanningOptions(CLI::App* command, PlaceRequest& r) {
         ->transform(RealNumber())
         ->type_name("B");
     command->add_option("--budget-steps", r.BudgetSteps, "With --curve and --budget: the budgets B/N, 2B/N, .., B")
-        ->transform(WholeNumber())
+        ->transform(WholeNumberFor(r.BudgetSteps))
         ->type_name("N")
         ->capture_default_str();
     command->add_option("--weights", r.WeightsFile,
@@ -182,7 +196,7 @@ void AddPlanningOptions(CLI::App* command, PlaceRequest& r) {
         ->allow_extra_args(false);
     command->add_option("--redundancy", r.Redundancy,
                         "Detections an event needs to count as detected; its impact is taken at the last of them")
-        ->transform(WholeNumber())
+        ->transform(WholeNumberFor(r.Redundancy))
         ->type_name("R")
         ->capture_default_str();
     command->add_option("--failure-probability", r.FailureProbability,
@@ -223,8 +237,9 @@ void AddPlacementOptions(CLI::App* command, PlaceRequest& r) {
     command->add_option("--time-limit", r.TimeLimit, "Stop after so many seconds with the best value and bound reached")
         ->transform(RealNumber())
         ->type_name("S");
-    command->add_option("--threads", r.Threads, "Threads (default: every core the process may use)")
-        ->transform(WholeNumber())
+    command->add_option("--threads", r.Threads,
+                        "Threads, 1 to " + std::to_string(kMaxThreads) + " (default: every core the process may use)")
+        ->transform(WholeNumberFor(r.Threads))
         ->type_name("N");
     AddPlanningOptions(command, r);
 }
@@ -235,7 +250,7 @@ void AddPlace(CLI::App& app, Commands& c) {
     c.place->add_option("NETWORK", r.NetworkFile, "Network file the matrices were built for")->required();
     c.place->add_option("--sensors", r.Place.Sensors,
                         "Sensors in the set, the fixed ones included (optional with --budget)")
-        ->transform(WholeNumber())
+        ->transform(WholeNumberFor(r.Place.Sensors))
         ->type_name("K");
     AddPlacementOptions(c.place, r.Place);
     c.place->add_flag("--json", r.Json, "Print one JSON object with every figure");
@@ -257,7 +272,7 @@ void AddReport(CLI::App& app, Commands& c) {
     c.report->add_option("--place", c.reportCount,
                          "Instead of --sensors: the best set of K sensors, with the trade-off curve up to K "
                          "(the options of tesmar place below choose and limit it)")
-        ->transform(WholeNumber())
+        ->transform(WholeNumberFor(c.reportCount))
         ->type_name("K")
         ->excludes(sensors);
     AddPlacementOptions(c.report, c.reportPlacement);
@@ -286,6 +301,18 @@ std::string OneLine(std::string text) {
         if (ch == '\n') ch = ' ';
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return network::ShownText(text, 3 * network::kShownCharacters);
+}
+
+// The first option given that only steers a placement, which a report of a
+// given set would silently ignore.
+std::optional<std::string> PlacementOnlyOptionGiven(const CLI::App& report) {
+    for (const char* name : {"--fixed", "--exclude", "--candidates", "--curve", "--exact", "--time-limit", "--threads",
+                             "--detectable-only", "--costs", "--default-cost", "--budget", "--budget-steps",
+                             "--weights", "--require", "--redundancy", "--failure-probability"}) {
+        const CLI::Option* option = report.get_option_no_throw(name);
+        if (option && option->count() > 0) return std::string(name);
+    }
+    return std::nullopt;
 }
 
 std::string CommandName(const CLI::App& app, const Commands& c) {
@@ -414,7 +441,15 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (c.build->parsed()) return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
     if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, out, err);
     if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, out, err);
-    if (c.report->parsed()) return RunReportCommand(c.reportRequest, out, err);
+    if (c.report->parsed()) {
+        if (c.report->count("--place") == 0)
+            if (const auto ignored = PlacementOnlyOptionGiven(*c.report)) {
+                err << "tesmar report: " << *ignored << " chooses the set of --place; a set given with --sensors is "
+                    << "shown as it is (see tesmar report --help)" << std::endl;
+                return kBadInput;
+            }
+        return RunReportCommand(c.reportRequest, out, err);
+    }
     return RunFitnessCommand(c.fitnessRequest, out, err);
 }
 

@@ -56,9 +56,7 @@ void ValidateBuildRequest(const BuildRequest& r) {
     ValidateModeOptions(r);
     Require(std::isfinite(r.MassFlow) && std::fabs(r.MassFlow) < std::numeric_limits<std::int32_t>::max(),
             "--mass-flow must be a number of mg/min that rounds to a 32-bit whole number" + Got(r.MassFlow));
-    if (r.Threads)
-        Require(*r.Threads >= 1 && *r.Threads <= kMaxThreads,
-                "--threads must be from 1 to " + std::to_string(kMaxThreads) + Got(*r.Threads));
+    RequireThreadCount(r.Threads);
     try {
         builder::ValidateRunParameters(ToRunParameters(r));
     } catch (const builder::ParameterError& e) {

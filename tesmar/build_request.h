@@ -8,14 +8,12 @@
 
 #include "builder/run_parameters.h"
 #include "builder/validation.h"
+#include "tesmar/thread_count.h"
 
 namespace tesmar {
 
 // Most injections one random event may have.
 inline constexpr std::int32_t kMaxInjectionsPerEvent = 1000;
-
-// Most worker threads --threads accepts.
-inline constexpr int kMaxThreads = 1024;
 
 // Every option defaults to the builder window's value.
 struct BuildRequest {

@@ -17,6 +17,29 @@ bool ReadWhole(const std::string& text, const std::from_chars_result& result) {
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+// Decimal digits, with a minus sign or not, beyond least..most.
+bool OutOfRange(const std::string& text, long long least, unsigned long long most) {
+    const bool negative = !text.empty() && text.front() == '-';
+    const char* digits = text.data() + (negative ? 1 : 0);
+    const char* end = text.data() + text.size();
+    if (digits == end) return false;
+    for (const char* p = digits; p != end; ++p)
+        if (*p < '0' || *p > '9') return false;
+    unsigned long long magnitude = 0;
+    const auto result = std::from_chars(digits, end, magnitude);
+    if (result.ec == std::errc::result_out_of_range) return true;
+    if (!negative) return magnitude > most;
+    const unsigned long long lowest = least < 0 ? 0ULL - static_cast<unsigned long long>(least) : 0ULL;
+    return magnitude > lowest;
+}
+
+// A decimal real whose size no double holds ("1e309").
+bool RealOutOfRange(const std::string& text) {
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    return result.ec == std::errc::result_out_of_range && result.ptr == text.data() + text.size();
+}
+
 }  // namespace
 
 std::optional<std::string> CanonicalWholeNumber(const std::string& text) {
@@ -42,11 +65,13 @@ std::optional<std::string> CanonicalRealNumber(const std::string& text) {
     return std::string(buffer, end);
 }
 
-CLI::Validator WholeNumber() {
+CLI::Validator WholeNumber(long long least, unsigned long long most) {
     return CLI::Validator(
-        [](std::string& text) -> std::string {
+        [least, most](std::string& text) -> std::string {
+            const std::string range = " is out of range: from " + std::to_string(least) + " to " + std::to_string(most);
+            if (OutOfRange(text, least, most)) return "'" + network::ShownText(text) + "'" + range;
             auto canonical = CanonicalWholeNumber(text);
-            if (!canonical) return "'" + network::ShownText(text) + "' is not a whole number (or is too large)";
+            if (!canonical) return "'" + network::ShownText(text) + "' is not a whole number";
             text = *canonical;
             return {};
         },
@@ -57,6 +82,8 @@ CLI::Validator RealNumber() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             auto canonical = CanonicalRealNumber(text);
+            if (!canonical && RealOutOfRange(text))
+                return "'" + network::ShownText(text) + "' is out of range: a number's size must lie between about 2.2e-308 and 1.8e308, or be 0";
             if (!canonical) return "'" + network::ShownText(text) + "' is not a number";
             text = *canonical;
             return {};

@@ -20,8 +20,10 @@ std::optional<std::string> CanonicalWholeNumber(const std::string& text);
 // A finite decimal real ("12", "-0.5", "1e3"); canonical text or nothing.
 std::optional<std::string> CanonicalRealNumber(const std::string& text);
 
-// The same as CLI11 transforms, for Option::transform.
-CLI::Validator WholeNumber();
+// The same as CLI11 transforms, for Option::transform. A whole number
+// outside least..most, and a real beyond the double range, is refused as
+// out of range, naming the limits.
+CLI::Validator WholeNumber(long long least, unsigned long long most);
 CLI::Validator RealNumber();
 
 }  // namespace tesmar

@@ -49,6 +49,7 @@ int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::
         const network::Network net = OpenNetworkFile(path);
         const SetInput input = LoadSetInput(net, "tesmar place", err, true);
         report = RunPlacement(net, input, request.Place, Progress(signals, err));
+        report.stoppedBySignal = report.result.stoppedEarly && signals.Received();
     } catch (const InputError& e) {
         err << "tesmar place: " << e.what() << std::endl;
         return kBadInput;

@@ -6,6 +6,7 @@
 #include "network/input_file.h"
 #include "network/user_text.h"
 #include "tesmar/exit_codes.h"
+#include "tesmar/thread_count.h"
 
 namespace tesmar {
 
@@ -75,6 +76,7 @@ optimizer::Options ToOptions(const PlaceRequest& r, const network::Network& net)
     options.exact = r.Exact;
     if (r.TimeLimit < 0) throw InputError("--time-limit must be zero (none) or a positive number of seconds");
     options.timeLimitSeconds = r.TimeLimit;
+    RequireThreadCount(r.Threads);
     options.threads = r.Threads.value_or(0);
     return options;
 }

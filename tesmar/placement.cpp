@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "optimizer/optimizer.h"
 #include "optimizer/planner.h"
@@ -44,8 +45,8 @@ PlacementReport RunPlacement(const network::Network& net, const SetInput& input,
     try {
         optimizer::Options options = ToOptions(request, net);
         options.progress = progress;
-        const optimizer::MatrixInput data =
-            optimizer::FromMatrixSet(input.set, report.measure, input.summary, input.manifest);
+        optimizer::MatrixInput data = optimizer::FromMatrixSet(input.set, report.measure, input.summary, input.manifest);
+        data.data.nodeIds = std::span(net.NodeID).subspan(1, static_cast<std::size_t>(net.nNodes));
         if (PlanRequested(request)) {
             const PlanInput plan = ToPlanInput(request, net, input);
             report.plan = PlanDescription(request);

@@ -28,11 +28,11 @@ std::string JsonDouble(double value) {
     return text;
 }
 
-const char* ExactText(optimizer::ExactStatus status) {
+const char* ExactText(optimizer::ExactStatus status, bool bySignal) {
     switch (status) {
         case optimizer::ExactStatus::NotRequested: return "not requested";
         case optimizer::ExactStatus::Optimal: return "optimal";
-        case optimizer::ExactStatus::Stopped: return "stopped at the time limit";
+        case optimizer::ExactStatus::Stopped: return bySignal ? "stopped by a signal" : "stopped at the time limit";
         case optimizer::ExactStatus::ModelTooLarge: return "model too large; heuristic with bound";
         case optimizer::ExactStatus::NotModelled: return "not modelled (redundancy, failing sensors or VaR); heuristic with bound";
     }
@@ -211,7 +211,7 @@ std::string PlacementText(const PlacementReport& r) {
     text += "Sensors (" + std::to_string(last.sensors) + "): " + Joined(r.sensorIds[i]) + "\n";
     text += "Value: " + FigureText(last.value) + "   bound: " + FigureText(last.bound) + "   gap: " + Percent(last.gap) +
             (last.provenOptimal ? "   (proven optimal)" : "") + "\n";
-    if (last.exact != optimizer::ExactStatus::NotRequested) text += std::string("Exact model: ") + ExactText(last.exact) + "\n";
+    if (last.exact != optimizer::ExactStatus::NotRequested) text += std::string("Exact model: ") + ExactText(last.exact, r.stoppedBySignal) + "\n";
     if (last.plan.applied) text += PlanLines(r, last);
     text += FiguresLine(last.plan.applied ? "Plain figures (equal weights, perfect sensors, first detection): detected "
                                           : "Detected: ",
@@ -246,7 +246,7 @@ std::string PlacementJson(const PlacementReport& r) {
         for (std::size_t n = 0; n < r.sensorIds[i].size(); ++n) json += (n ? ", " : "") + network::JsonString(r.sensorIds[i][n]);
         json += "], \"value\": " + JsonDouble(p.value) + ", \"bound\": " + JsonDouble(p.bound) + ", \"gap\": " +
                 JsonDouble(p.gap) + ", \"proven_optimal\": " + (p.provenOptimal ? "true" : "false") +
-                ", \"exact\": " + network::JsonString(ExactText(p.exact)) + ", \"figures\": " + FiguresJson(p.figures) +
+                ", \"exact\": " + network::JsonString(ExactText(p.exact, r.stoppedBySignal)) + ", \"figures\": " + FiguresJson(p.figures) +
                 (p.plan.applied ? PlanJson(r, p) : std::string()) + ", \"fitness\": {" +
                 FitnessJsonFields(r.fitness[i]) + "}}";
     }

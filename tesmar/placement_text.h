@@ -30,6 +30,7 @@ struct PlacementReport {
     std::vector<std::string> plan;
     std::optional<Shortfall> partial;                 // what the set's figures rest on
     std::optional<std::string> unfinished;
+    bool stoppedBySignal = false;  // a stop signal, not the time limit, ended the run
 };
 
 // A value, bound or statistic as tesmar place writes it: six significant

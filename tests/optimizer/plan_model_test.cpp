@@ -108,10 +108,10 @@ TEST(PlanModel, RefusesRequestsThatCannotBeMet) {
     refused(zero, "add up to 0");
     PlanOptions negative;
     negative.nodeCost = {1, 1, -1, 1, 1, 1};
-    refused(negative, "cost of node 2");
+    refused(negative, "cost of node 3");
     PlanOptions failing;
     failing.nodeFailure = {0, 0, 0, 1, 0, 0};
-    refused(failing, "failure chance of node 3");
+    refused(failing, "failure chance of node 4");
     PlanOptions fixedCost;
     fixedCost.nodeCost = {4, 1, 1, 1, 1, 1};
     fixedCost.budget = 3;

@@ -24,10 +24,10 @@ TEST(Request, EveryBadRequestIsRefusedWithItsReason) {
     RandomScenarios scenarios({8, 20, 0.5, 7});
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<BadRequest> cases = {
-        {"negative fixed node", [](ScenarioData&, Options& o) { o.fixed = {-1}; }, "fixed node -1"},
-        {"fixed node past the last", [](ScenarioData&, Options& o) { o.fixed = {8}; }, "fixed node 8"},
-        {"excluded node past the last", [](ScenarioData&, Options& o) { o.excluded = {12}; }, "excluded node 12"},
-        {"candidate past the last", [](ScenarioData&, Options& o) { o.candidates = std::vector<std::int32_t>{1, 99}; }, "candidate node 99"},
+        {"negative fixed node", [](ScenarioData&, Options& o) { o.fixed = {-1}; }, "fixed node 0 is not a node of the data (1 to 8)"},
+        {"fixed node past the last", [](ScenarioData&, Options& o) { o.fixed = {8}; }, "fixed node 9"},
+        {"excluded node past the last", [](ScenarioData&, Options& o) { o.excluded = {12}; }, "excluded node 13"},
+        {"candidate past the last", [](ScenarioData&, Options& o) { o.candidates = std::vector<std::int32_t>{1, 99}; }, "candidate node 100"},
         {"empty candidate list", [](ScenarioData&, Options& o) { o.candidates = std::vector<std::int32_t>{}; }, "candidate list is empty"},
         {"more sensors than nodes", [](ScenarioData&, Options& o) { o.sensors = 9; }, "only 8 nodes"},
         {"more sensors than candidates and fixed",
@@ -35,7 +35,7 @@ TEST(Request, EveryBadRequestIsRefusedWithItsReason) {
         {"excluded nodes leave too few", [](ScenarioData&, Options& o) { o.sensors = 7, o.excluded = {0, 1}; }, "only 6 nodes"},
         {"fewer sensors than fixed", [](ScenarioData&, Options& o) { o.sensors = 1, o.fixed = {2, 3}; }, "2 fixed"},
         {"no sensor", [](ScenarioData&, Options& o) { o.sensors = 0; }, "at least one sensor"},
-        {"node both fixed and excluded", [](ScenarioData&, Options& o) { o.sensors = 2, o.fixed = {3}, o.excluded = {3}; }, "both fixed and excluded"},
+        {"node both fixed and excluded", [](ScenarioData&, Options& o) { o.sensors = 2, o.fixed = {3}, o.excluded = {3}; }, "node 4 is both fixed and excluded"},
         {"alpha zero", [](ScenarioData&, Options& o) { o.alpha = 0; }, "alpha"},
         {"alpha one", [](ScenarioData&, Options& o) { o.alpha = 1; }, "alpha"},
         {"alpha not a number", [nan](ScenarioData&, Options& o) { o.alpha = nan; }, "alpha"},
@@ -46,7 +46,7 @@ TEST(Request, EveryBadRequestIsRefusedWithItsReason) {
         {"no detection matrix", [](ScenarioData& d, Options&) { d.detected = nullptr; }, "detection matrix"},
         {"no impact matrix", [](ScenarioData& d, Options&) { d.impact = nullptr; }, "impact matrix"},
         {"undetected impacts missing", [](ScenarioData& d, Options&) { d.undetectedImpact.pop_back(); }, "19 undetected impacts for 20 events"},
-        {"undetected impact not finite", [nan](ScenarioData& d, Options&) { d.undetectedImpact[4] = nan; }, "event 4"},
+        {"undetected impact not finite", [nan](ScenarioData& d, Options&) { d.undetectedImpact[4] = nan; }, "event 5"},
     };
     for (const BadRequest& c : cases) {
         SCOPED_TRACE(c.what);
@@ -63,16 +63,24 @@ TEST(Request, EveryBadRequestIsRefusedWithItsReason) {
     }
 }
 
+// Events and nodes are named as every program names them: events from 1,
+// nodes by their IDs when the data has them, else from 1.
 TEST(Request, AnImpactThatIsNotANumberIsRefusedNamingItsCell) {
     std::vector<std::uint8_t> detected = {1, 0, 1, 1};
     std::vector<float> impact = {3, 0, 5, std::numeric_limits<float>::infinity()};
-    ScenarioData data{2, 2, detected.data(), impact.data(), {9, 9}};
-    Options options;
-    try {
-        Optimize(data, options);
-        ADD_FAILURE() << "accepted";
-    } catch (const RequestError& error) {
-        EXPECT_NE(std::string(error.what()).find("event 1 at node 1"), std::string::npos) << error.what();
+    const std::vector<std::string> ids{"A", "B\x1b"};
+    for (bool named : {false, true}) {
+        ScenarioData data{2, 2, detected.data(), impact.data(), {9, 9}};
+        if (named) data.nodeIds = ids;
+        Options options;
+        try {
+            Optimize(data, options);
+            ADD_FAILURE() << "accepted";
+        } catch (const RequestError& error) {
+            EXPECT_NE(std::string(error.what()).find(named ? "event 2 at node B\\x1b" : "event 2 at node 2"),
+                      std::string::npos)
+                << error.what();
+        }
     }
 }
 

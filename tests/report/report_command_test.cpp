@@ -107,6 +107,14 @@ TEST_F(ReportCommand, BadInputWritesNothing) {
     fs::remove(network + ".z4");
     expectRefused({"report", network, "-o", page}, ".z4 does not exist");
     expectRefused({"report", network, "-o", folder_.File("missing/folder/out.html")}, "cannot be written into");
+    // Options that choose a set of --place are refused for a given set, not ignored.
+    for (const char* option : {"--fixed J1", "--exact", "--curve"}) {
+        std::vector<std::string> args{"report", network, "--sensors", "J2", "-o", page};
+        const std::string text(option);
+        args.push_back(text.substr(0, text.find(' ')));
+        if (text.find(' ') != std::string::npos) args.push_back(text.substr(text.find(' ') + 1));
+        expectRefused(args, args[6] + " chooses the set of --place");
+    }
     for (const auto& entry : fs::directory_iterator(folder_.path()))
         EXPECT_EQ(entry.path().filename().string().find(".tesmar-report"), std::string::npos) << entry.path();
 }

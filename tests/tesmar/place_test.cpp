@@ -132,6 +132,22 @@ TEST_F(NetworkOnePlacement, TailObjectivesSayWhatNoSetCanImprove) {
         }
 }
 
+// Ctrl-C while the exact model runs: the set reached is printed, and the
+// exact model's line says a signal stopped it, not the time limit.
+TEST_F(NetworkOnePlacement, AStopSignalIsNotCalledTheTimeLimit) {
+    const std::string output = folder_->File("stopped.txt");
+    tesmar_testing::RunningTool tool({"place", network_, "--sensors", "8", "--exact", "--statistic", "cvar"}, output);
+    std::string line;
+    while (tool.ReadErrorLine(line) && line.find("tesmar place:") == std::string::npos) {
+    }
+    tool.Signal(SIGINT);
+    const ToolRun run = tool.Wait();
+    const std::string text = testing_support::ReadText(output);
+    EXPECT_EQ(run.exitCode, 130) << run.err << text;
+    EXPECT_NE(text.find("Exact model: stopped by a signal"), std::string::npos) << text;
+    EXPECT_EQ(text.find("time limit"), std::string::npos) << text;
+}
+
 struct BadPlace {
     const char* name;
     std::vector<std::string> options;
@@ -159,7 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
                       BadPlace{"AlphaOutOfRange", {"--sensors", "2", "--alpha", "1.5"}, "alpha"},
                       BadPlace{"ExcludeAndCandidates", {"--sensors", "2", "--exclude", "J1", "--candidates", "x"},
                                "excludes"},
-                      BadPlace{"MissingSensorCount", {"--curve"}, "give --sensors K, --budget B or both"}),
+                      BadPlace{"MissingSensorCount", {"--curve"}, "give --sensors K, --budget B or both"},
+                      BadPlace{"FixedAndExcludedNamesTheNode", {"--sensors", "2", "--fixed", "J10", "--exclude", "j10"},
+                               "node J10 is both fixed and excluded"},
+                      BadPlace{"SensorCountBeyond32Bits", {"--sensors", "99999999999"},
+                               "--sensors: '99999999999' is out of range: from -2147483648 to 2147483647"},
+                      BadPlace{"AlphaBeyondDoubles", {"--sensors", "2", "--alpha", "1e309"},
+                               "--alpha: '1e309' is out of range"},
+                      BadPlace{"ThreadsAsForABuild", {"--sensors", "2", "--threads", "100000"},
+                               "--threads must be from 1 to 1024 (got 100000)"}),
     [](const ::testing::TestParamInfo<BadPlace>& info) { return std::string(info.param.name); });
 
 TEST(Placement, AnEmptyCandidateListAndAMissingSummaryAreRefused) {

@@ -95,12 +95,13 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options
     return run;
 }
 
-RunningTool::RunningTool(const std::vector<std::string>& args) {
+RunningTool::RunningTool(const std::vector<std::string>& args, const std::string& outputFile) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::string output = outputFile.empty() ? "/dev/null" : outputFile;
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
     pid_ = Spawn(args, actions);
     posix_spawn_file_actions_destroy(&actions);

@@ -36,7 +36,8 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options
 // A tesmar run whose error stream is read line by line while it runs.
 class RunningTool {
 public:
-    explicit RunningTool(const std::vector<std::string>& args);
+    // The output stream goes to outputFile, or nowhere when it is "".
+    explicit RunningTool(const std::vector<std::string>& args, const std::string& outputFile = "");
     ~RunningTool();
     RunningTool(const RunningTool&) = delete;
     RunningTool& operator=(const RunningTool&) = delete;
