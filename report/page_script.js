@@ -342,12 +342,14 @@
       if (findStatus) findStatus.textContent = text;
     }
 
+    // Letter case is ignored, as on the command line (ASCII letters only, as
+    // the network's IDs are told apart).
     this.focusId = function (id) {
       if (!idIndex) {
         idIndex = new Map();
-        data.ids.forEach(function (name, n) { if (!idIndex.has(name)) idIndex.set(name, n); });
+        data.ids.forEach(function (name, n) { if (!idIndex.has(foldCase(name))) idIndex.set(foldCase(name), n); });
       }
-      var n = idIndex.get(id.trim());
+      var n = idIndex.get(foldCase(id.trim()));
       if (n === undefined) setStatus('No node with ID \u201c' + id + '\u201d.');
       else focusNode(n);
     };
@@ -434,6 +436,10 @@
     });
 
     draw();
+  }
+
+  function foldCase(text) {
+    return text.replace(/[A-Z]/g, function (c) { return c.toLowerCase(); });
   }
 
   function bind(id, handler) {

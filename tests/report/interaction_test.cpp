@@ -3,6 +3,7 @@
 // DevTools protocol. Skipped where Chromium is missing or cannot start.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -137,6 +138,14 @@ TEST_F(MapInput, FigureChoiceAndFindBox) {
     Point centre = NodeOnScreen(node);
     double boxX = page_->Number("(() => { const r = document.getElementById('map').getBoundingClientRect(); return r.left + r.width / 2; })()");
     EXPECT_NEAR(centre.x, boxX, 1.0);
+    // Letter case is ignored, as on the command line.
+    int other = 12;
+    std::string typed = data_.nodes[other].id;
+    for (char& c : typed) c = static_cast<char>(std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c));
+    ASSERT_NE(typed, data_.nodes[other].id);
+    page_->Evaluate("(() => { document.getElementById('find-input').value = '" + typed + "';"
+                    " document.getElementById('find-form').requestSubmit(); return 0; })()");
+    EXPECT_EQ(Tooltip().rfind(data_.nodes[other].id, 0), 0u) << Tooltip();
     page_->Evaluate("(() => { document.getElementById('find-input').value = 'no such node';"
                     " document.getElementById('find-form').requestSubmit(); return 0; })()");
     EXPECT_EQ(page_->Text("document.getElementById('find-status').textContent"),
