@@ -2,9 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
+#include <sstream>
 #include <set>
 
+#include "network/input_file.h"
 #include "network/user_text.h"
 #include "optimizer/request_error.h"
 #include "tesmar/exit_codes.h"
@@ -47,8 +48,12 @@ struct CsvLines {
 
 CsvLines ReadCsv(const std::string& path, const char* option) {
     RequireReadableFile(path, std::string(option) + " file");
-    std::ifstream in(path);
-    if (!in) throw InputError(std::string(option) + ": the file " + path + " cannot be read");
+    std::istringstream in;
+    try {
+        in.str(network::ReadInputFile(path));  // never waits, as the check above
+    } catch (const network::InputFileError& e) {
+        throw InputError(std::string(option) + ": the file " + path + " cannot be read: " + e.what());
+    }
     CsvLines csv;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
