@@ -171,12 +171,13 @@ RelaxedCells CellsOf(const PlanModel& model, const PlanMeasure& m) {
     return f;
 }
 
+// `quick`: the default number of steps whatever the cells (threshold probes).
 // Lower bound on sum_e weight_e x (impact at the R-th detection)_e over the
 // sets, through the mean of each event's R smallest impacts: for any lambda_e
 // at most the base, that mean is at least
 //     lambda_e + (1/R) sum over the set's columns of min(0, v_ec - lambda_e).
 double MeanRelaxation(const PlanModel& model, std::int32_t measure, const std::vector<double>& weight,
-                      const std::vector<std::int32_t>& selection, RunControl& control) {
+                      const std::vector<std::int32_t>& selection, RunControl& control, bool quick = false) {
     const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
     RelaxedCells f = CellsOf(model, m);
     const double share = 1.0 / model.redundancy;
@@ -192,8 +193,9 @@ double MeanRelaxation(const PlanModel& model, std::int32_t measure, const std::v
     }
     double best = -std::numeric_limits<double>::infinity(), scale = 1;
     int stale = 0;
-    double stretch = std::clamp(kCellVisits / std::max<double>(1.0, static_cast<double>(f.event.size())) / kIterations,
-                                1.0, static_cast<double>(kMostIterations) / kIterations);
+    double stretch = quick ? 1.0
+                           : std::clamp(kCellVisits / std::max<double>(1.0, static_cast<double>(f.event.size())) / kIterations,
+                                        1.0, static_cast<double>(kMostIterations) / kIterations);
     int iterations = static_cast<int>(kIterations * stretch);
     int patience = static_cast<int>(kStaleIterations * std::sqrt(stretch));
     double smallest = kSmallestScale / (stretch * stretch);
@@ -243,6 +245,63 @@ double MeanRelaxation(const PlanModel& model, std::int32_t measure, const std::v
     return SafeBound(best, false);
 }
 
+constexpr int kThresholdSteps = 8;
+
+// The measure seen at threshold tau: 1 for an event whose impact exceeds
+// tau, 0 otherwise, so that its weighted mean is the weight of the events
+// above tau.
+PlanMeasure AboveThreshold(const PlanMeasure& m, double tau) {
+    PlanMeasure t;
+    for (double u : m.undetected) t.undetected.push_back(u > tau ? 1.0 : 0.0);
+    t.columnStart.push_back(0);
+    for (std::size_t c = 0; c + 1 < m.columnStart.size(); ++c) {
+        for (std::int64_t k = m.columnStart[c]; k < m.columnStart[c + 1]; ++k)
+            if (m.cellImpact[static_cast<std::size_t>(k)] <= tau) {
+                t.cellEvent.push_back(m.cellEvent[static_cast<std::size_t>(k)]);
+                t.cellImpact.push_back(0.0f);
+            }
+        t.columnStart.push_back(static_cast<std::int64_t>(t.cellEvent.size()));
+    }
+    return t;
+}
+
+// VaR and the worst case with perfect sensors and first detections: a set
+// reaches a value at most tau only if the events above tau weigh at most
+// 1 - alpha (none for the worst case); where the relaxation proves more,
+// the bound rises to the next impact value above tau. Bisects over the
+// impact values between `low` and the set's value.
+double ThresholdBound(const PlanModel& model, std::int32_t measure, Statistic statistic,
+                      const std::vector<std::int32_t>& selection, double low, RunControl& control) {
+    const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
+    double high = PlanStatistic(model, measure, statistic, selection);
+    std::vector<double> values;
+    for (double u : m.undetected)
+        if (u > low && u < high) values.push_back(u);
+    for (float v : m.cellImpact)
+        if (v > low && v < high) values.push_back(v);
+    values.push_back(high);
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    double allowed = statistic == Statistic::Worst ? 0.0 : 1.0 - model.alpha;
+    PlanModel probe = model;
+    probe.limits.clear();
+    auto slot = static_cast<std::size_t>(measure);
+    double bound = low;
+    std::size_t first = 0, last = values.size() - 1;  // the answer lies in values[first..last] or at low
+    for (int step = 0; step < kThresholdSteps && first < last && !control.Stopped(); ++step) {
+        std::size_t mid = first + (last - first) / 2;
+        probe.measures[slot] = AboveThreshold(m, values[mid]);
+        double missed = MeanRelaxation(probe, measure, probe.weight, selection, control, true);
+        if (missed > allowed + 1e-9) {  // no set reaches values[mid]
+            bound = values[mid + 1];
+            first = mid + 1;
+        } else {
+            last = mid;
+        }
+    }
+    return bound;
+}
+
 }  // namespace
 
 std::int32_t MostFreeSensors(const PlanModel& model) {
@@ -263,6 +322,8 @@ double PlanBound(const PlanModel& model, std::int32_t measure, Statistic statist
     const PlanMeasure& m = model.measures[static_cast<std::size_t>(measure)];
     EventFloor floor = Floors(model, m);
     double bound = SafeBound(WeightedStatistic(statistic, floor.floor, model.weight, model.alpha), false);
+    if ((statistic == Statistic::VaR || statistic == Statistic::Worst) && model.Perfect() && model.redundancy == 1)
+        return std::max(bound, ThresholdBound(model, measure, statistic, selection, bound, control));
     if (statistic != Statistic::Mean) return bound;
     std::vector<double> weight(model.weight.size());
     double constant = 0;
