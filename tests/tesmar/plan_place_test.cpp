@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
+
 #include <nlohmann/json.hpp>
 
 #include "support/test_support.h"
@@ -143,3 +145,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadPlan{"NotARegularFile", {"--sensors", "2", "--costs", "pipe.csv"}, "it is a FIFO, not a regular file"},
         BadPlan{"NoCountNorBudget", {"--costs", "expensive.csv"}, "give --sensors K, --budget B or both"}),
     [](const ::testing::TestParamInfo<BadPlan>& info) { return std::string(info.param.name); });
+
+TEST_F(NetworkOnePlanning, ABudgetCurveKeepsEveryBudgetAndTheReportListsThePlan) {
+    const json curve = Place({"--sensors", "5", "--curve", "--costs", File("costs.csv"), "--budget", "8", "--budget-steps", "4"});
+    ASSERT_EQ(curve["placements"].size(), 4u);  // budgets 2, 4, 6, 8: each above the cheapest node
+    double previous = INFINITY;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const json& p = curve["placements"][i];
+        EXPECT_EQ(p["plan"]["budget"].get<double>(), 2.0 * static_cast<double>(i + 1));
+        EXPECT_LE(p["plan"]["cost"].get<double>(), p["plan"]["budget"].get<double>());
+        EXPECT_LE(p["value"].get<double>(), previous * (1 + 1e-9)) << "a larger budget gave a worse set";
+        previous = p["value"].get<double>();
+    }
+    const std::string page = File("plan.html");
+    const ToolRun report = RunTool({"report", network_, "-o", page, "--place", "4", "--costs", File("costs.csv"),
+                                    "--budget", "6", "--require", "detected>=0.8"});
+    ASSERT_EQ(report.exitCode, 0) << report.err;
+    const std::string html = testing_support::ReadText(page);
+    for (const char* text : {"budget 6 (costs from", "Requirement detected&gt;=0.8", "Planned detected share"})
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+}
