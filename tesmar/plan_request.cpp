@@ -40,13 +40,15 @@ std::optional<double> Number(const std::string& text) {
 }
 
 // The file's lines with their numbers, blank ones left out; a first line
-// whose second field is not a number is a header and is returned apart.
+// whose first field is not a key (a node ID, an event number) and whose
+// second is not a number is a header and is returned apart.
 struct CsvLines {
     std::vector<std::string> header;
     std::vector<std::pair<int, std::vector<std::string>>> rows;
 };
 
-CsvLines ReadCsv(const std::string& path, const char* option) {
+template <class IsKey>
+CsvLines ReadCsv(const std::string& path, const char* option, IsKey&& isKey) {
     RequireReadableFile(path, std::string(option) + " file");
     std::istringstream in;
     try {
@@ -59,7 +61,7 @@ CsvLines ReadCsv(const std::string& path, const char* option) {
     for (int number = 1; std::getline(in, line); ++number) {
         if (Trimmed(line).empty()) continue;
         std::vector<std::string> fields = Fields(line);
-        if (csv.rows.empty() && csv.header.empty() && (fields.size() < 2 || !Number(fields[1]))) {
+        if (csv.rows.empty() && csv.header.empty() && !isKey(fields[0]) && (fields.size() < 2 || !Number(fields[1]))) {
             csv.header = fields;
             continue;
         }
@@ -86,7 +88,7 @@ double ValueIn(const char* option, const std::string& path, int line, const std:
 void ReadCosts(const PlaceRequest& r, const network::Network& net, optimizer::PlanOptions& plan,
                std::vector<double>& failure, std::vector<bool>& failureGiven) {
     const char* option = "--costs";
-    CsvLines csv = ReadCsv(r.CostsFile, option);
+    CsvLines csv = ReadCsv(r.CostsFile, option, [&](const std::string& id) { return net.colNodes.Find(id).has_value(); });
     auto nodes = static_cast<std::size_t>(net.nNodes);
     plan.nodeCost.assign(nodes, r.DefaultCost.value_or(1.0));
     std::vector<bool> listed(nodes, false);
@@ -108,7 +110,7 @@ void ReadCosts(const PlaceRequest& r, const network::Network& net, optimizer::Pl
 
 std::vector<double> ReadWeights(const PlaceRequest& r, std::int32_t events) {
     const char* option = "--weights";
-    CsvLines csv = ReadCsv(r.WeightsFile, option);
+    CsvLines csv = ReadCsv(r.WeightsFile, option, [](const std::string& key) { return Number(key).has_value(); });
     std::vector<double> weights(static_cast<std::size_t>(events), -1);
     for (const auto& [line, fields] : csv.rows) {
         if (fields.size() != 2) Refuse(option, r.WeightsFile, line, "expected 'event number,weight'");

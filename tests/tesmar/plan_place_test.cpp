@@ -117,6 +117,7 @@ class BadPlanning : public NetworkOnePlanning, public ::testing::WithParamInterf
 TEST_P(BadPlanning, ExitsTwoNamingTheFileLineOrText) {
     testing_support::WriteText(File("unknown.csv"), "node,cost\nJ1,2\nQ7,3\n");
     testing_support::WriteText(File("negative.csv"), "J1,2\nJ2,-1\n");
+    testing_support::WriteText(File("firstbad.csv"), "J1,cheap\nJ2,1\n");
     testing_support::WriteText(File("word.csv"), "event,weight\n1,1\n2,heavy\n");
     testing_support::WriteText(File("few.csv"), "1,1\n2,1\n");
     testing_support::WriteText(File("expensive.csv"), "J1,5\n");
@@ -135,6 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadPlan{"UnknownNode", {"--sensors", "2", "--costs", "unknown.csv"}, "unknown.csv line 3: no such node: 'Q7'"},
         BadPlan{"NegativeCost", {"--sensors", "2", "--costs", "negative.csv"}, "negative.csv line 2: the cost '-1'"},
+        BadPlan{"WordOnTheFirstLine", {"--sensors", "2", "--costs", "firstbad.csv"}, "firstbad.csv line 1: the cost 'cheap'"},
         BadPlan{"WordForAWeight", {"--sensors", "2", "--weights", "word.csv"}, "word.csv line 3: the weight 'heavy'"},
         BadPlan{"EventsWithoutWeight", {"--sensors", "2", "--weights", "few.csv"}, "no weight to 286 of the 288"},
         BadPlan{"BudgetBelowTheCheapest", {"--costs", "expensive.csv", "--default-cost", "3", "--budget", "2"},
