@@ -40,7 +40,10 @@ std::string ReadHolder(int fd) {
 SetLock::SetLock(const std::string& networkPath, Kind kind, const std::string& holder)
     : path_(LockFileName(networkPath)), kind_(kind) {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt)
-        if (LockNamedFile(networkPath, holder)) return;
+        if (LockNamedFile(networkPath, holder)) {
+            LockNetworkFile(networkPath);
+            return;
+        }
     throw LockRefused("The lock file " + path_ + " keeps being replaced; the matrix set cannot be locked");
 }
 
@@ -82,6 +85,33 @@ bool SetLock::LockNamedFile(const std::string& networkPath, const std::string& h
     return true;
 }
 
+void SetLock::LockNetworkFile(const std::string& networkPath) {
+    // A network that cannot be opened here is refused when it is loaded.
+    networkFd_ = ::open(networkPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (networkFd_ < 0) return;
+    struct stat status {};
+    if (::fstat(networkFd_, &status) == 0 && S_ISREG(status.st_mode) &&
+        ::flock(networkFd_, (kind_ == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0)
+        return;
+    const bool busy = S_ISREG(status.st_mode) && errno == EWOULDBLOCK;
+    ::close(networkFd_);
+    networkFd_ = -1;
+    if (!busy) return;
+    const std::string holder = fd_ >= 0 ? ReadHolder(fd_) : "another program";
+    Release();
+    throw SetBusy("The matrix set of " + networkPath + " is being built by " +
+                  (holder == "another program" ? "another build whose lock file " + path_ + " was replaced" : holder) +
+                  (kind_ == Kind::Exclusive ? "; only one build of a network may run at a time"
+                                            : "; try again when that build has ended"));
+}
+
+void SetLock::Release() {
+    if (networkFd_ >= 0) ::close(networkFd_);
+    networkFd_ = -1;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
 bool SetLock::StillHeld() const { return fd_ < 0 || (locked_ && EntryIdentityOf(path_) == locked_); }
 
 std::string SetLock::LostMessage() const {
@@ -90,11 +120,10 @@ std::string SetLock::LostMessage() const {
 }
 
 SetLock::~SetLock() {
-    if (fd_ < 0) return;
-    if (kind_ == Kind::Exclusive && StillHeld() && ::ftruncate(fd_, 0) != 0) {
+    if (fd_ >= 0 && kind_ == Kind::Exclusive && StillHeld() && ::ftruncate(fd_, 0) != 0) {
         // A stale name in the file only shows in a later message.
     }
-    ::close(fd_);
+    Release();
 }
 
 }  // namespace matrix

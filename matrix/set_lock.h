@@ -8,7 +8,10 @@
 // A flock belongs to the file, not to its name: a lock file removed or
 // replaced while held would let a second holder lock its successor. So a
 // holder locks only a file the name still leads to, and a build asks
-// StillHeld() before it declares its files finished.
+// StillHeld() before it declares its files finished. The network file
+// itself is locked the same way beside it, so that a second build is
+// refused even after the lock file was replaced: the network's lock cannot
+// be taken from its holder by renaming a file over the lock's name.
 #pragma once
 
 #include <optional>
@@ -58,10 +61,15 @@ private:
     // Opens and locks the file the name leads to; false when the name led
     // elsewhere by the time the lock was taken.
     bool LockNamedFile(const std::string& networkPath, const std::string& holder);
+    // Locks the network file as the lock file is locked; throws SetBusy
+    // when another holds it.
+    void LockNetworkFile(const std::string& networkPath);
+    void Release();
 
     std::string path_;
     Kind kind_;
     int fd_ = -1;
+    int networkFd_ = -1;
     std::optional<FileIdentity> locked_;
 };
 

@@ -159,9 +159,10 @@ std::unique_ptr<tesmar_testing::RunningTool> StartedBuild(const std::string& net
 
 }  // namespace
 
-// The lock file replaced (or removed) under a running build: the build
-// whose lock was taken from it fails with a message whatever ended it, and
-// leaves a successor's manifest alone; never do two builds both succeed.
+// The lock file replaced (or removed) under a running build: a second build
+// and readers are still refused (the network file is locked too), and the
+// build whose lock file was taken from it fails with a message whatever
+// ended it; never do two builds both succeed.
 TEST(SetLock, ABuildWhoseLockWasTakenFromItFails) {
     testing_support::ScratchFolder folder;
     const std::string network = folder.File("chain.inp");
@@ -171,19 +172,21 @@ TEST(SetLock, ABuildWhoseLockWasTakenFromItFails) {
         auto first = StartedBuild(network);
         testing_support::WriteText(folder.File("new.lock"), "");
         fs::rename(folder.File("new.lock"), lock);
+        const ToolRun reader = RunTool({"fitness", network, "J1"});
         const ToolRun second = RunTool({"build", network, "--seed", "4", "--max-hours", "12"});
         first->Signal(SIGINT);
         const ToolRun firstRun = first->Wait();
         EXPECT_FALSE(firstRun.exitCode == 0 && second.exitCode == 0) << firstRun.err << second.err;
-        EXPECT_EQ(second.exitCode, 0) << second.err;
+        EXPECT_EQ(second.exitCode, 2) << second.err;
+        EXPECT_NE(second.err.find("only one build of a network may run at a time"), std::string::npos) << second.err;
+        EXPECT_EQ(reader.exitCode, 2) << reader.err;  // nor may a reader take the set meanwhile
         EXPECT_EQ(firstRun.exitCode, 1) << firstRun.err;
         EXPECT_NE(firstRun.err.find("was removed or replaced while this program held it"), std::string::npos)
             << firstRun.err;
         EXPECT_EQ(firstRun.err.find("done"), std::string::npos) << firstRun.err;
         const auto manifest = matrix::ReadManifest(network);
         ASSERT_TRUE(manifest);
-        EXPECT_EQ(manifest->outcome, "completed");  // the second build's
-        EXPECT_EQ(RunTool({"fitness", network, "J1"}).exitCode, 0);
+        EXPECT_EQ(manifest->outcome, "failed");  // the first build's: the second never started
     }
     {
         auto only = StartedBuild(network);
