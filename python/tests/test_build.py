@@ -35,10 +35,18 @@ def test_a_build_from_python_writes_the_bytes_of_the_command_lines(program, netw
     assert calls[-1][2] > 0 and all(remaining >= 0 for _, _, _, remaining in calls)
 
 
+class Bar:  # what tesmar.progress_bar drives of a tqdm bar
+    total = n = refreshed = 0
+
+    def refresh(self):
+        self.refreshed += 1
+
+
 def test_options_take_the_command_lines_names_and_defaults(network):
+    bar = Bar()
     outcome = tesmar.build(str(network), mode="random", random_events=3, injections=2, max_hours=24,
-                           sensitivity=0.01, no_z2=True, seed=5, threads=1)
-    assert outcome.status == "completed"
+                           sensitivity=0.01, no_z2=True, seed=5, threads=1, progress=tesmar.progress_bar(bar))
+    assert outcome.status == "completed" and (bar.n, bar.total) == (3, 3) and bar.refreshed >= 1
     matrices = tesmar.open_set(network)
     assert matrices.z2 is None and matrices.z1.shape == (3, 144)
     parameters = matrices.manifest["parameters"]
