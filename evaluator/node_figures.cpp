@@ -1,20 +1,17 @@
 #include "evaluator/node_figures.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <limits>
 #include <thread>
+
+#include "base/usable_cores.h"
 
 namespace evaluator {
 
 namespace {
 
 int Cores(int threads) {
-    if (threads > 0) return threads;
-    cpu_set_t cpus;
-    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
-    return std::max(1u, std::thread::hardware_concurrency());
+    return threads > 0 ? threads : base::UsableCores();
 }
 
 struct Sums {

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "matrix/file_io.h"
+#include "base/write_all.h"
 #include "matrix/file_names.h"
 #include "network/input_file.h"
 
@@ -144,7 +144,7 @@ void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) throw ManifestError("Cannot write the build manifest " + path + ": " + std::strerror(errno));
     const std::string text = ToJson(manifest).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-    const bool written = WriteAll(fd, text.data(), text.size());
+    const bool written = base::WriteAll(fd, text.data(), text.size());
     const int saved = errno;
     const bool closed = ::fchmod(fd, 0644) == 0 && ::close(fd) == 0;
     // The rename replaces whatever has the name, a link included, without following it.

@@ -1,5 +1,6 @@
 #include "matrix/matrix_writer.h"
 
+#include "base/write_all.h"
 #include "matrix/file_identity.h"
 
 #include <fcntl.h>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "matrix/file_io.h"
 #include "matrix/file_names.h"
 
 namespace matrix {
@@ -105,7 +105,7 @@ MatrixWriter::TextFile MatrixWriter::CreateText(const std::string& path) {
 }
 
 void MatrixWriter::Write(TextFile& file, const std::string& record) {
-    if (!WriteAll(file.fd, record.data(), record.size())) {
+    if (!base::WriteAll(file.fd, record.data(), record.size())) {
         const std::string why = SystemError();
         // Cut off what part of the record reached the file, so it ends with a whole record.
         if (::ftruncate(file.fd, file.size) == 0) ::lseek(file.fd, file.size, SEEK_SET);

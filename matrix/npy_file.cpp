@@ -10,7 +10,7 @@
 #include <cstring>
 #include <regex>
 
-#include "matrix/file_io.h"
+#include "base/write_all.h"
 #include "network/input_file.h"
 
 namespace matrix {
@@ -58,14 +58,14 @@ NpyWriter::~NpyWriter() {
 
 void NpyWriter::WriteHeader(std::int64_t rows) {
     const std::string header = HeaderText(type_, rows, nNodes_);
-    if (!WriteAllAt(fd_, header.data(), header.size(), 0))
+    if (!base::WriteAllAt(fd_, header.data(), header.size(), 0))
         throw NpyError("Cannot write the matrix file " + path_ + ": " + SystemError());
 }
 
 void NpyWriter::AppendRow(const void* cells) {
     const std::size_t rowBytes = CellBytes(type_) * static_cast<std::size_t>(nNodes_);
     const auto at = static_cast<off_t>(kHeaderBytes + static_cast<std::size_t>(rows_) * rowBytes);
-    if (!WriteAllAt(fd_, static_cast<const char*>(cells), rowBytes, at)) {
+    if (!base::WriteAllAt(fd_, static_cast<const char*>(cells), rowBytes, at)) {
         const std::string why = SystemError();
         if (::ftruncate(fd_, at) != 0) {
             // The header still counts the rows before; the bytes beyond them are never read.

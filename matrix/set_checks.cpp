@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/usable_cores.h"
 #include "matrix/row_checks.h"
 
 namespace matrix {
@@ -32,7 +33,7 @@ std::optional<UnsoundCell> FirstUnsoundCell(const MatrixSet& set) {
     if (set.nEvents <= 0 || !set.Z4.Present()) return std::nullopt;
     const std::size_t cells = static_cast<std::size_t>(set.nEvents) * static_cast<std::size_t>(set.nNodes);
     const std::size_t threads = std::clamp<std::size_t>(cells / kCellsPerThread, 1,
-                                                        std::max(1u, std::thread::hardware_concurrency()));
+                                                        static_cast<std::size_t>(base::UsableCores()));
     if (threads == 1) return FirstInEvents(set, 1, set.nEvents);
     // Each thread takes a run of whole events; the first run's fault is the first fault.
     const auto perThread = static_cast<std::int32_t>((static_cast<std::size_t>(set.nEvents) + threads - 1) / threads);

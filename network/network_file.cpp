@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/write_all.h"
 #include "network/input_file.h"
 #include "network/sha256.h"
 
@@ -25,17 +26,6 @@ std::string ReadAll(const std::string& path) {
     }
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::shared_ptr<const NetworkFile> NetworkFile::Snapshot(const std::string& path) {
@@ -49,7 +39,7 @@ std::shared_ptr<const NetworkFile> NetworkFile::Snapshot(const std::string& path
     const int fd = ::mkstemps(copy.data(), 4);
     if (fd < 0) throw std::runtime_error("Cannot copy the network file into the working folder: " + std::string(std::strerror(errno)));
     file->copy_ = copy;
-    const bool written = WriteAll(fd, bytes);
+    const bool written = base::WriteAll(fd, bytes);
     const int saved = errno;
     if (::close(fd) != 0 || !written)
         throw std::runtime_error("Cannot copy the network file into the working folder: " +

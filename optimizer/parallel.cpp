@@ -5,16 +5,13 @@
 #include <mutex>
 #include <thread>
 
-#include <sched.h>
+#include "base/usable_cores.h"
 
 namespace optimizer {
 
 int ResolveThreads(int requested) {
     if (requested > 0) return requested;
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
-    return std::max(1u, std::thread::hardware_concurrency());
+    return base::UsableCores();
 }
 
 void RunRanges(const std::vector<std::int64_t>& cuts, const PartBody& body) {

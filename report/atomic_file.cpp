@@ -11,6 +11,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "base/write_all.h"
+
 namespace report {
 
 namespace fs = std::filesystem;
@@ -52,15 +54,8 @@ int CreateTemporary(const fs::path& target, std::string& temporary) {
 }
 
 // 0 on success, otherwise the error number.
-int WriteAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
+int WriteAndSync(int fd, std::string_view content) {
+    if (!base::WriteAll(fd, content)) return errno;
     if (::fsync(fd) != 0 && errno != EINVAL) return errno;
     return 0;
 }
@@ -102,7 +97,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
 
     std::string temporary;
     int fd = CreateTemporary(target, temporary);
-    int error = WriteAll(fd, content);
+    int error = WriteAndSync(fd, content);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "base/host_name.h"
 #include "network/program_folder.h"
 
 namespace tesmar {
@@ -17,11 +18,6 @@ int EnvironmentNumber(const char* name, int otherwise) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
     return *end == '\0' ? static_cast<int>(value) : otherwise;
-}
-
-std::string HostName() {
-    char name[256] = {};
-    return ::gethostname(name, sizeof name - 1) == 0 ? name : "this host";
 }
 
 }  // namespace
@@ -41,7 +37,7 @@ std::unique_ptr<cluster::Process> JoinCluster() {
     void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library) {
         const char* why = ::dlerror();
-        throw ClusterLoadError("cannot load the MPI support " + path + " on host " + HostName() + ": " +
+        throw ClusterLoadError("cannot load the MPI support " + path + " on host " + base::HostName() + ": " +
                                (why ? why : "unknown error") +
                                " (it needs Open MPI: apt-get install openmpi-bin libopenmpi-dev, then rebuild)");
     }
@@ -49,7 +45,7 @@ std::unique_ptr<cluster::Process> JoinCluster() {
     if (!join) throw ClusterLoadError(path + " is not the MPI support of this program: it has no " + cluster::kJoinSymbol);
     std::string error;
     cluster::Process* process = join(&error);
-    if (!process) throw ClusterLoadError("cannot start MPI on host " + HostName() + ": " + error);
+    if (!process) throw ClusterLoadError("cannot start MPI on host " + base::HostName() + ": " + error);
     return std::unique_ptr<cluster::Process>(process);
 }
 

@@ -1,14 +1,13 @@
-#include "matrix/file_io.h"
+#include "base/write_all.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace matrix {
+namespace base {
 
 namespace {
 
-// Repeats a partial write until all is written.
 template <typename Write>
 bool Repeat(std::size_t size, Write write) {
     std::size_t done = 0;
@@ -30,10 +29,12 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return Repeat(size, [&](std::size_t done) { return ::write(fd, data + done, size - done); });
 }
 
+bool WriteAll(int fd, std::string_view bytes) { return WriteAll(fd, bytes.data(), bytes.size()); }
+
 bool WriteAllAt(int fd, const char* data, std::size_t size, off_t at) {
     return Repeat(size, [&](std::size_t done) {
         return ::pwrite(fd, data + done, size - done, at + static_cast<off_t>(done));
     });
 }
 
-}  // namespace matrix
+}  // namespace base
