@@ -19,7 +19,7 @@
 
 #include "devtools_session.h"
 #include "headless_browser.h"
-#include "report/atomic_file.h"
+#include "base/atomic_file.h"
 #include "report/render_html.h"
 #include "synthetic_network.h"
 
@@ -161,9 +161,9 @@ int main(int argc, char** argv) {
     fs::path folder = fs::temp_directory_path() / "tesmar-report-bench";
     fs::create_directories(folder);
     std::string page = (folder / "network2.html").string();
-    double write = TimeMedian(rounds, [&] { report::WriteFileAtomically(page, html); });
+    double write = TimeMedian(rounds, [&] { base::WriteFileAtomically(page, html); });
     std::printf("write      %.1f ms (temporary file, flushed to disk, renamed)\n", write);
-    if (!keep.empty()) report::WriteFileAtomically(keep, html);
+    if (!keep.empty()) base::WriteFileAtomically(keep, html);
 
     auto browser = testing_support::HeadlessBrowser::Find();
     std::optional<std::string> problem = browser ? browser->Unusable() : std::optional<std::string>("not installed");
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::string empty = (folder / "empty.html").string();
-    report::WriteFileAtomically(empty, "<!DOCTYPE html><title>empty</title>");
+    base::WriteFileAtomically(empty, "<!DOCTYPE html><title>empty</title>");
     LoadFigures(*browser, page, empty);
     GestureFigures(*browser, page);
     fs::remove_all(folder);

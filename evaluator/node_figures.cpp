@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <thread>
 
+#include "base/thread_ranges.h"
 #include "base/usable_cores.h"
 
 namespace evaluator {
@@ -42,12 +42,10 @@ NodeFigures ComputeNodeFigures(const matrix::MatrixSet& set, int threads) {
     const int parts = std::max(1, std::min(Cores(threads), std::max(1, set.nEvents)));
     std::vector<Sums> sums(static_cast<std::size_t>(parts));
     if (set.nEvents > 0 && set.Has(4)) {
-        std::vector<std::jthread> workers;
-        for (int p = 0; p < parts; ++p) {
-            const auto first = static_cast<std::int32_t>(static_cast<std::int64_t>(set.nEvents) * p / parts) + 1;
-            const auto last = static_cast<std::int32_t>(static_cast<std::int64_t>(set.nEvents) * (p + 1) / parts);
-            workers.emplace_back([&, first, last, p] { Accumulate(set, first, last, sums[static_cast<std::size_t>(p)]); });
-        }
+        base::RunRanges(base::EvenCuts(set.nEvents, parts), [&](int part, std::int64_t begin, std::int64_t end) {
+            Accumulate(set, static_cast<std::int32_t>(begin) + 1, static_cast<std::int32_t>(end),
+                       sums[static_cast<std::size_t>(part)]);
+        });
     }
     NodeFigures figures;
     figures.detectedShare.assign(nodes, 0.0);

@@ -1,5 +1,6 @@
 #include "matrix/matrix_writer.h"
 
+#include "base/folder_probe.h"
 #include "base/write_all.h"
 #include "matrix/file_identity.h"
 
@@ -42,12 +43,8 @@ std::vector<std::string> SetFileNames(const std::string& networkPath) {
 
 void CheckReplaceable(const std::string& networkPath) {
     const std::string folder = fs::path(networkPath).parent_path().string();
-    std::string probe = networkPath + ".probe-XXXXXX";
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0)
+    if (!base::FolderTakesFiles(folder))
         throw MatrixFileError("The folder " + folder + " cannot take the matrix files: " + SystemError());
-    ::close(fd);
-    ::unlink(probe.c_str());
     struct stat dir {};
     const bool sticky = ::stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) != 0;
     for (const std::string& name : SetFileNames(networkPath)) {

@@ -1,10 +1,9 @@
 #include "matrix/set_checks.h"
 
 #include <algorithm>
-#include <future>
-#include <thread>
 #include <vector>
 
+#include "base/thread_ranges.h"
 #include "base/usable_cores.h"
 #include "matrix/row_checks.h"
 
@@ -34,19 +33,16 @@ std::optional<UnsoundCell> FirstUnsoundCell(const MatrixSet& set) {
     const std::size_t cells = static_cast<std::size_t>(set.nEvents) * static_cast<std::size_t>(set.nNodes);
     const std::size_t threads = std::clamp<std::size_t>(cells / kCellsPerThread, 1,
                                                         static_cast<std::size_t>(base::UsableCores()));
-    if (threads == 1) return FirstInEvents(set, 1, set.nEvents);
     // Each thread takes a run of whole events; the first run's fault is the first fault.
-    const auto perThread = static_cast<std::int32_t>((static_cast<std::size_t>(set.nEvents) + threads - 1) / threads);
-    std::vector<std::future<std::optional<UnsoundCell>>> parts;
-    for (std::int32_t first = 1; first <= set.nEvents; first += perThread)
-        parts.push_back(std::async(std::launch::async, FirstInEvents, std::cref(set), first,
-                                   std::min(set.nEvents, first + perThread - 1)));
-    std::optional<UnsoundCell> found;
-    for (auto& part : parts) {
-        auto fault = part.get();
-        if (!found) found = std::move(fault);
-    }
-    return found;
+    const std::vector<std::int64_t> cuts = base::EvenCuts(set.nEvents, static_cast<int>(threads));
+    std::vector<std::optional<UnsoundCell>> faults(cuts.size() - 1);
+    base::RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
+        faults[static_cast<std::size_t>(part)] =
+            FirstInEvents(set, static_cast<std::int32_t>(begin) + 1, static_cast<std::int32_t>(end));
+    });
+    for (auto& fault : faults)
+        if (fault) return fault;
+    return std::nullopt;
 }
 
 }  // namespace matrix

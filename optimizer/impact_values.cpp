@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "optimizer/parallel.h"
+#include "base/thread_ranges.h"
 
 namespace optimizer {
 
@@ -15,7 +15,7 @@ constexpr std::int64_t kCellsPerThread = 1 << 18;
 
 std::vector<std::int64_t> CellCuts(const Problem& problem, int threads) {
     int parts = static_cast<int>(std::clamp<std::int64_t>(problem.cells() / kCellsPerThread, 1, threads));
-    return EvenCuts(problem.cells(), parts);
+    return base::EvenCuts(problem.cells(), parts);
 }
 
 }  // namespace
@@ -26,7 +26,7 @@ double SmallestValueAbove(const Problem& problem, double x, int threads) {
         if (b > x) best = std::min(best, b);
     std::vector<std::int64_t> cuts = CellCuts(problem, threads);
     std::vector<double> found(cuts.size() - 1, best);
-    RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
+    base::RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
         double m = found[static_cast<std::size_t>(part)];
         for (std::int64_t k = begin; k < end; ++k) {
             double v = problem.cellImpact[static_cast<std::size_t>(k)];
@@ -41,7 +41,7 @@ double MiddleValueBetween(const Problem& problem, double low, double high, int t
     auto inside = [&](double v) { return v > low && v < high; };
     std::vector<std::int64_t> cuts = CellCuts(problem, threads);
     std::vector<std::int64_t> counts(cuts.size() - 1, 0);
-    RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
+    base::RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
         std::int64_t n = 0;
         for (std::int64_t k = begin; k < end; ++k) n += inside(problem.cellImpact[static_cast<std::size_t>(k)]);
         counts[static_cast<std::size_t>(part)] = n;
@@ -56,7 +56,7 @@ double MiddleValueBetween(const Problem& problem, double low, double high, int t
     for (double b : problem.base)
         if (inside(b) && seenBases++ % stride == 0) sample.push_back(b);
     std::vector<std::vector<double>> picked(counts.size());
-    RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
+    base::RunRanges(cuts, [&](int part, std::int64_t begin, std::int64_t end) {
         std::int64_t seen = 0;
         for (std::int64_t k = begin; k < end; ++k) {
             double v = problem.cellImpact[static_cast<std::size_t>(k)];

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "base/thread_ranges.h"
 #include "optimizer/greedy.h"
-#include "optimizer/parallel.h"
 
 namespace optimizer {
 
@@ -90,7 +90,7 @@ Swap BestSwapIn(const MedianModel& model, Cost cost, const Assignment& a, const 
 Swap BestSwap(const MedianModel& model, const Assignment& a, const std::vector<std::uint8_t>& taken) {
     std::vector<Swap> found(model.cuts.size() - 1);
     WithCostType(model.cost, [&](auto cost) {
-        RunRanges(model.cuts, [&](int part, std::int64_t begin, std::int64_t end) {
+        base::RunRanges(model.cuts, [&](int part, std::int64_t begin, std::int64_t end) {
             found[static_cast<std::size_t>(part)] = BestSwapIn(model, cost, a, taken, begin, end);
         });
     });

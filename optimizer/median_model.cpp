@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "optimizer/parallel.h"
+#include "base/thread_ranges.h"
 
 namespace optimizer {
 
@@ -72,7 +72,7 @@ double ColumnGain(const MedianModel& model, std::int32_t column, const std::vect
 void ColumnGains(const MedianModel& model, const std::vector<double>& levels, std::vector<double>& gains) {
     gains.resize(static_cast<std::size_t>(model.problem->columns()));
     WithCostType(model.cost, [&](auto cost) {
-        RunRanges(model.cuts, [&](int, std::int64_t begin, std::int64_t end) {
+        base::RunRanges(model.cuts, [&](int, std::int64_t begin, std::int64_t end) {
             for (auto c = static_cast<std::int32_t>(begin); c < end; ++c)
                 gains[static_cast<std::size_t>(c)] = GainOf(*model.problem, cost, c, levels.data());
         });

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "optimizer/parallel.h"
+#include "base/thread_ranges.h"
 #include "optimizer/request_error.h"
 
 namespace optimizer {
@@ -69,7 +69,7 @@ FirstPass CountFlags(const MatrixReader& reader, const ScenarioData& data, const
     pass.base.resize(static_cast<std::size_t>(data.nEvents));
     pass.hits.resize(static_cast<std::size_t>(data.nEvents));
     pass.counts.assign(eventCuts.size() - 1, std::vector<std::int64_t>(static_cast<std::size_t>(columns), 0));
-    RunRanges(eventCuts, [&](int part, std::int64_t begin, std::int64_t end) {
+    base::RunRanges(eventCuts, [&](int part, std::int64_t begin, std::int64_t end) {
         auto& counts = pass.counts[static_cast<std::size_t>(part)];
         for (auto e = static_cast<std::int32_t>(begin); e < end; ++e) {
             const std::uint8_t* flags = reader.Flags(e);
@@ -125,7 +125,7 @@ std::vector<std::vector<std::int64_t>> PartStarts(const FirstPass& pass, std::in
 void FillCells(const MatrixReader& reader, const ScenarioData& data, const std::vector<std::int32_t>& columnOf,
                const std::vector<std::int64_t>& eventCuts, const FirstPass& pass, const std::vector<std::int32_t>& localOf,
                std::vector<std::vector<std::int64_t>>& ends, Problem& problem) {
-    RunRanges(eventCuts, [&](int part, std::int64_t begin, std::int64_t end) {
+    base::RunRanges(eventCuts, [&](int part, std::int64_t begin, std::int64_t end) {
         auto& next = ends[static_cast<std::size_t>(part)];
         for (auto e = static_cast<std::int32_t>(begin); e < end; ++e) {
             std::int32_t local = localOf[static_cast<std::size_t>(e)];
@@ -172,7 +172,7 @@ void Compact(const std::vector<std::vector<std::int64_t>>& starts, const std::ve
 }  // namespace
 
 std::vector<std::int64_t> Problem::ColumnCuts(int threads) const {
-    return WeightedCuts(columnStart, threads, kCellsPerThread);
+    return base::WeightedCuts(columnStart, threads, kCellsPerThread);
 }
 
 Problem BuildProblem(const ScenarioData& data, const Options& options, const Request& request) {
@@ -184,7 +184,7 @@ Problem BuildProblem(const ScenarioData& data, const Options& options, const Req
 
     std::int64_t matrixCells = static_cast<std::int64_t>(data.nEvents) * data.nNodes;
     int parts = static_cast<int>(std::clamp<std::int64_t>(matrixCells / (16 * kCellsPerThread), 1, request.threads));
-    std::vector<std::int64_t> eventCuts = EvenCuts(data.nEvents, parts);
+    std::vector<std::int64_t> eventCuts = base::EvenCuts(data.nEvents, parts);
 
     FirstPass pass = CountFlags(reader, data, request, columnOf, eventCuts, problem.columns());
     std::vector<std::int32_t> localOf;

@@ -1,16 +1,15 @@
 #include "tesmar/report_command.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
 
+#include "base/atomic_file.h"
+#include "base/folder_probe.h"
 #include "evaluator/node_selection.h"
 #include "optimizer/request_error.h"
 #include "network/user_text.h"
-#include "report/atomic_file.h"
 #include "report/render_html.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
@@ -26,11 +25,8 @@ namespace {
 // before any work.
 void RequireWritableFolder(const std::string& output) {
     const std::filesystem::path folder = std::filesystem::path(output).parent_path();
-    std::string probe = (folder / ".tesmar-report-XXXXXX").string();
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) throw InputError("The report cannot be written into " + folder.string() + ": " + std::strerror(errno));
-    ::close(fd);
-    ::unlink(probe.c_str());
+    if (!base::FolderTakesFiles(folder.string()))
+        throw InputError("The report cannot be written into " + folder.string() + ": " + std::strerror(errno));
 }
 
 std::vector<std::int32_t> GivenSensors(const std::vector<std::string>& ids, const network::Network& net) {
@@ -85,7 +81,7 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
     }
     try {
         RequireReplaceableOutput(output, path);  // again: the work took time
-        report::WriteFileAtomically(output, html);
+        base::WriteFileAtomically(output, html);
     } catch (const InputError& e) {
         err << "tesmar report: " << e.what() << std::endl;
         return kBadInput;

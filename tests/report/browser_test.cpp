@@ -7,7 +7,7 @@
 #include <cctype>
 
 #include "headless_browser.h"
-#include "report/atomic_file.h"
+#include "base/atomic_file.h"
 #include "report/figure_scale.h"
 #include "report/render_html.h"
 #include "support/prerequisite.h"
@@ -31,7 +31,7 @@ protected:
     // page's script ran. Skips the test (fails it in CI) when Chromium cannot run here at all.
     void Load(const ReportData& data, const std::string& fragment, std::string& dom) {
         std::string path = folder_.File("report.html");
-        report::WriteFileAtomically(path, report::RenderHtml(data));
+        base::WriteFileAtomically(path, report::RenderHtml(data));
         auto run = browser_->DumpDom(testing_support::FileUrl(path, fragment));
         if (!run.ok) {
             if (auto problem = browser_->Unusable()) TESMAR_PREREQUISITE_MISSING("Chromium cannot run here: " << *problem);

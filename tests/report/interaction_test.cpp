@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "devtools_session.h"
-#include "report/atomic_file.h"
+#include "base/atomic_file.h"
 #include "report/render_html.h"
 #include "support/prerequisite.h"
 #include "support/test_support.h"
@@ -29,7 +29,7 @@ protected:
         if (!browser) TESMAR_PREREQUISITE_MISSING("no Chromium at /usr/bin/chromium or $TESMAR_CHROMIUM");
         data_ = testing_support::SyntheticReport(testing_support::SmallNetwork());
         std::string path = folder_.File("report.html");
-        report::WriteFileAtomically(path, report::RenderHtml(data_));
+        base::WriteFileAtomically(path, report::RenderHtml(data_));
         std::string problem;
         page_ = DevToolsSession::Open(*browser, testing_support::FileUrl(path), 1400, 1000, problem);
         if (!page_) TESMAR_PREREQUISITE_MISSING("Chromium cannot be driven here: " << problem);

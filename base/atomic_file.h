@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace report {
+namespace base {
 
 // Writes to a hidden temporary file in the target's folder, flushes it to
 // disk and renames it over the target. On failure the temporary file is
@@ -15,4 +15,4 @@ namespace report {
 // folder, device, FIFO, socket or symbolic link) is never replaced.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
-}  // namespace report
+}  // namespace base

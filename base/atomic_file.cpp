@@ -1,4 +1,4 @@
-#include "report/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 
 #include "base/write_all.h"
 
-namespace report {
+namespace base {
 
 namespace fs = std::filesystem;
 
@@ -111,4 +111,4 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
     SyncFolder(target.parent_path());
 }
 
-}  // namespace report
+}  // namespace base

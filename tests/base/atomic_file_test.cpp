@@ -14,13 +14,13 @@
 #include <functional>
 #include <stdexcept>
 
-#include "report/atomic_file.h"
+#include "base/atomic_file.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using report::WriteFileAtomically;
+using base::WriteFileAtomically;
 using testing_support::ReadText;
 using testing_support::ScratchFolder;
 
