@@ -69,14 +69,17 @@ void SyncFolder(const fs::path& folder) {
 }
 
 // Renames the temporary file over the target, unless something other than a
-// regular file has taken the target's name: that is never replaced, whoever
-// runs the program. Where the name is free, the rename refuses to replace
+// regular file (or, when links are replaced, a symbolic link) has taken the
+// target's name: that is never replaced, whoever runs the program. Where the
+// name is free, the rename refuses to replace
 // what appears there meanwhile. 0 on success, otherwise the error number.
-int MoveIntoPlace(const std::string& temporary, const fs::path& target) {
+int MoveIntoPlace(const std::string& temporary, const fs::path& target, OldLink oldLink) {
     for (int attempt = 0; attempt < 20; ++attempt) {
         struct stat status {};
         if (::lstat(target.c_str(), &status) == 0) {
-            if (!S_ISREG(status.st_mode)) return S_ISDIR(status.st_mode) ? EISDIR : EEXIST;
+            const bool replaceable =
+                S_ISREG(status.st_mode) || (oldLink == OldLink::Replace && S_ISLNK(status.st_mode));
+            if (!replaceable) return S_ISDIR(status.st_mode) ? EISDIR : EEXIST;
             return ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
         }
         if (errno != ENOENT) return errno;
@@ -90,7 +93,7 @@ int MoveIntoPlace(const std::string& temporary, const fs::path& target) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, std::string_view content) {
+void WriteFileAtomically(const std::string& path, std::string_view content, OldLink oldLink) {
     fs::path target(path);
     if (target.filename().empty()) throw std::runtime_error("cannot write " + path + ": no file name given");
     if (target.parent_path().empty()) target = fs::path(".") / target;
@@ -103,7 +106,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
         ::unlink(temporary.c_str());
         Fail(target, "writing failed", error);
     }
-    error = MoveIntoPlace(temporary, target);
+    error = MoveIntoPlace(temporary, target, oldLink);
     if (error != 0) {
         ::unlink(temporary.c_str());
         Fail(target, error == EEXIST || error == EISDIR ? "it is not a regular file" : "cannot replace it", error);

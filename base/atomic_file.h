@@ -12,7 +12,10 @@ namespace base {
 // removed, an existing target is left as it was, and std::runtime_error
 // says what went wrong and where (for example a folder that is missing or
 // not writable). A target that exists and is not a regular file (a
-// folder, device, FIFO, socket or symbolic link) is never replaced.
-void WriteFileAtomically(const std::string& path, std::string_view content);
+// folder, device, FIFO, socket or symbolic link) is never replaced; a
+// symbolic link is when oldLink says so (the link itself, never written
+// through).
+enum class OldLink { Refuse, Replace };
+void WriteFileAtomically(const std::string& path, std::string_view content, OldLink oldLink = OldLink::Refuse);
 
 }  // namespace base

@@ -1,10 +1,5 @@
 #include "matrix/manifest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -14,7 +9,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "base/write_all.h"
+#include "base/atomic_file.h"
 #include "matrix/file_names.h"
 #include "network/input_file.h"
 
@@ -140,18 +135,11 @@ std::string Number(double value) {
 
 void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     const std::string path = ManifestFileName(networkPath);
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) throw ManifestError("Cannot write the build manifest " + path + ": " + std::strerror(errno));
     const std::string text = ToJson(manifest).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-    const bool written = base::WriteAll(fd, text.data(), text.size());
-    const int saved = errno;
-    const bool closed = ::fchmod(fd, 0644) == 0 && ::close(fd) == 0;
-    // The rename replaces whatever has the name, a link included, without following it.
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(!written ? saved : errno);
-        ::unlink(temporary.c_str());
-        throw ManifestError("Cannot write the build manifest " + path + ": " + why);
+    try {
+        base::WriteFileAtomically(path, text, base::OldLink::Replace);
+    } catch (const std::runtime_error& e) {
+        throw ManifestError("Cannot write the build manifest: " + std::string(e.what()));
     }
 }
 

@@ -58,8 +58,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Replaces the manifest beside the network: written to a new file, then
-// renamed over the old one (which is never written through). Throws ManifestError.
+// Replaces the manifest beside the network: written to a new file, synced,
+// then renamed over the old one (which is never written through). Throws ManifestError.
 void WriteManifest(const std::string& networkPath, const Manifest& manifest);
 
 // The manifest beside the network; nothing when there is none. Throws

@@ -199,4 +199,20 @@ TEST(AtomicFile, NeverReplacesWhatIsNotARegularFile) {
     EXPECT_EQ(Entries(folder.path()), expected);
 }
 
+// Where links are replaced, the link itself gives way to the new file and
+// what it pointed to stays as it was; a FIFO is still refused.
+TEST(AtomicFile, ReplacesALinkItselfWhenAsked) {
+    ScratchFolder folder;
+    const std::string link = folder.File("set.json"), fifo = folder.File("fifo.json");
+    testing_support::WriteText(folder.File("precious.txt"), "a user's file");
+    fs::create_symlink("precious.txt", link);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    WriteFileAtomically(link, "new manifest", base::OldLink::Replace);
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(ReadText(link), "new manifest");
+    EXPECT_EQ(ReadText(folder.File("precious.txt")), "a user's file");
+    EXPECT_THROW(WriteFileAtomically(fifo, "x", base::OldLink::Replace), std::runtime_error);
+    EXPECT_EQ(Entries(folder.path()), (std::vector<std::string>{"fifo.json", "precious.txt", "set.json"}));
+}
+
 }  // namespace
