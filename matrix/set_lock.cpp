@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/write_all.h"
+
 namespace matrix {
 
 namespace {
@@ -78,7 +80,7 @@ bool SetLock::LockNamedFile(const std::string& networkPath, const std::string& h
     }
     if (kind_ == Kind::Exclusive && !holder.empty()) {
         const std::string text = holder + "\n";
-        if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, text.data(), text.size(), 0) < 0) {
+        if (::ftruncate(fd_, 0) != 0 || !base::WriteAllAt(fd_, text.data(), text.size(), 0)) {
             // The lock holds all the same; only the name in messages is lost.
         }
     }
