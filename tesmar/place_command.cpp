@@ -12,16 +12,6 @@ namespace tesmar {
 
 namespace {
 
-const char* StageName(optimizer::Stage stage) {
-    switch (stage) {
-        case optimizer::Stage::Preparing: return "preparing";
-        case optimizer::Stage::Heuristic: return "searching";
-        case optimizer::Stage::Bounding: return "bounding";
-        case optimizer::Stage::Exact: return "solving exactly";
-    }
-    return "";
-}
-
 // A line on stderr for each new stage and sensor count; a stop signal ends
 // the run with the best figures reached.
 optimizer::ProgressCallback Progress(const StopSignals& signals, std::ostream& err) {

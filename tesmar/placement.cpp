@@ -74,4 +74,14 @@ PlacementReport RunPlacement(const network::Network& net, const SetInput& input,
     return report;
 }
 
+const char* StageName(optimizer::Stage stage) {
+    switch (stage) {
+        case optimizer::Stage::Preparing: return "preparing";
+        case optimizer::Stage::Heuristic: return "searching";
+        case optimizer::Stage::Bounding: return "bounding";
+        case optimizer::Stage::Exact: return "solving exactly";
+    }
+    return "";
+}
+
 }  // namespace tesmar

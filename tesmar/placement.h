@@ -15,4 +15,7 @@ namespace tesmar {
 PlacementReport RunPlacement(const network::Network& net, const SetInput& input, const PlaceRequest& request,
                              const optimizer::ProgressCallback& progress = {});
 
+// How a progress report names the stage a placement is in ("searching").
+const char* StageName(optimizer::Stage stage);
+
 }  // namespace tesmar

@@ -19,16 +19,6 @@ namespace tesmar::python {
 
 namespace {
 
-const char* StageName(optimizer::Stage stage) {
-    switch (stage) {
-        case optimizer::Stage::Preparing: return "preparing";
-        case optimizer::Stage::Heuristic: return "searching";
-        case optimizer::Stage::Bounding: return "bounding";
-        case optimizer::Stage::Exact: return "solving exactly";
-    }
-    return "";
-}
-
 // What `tesmar place --json` and `tesmar place` print for the placement.
 std::pair<std::string, std::string> Place(const OpenedSet& set, std::vector<std::string> arguments,
                                           nb::object progress) {
