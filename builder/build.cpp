@@ -1,14 +1,14 @@
 #include "builder/build.h"
 
-#include <sched.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <span>
-#include <thread>
 
+#include "base/host_name.h"
+#include "base/usable_cores.h"
 #include "builder/build_context.h"
 #include "builder/build_error.h"
 #include "builder/build_manifest.h"
@@ -37,10 +37,7 @@ std::span<const std::string> NodeIds(const network::Network& net) {
 
 int WorkerCount(const BuildDescription& description) {
     if (description.reference) return 1;
-    if (description.workers > 0) return description.workers;
-    cpu_set_t cpus;
-    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
-    return std::max(1u, std::thread::hardware_concurrency());
+    return description.workers > 0 ? description.workers : base::UsableCores();
 }
 
 namespace {
@@ -55,10 +52,8 @@ std::string Reason(const std::exception& e) {
 
 // Who holds a build's lock, for the message a second build gets.
 std::string Holder(const BuildDescription& description) {
-    char host[256] = {};
-    ::gethostname(host, sizeof host - 1);
-    return description.program + " (process " + std::to_string(::getpid()) + " on " + host + ", since " +
-           matrix::UtcNow() + ")";
+    return description.program + " (process " + std::to_string(::getpid()) + " on " + base::HostName() +
+           ", since " + matrix::UtcNow() + ")";
 }
 
 double Seconds(std::chrono::steady_clock::time_point started) {
