@@ -128,6 +128,44 @@ bool DropAndRefill(const PlanModel& model, std::vector<std::int32_t>& selection,
     return true;
 }
 
+// Under a full budget a sensor cannot be exchanged for a dearer one until
+// another is exchanged for a cheaper one, which alone may not pay. For each
+// selected column, its best exchange for a cheaper column is followed by the
+// best addition or swap the freed budget allows; the best result is kept
+// when it beats the set. False when none does.
+bool ExchangeForCheaper(const PlanModel& model, std::vector<std::int32_t>& selection, PlanScore& score,
+                        std::int64_t& steps, RunControl& control) {
+    std::vector<std::uint8_t> taken(static_cast<std::size_t>(model.columns()), 0);
+    for (std::int32_t c : selection) taken[static_cast<std::size_t>(c)] = 1;
+    std::vector<std::int32_t> best;
+    PlanScore bestScore = score;
+    for (std::size_t slot = 0; slot < selection.size() && !control.Stopped(); ++slot) {
+        const double outCost = model.cost[static_cast<std::size_t>(selection[slot])];
+        std::vector<std::int32_t> trial = selection;
+        std::vector<std::int32_t> cheaper;
+        PlanScore cheaperScore;
+        for (std::int32_t in = model.fixedColumns; in < model.columns(); ++in) {
+            if (taken[static_cast<std::size_t>(in)] || !Below(model.cost[static_cast<std::size_t>(in)], outCost)) continue;
+            trial[slot] = in;
+            PlanScore s = ScoreOf(model, trial);
+            if (cheaper.empty() || Better(s, cheaperScore)) {
+                cheaper = trial;
+                cheaperScore = s;
+            }
+        }
+        if (cheaper.empty() || !ImproveOnce(model, cheaper, cheaperScore)) continue;
+        ++steps;
+        if (Better(cheaperScore, bestScore)) {
+            best = std::move(cheaper);
+            bestScore = cheaperScore;
+        }
+    }
+    if (best.empty()) return false;
+    selection = std::move(best);
+    score = bestScore;
+    return true;
+}
+
 }  // namespace
 
 PlanScore ScoreOf(const PlanModel& model, const std::vector<std::int32_t>& selection, const PlanScore* than) {
@@ -176,7 +214,9 @@ std::vector<std::int32_t> SearchPlan(const PlanModel& model, const std::vector<s
     while (!control.Stopped() && ImproveOnce(model, selection, score)) ++steps;
     // Under a budget one swap may free too little or too much: drop one
     // sensor, refill greedily, and settle by swaps again while that helps.
-    while (!equalCosts && !control.Stopped() && DropAndRefill(model, selection, score, control))
+    // A full budget also blocks exchanges that pay only in pairs.
+    while (!equalCosts && !control.Stopped() &&
+           (DropAndRefill(model, selection, score, control) || ExchangeForCheaper(model, selection, score, steps, control)))
         while (!control.Stopped() && ImproveOnce(model, selection, score)) ++steps;
     control.CountPasses(steps);
     std::sort(selection.begin(), selection.end());

@@ -277,3 +277,34 @@ TEST(PlanBruteForce, HeuristicBoundAndExactAgainstEverySet) {
                 for (bool exact : {false, true}) Check(data, other, c, s, exact);
     }
 }
+
+// Four nodes costing 1 to 4 under a budget of 5 and two sensors. Events are
+// seen by nodes 0 and 2 (three of them), 1 and 3 (five), 2 alone (two) and 3
+// alone (one): the greedy starts settle on {0, 3}, no single swap or
+// drop-and-refill fits the budget and improves it, and the best set {1, 2}
+// is reached only by exchanging 3 for the cheaper 2 and then 0 for the dearer 1.
+TEST(PlanBruteForce, FullBudgetExchangesInPairs) {
+    const std::vector<std::vector<std::int32_t>> seenBy{{0, 2}, {0, 2}, {0, 2}, {1, 3}, {1, 3}, {1, 3},
+                                                        {1, 3}, {1, 3}, {2}, {2}, {3}};
+    ScenarioData data;
+    data.nNodes = 4;
+    data.nEvents = static_cast<std::int32_t>(seenBy.size());
+    std::vector<std::uint8_t> detected(seenBy.size() * 4, 0);
+    std::vector<float> impact(seenBy.size() * 4, 0);
+    for (std::size_t e = 0; e < seenBy.size(); ++e)
+        for (std::int32_t n : seenBy[e]) detected[e * 4 + static_cast<std::size_t>(n)] = 1;
+    data.detected = detected.data();
+    data.impact = impact.data();
+    data.undetectedImpact.assign(seenBy.size(), 100);
+    Case c;
+    c.name = "full budget";
+    c.options.sensors = 2;
+    c.options.threads = 1;
+    c.plan.nodeCost = {1, 2, 3, 4};
+    c.plan.budget = 5;
+    Reference reference{data, data, c};
+    Result result = Plan(data, c.options, c.plan);
+    ASSERT_EQ(result.placements.size(), 1u);
+    EXPECT_EQ(result.placements.front().nodes, (std::vector<std::int32_t>{1, 2}));
+    EXPECT_NEAR(result.placements.front().value, reference.Optimum(), Tolerance(1));
+}
