@@ -37,6 +37,9 @@ struct ProcessJob {
     std::function<StopRequest()> stop;
     // A process silent this long is taken as lost.
     double silenceSeconds = 30;
+    // Whether the writing process may look for the processes of its own
+    // host that are gone; false makes every process count as remote.
+    bool seesPeersOnItsHost = true;
 };
 
 // One process of an MPI job. When it goes, MPI is finalized, or the whole

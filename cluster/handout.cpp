@@ -30,9 +30,9 @@ std::int32_t WindowFor(std::int32_t nodes, int totalWorkers, std::int32_t total)
 }
 
 Handout::Handout(MpiLink& link, Team& team, builder::BuildContext& build, int localWorkers,
-                 std::function<StopRequest()> stop, const Timing& timing)
+                 std::function<StopRequest()> stop, const Timing& timing, bool seesPeersOnItsHost)
     : link_(link), team_(team), build_(build), localWorkers_(localWorkers), stop_(std::move(stop)),
-      live_(link.Size(), timing) {}
+      live_(link.Size(), timing), seesPeersOnItsHost_(seesPeersOnItsHost), roll_(link.Size()) {}
 
 void Handout::Send(Peer& peer, Tag tag, std::vector<char> bytes) {
     link_.Send(peer.rank, tag, std::move(bytes));
@@ -68,7 +68,7 @@ builder::BuildStatus Handout::Run() {
             const auto wait = pace.After(busy);
             if (!busy && !Over()) flow.Wait(wait);
         }
-        if (quitting_) pool.Abandon();
+        if (quitting_) EndRollCall();
         Write();
     } catch (...) {
         TellQuit();
@@ -86,7 +86,7 @@ void Handout::TellQuit() {
 }
 
 bool Handout::Over() const {
-    if (quitting_) return true;
+    if (quitting_) return roll_.Over(team_);
     for (const Peer& peer : team_)
         if (!peer.done && !peer.lost) return false;
     if (!pool_->Ended()) return false;
@@ -100,6 +100,7 @@ bool Handout::ServeMessages() {
         if (message_.source < 1 || message_.source > static_cast<int>(team_.size())) continue;
         Peer& peer = team_[static_cast<std::size_t>(message_.source - 1)];
         live_.Heard(peer.rank);
+        roll_.Take(message_);
         try {
             Serve(peer);
         } catch (const std::exception& e) {
@@ -217,18 +218,28 @@ void Handout::BeginFinish(const std::string& reason) {
         if (!peer.done && !peer.lost) Send(peer, Tag::Finish);
 }
 
-// The build ends at once with the records already here. The launcher
-// sends the stop signal also when a process of the job died: the build
-// then failed.
+// The build ends at once with the records already here, once the other
+// processes answered the roll call. The launcher sends the stop signal
+// also when a process of the job died: the build then failed.
 void Handout::BeginQuit(const std::string& reason) {
-    if (Peer* gone = GonePeerOnHost(team_, link_.Host())) {
-        gone->lost = lost_ = true;
-        flow_->Fail(0, std::make_exception_ptr(builder::BuildError(GoneReason(*gone))));
-    }
     if (stopReason_.empty() || !quitting_) stopReason_ = reason;
+    if (quitting_) return;
     quitting_ = true;
+    if (Peer* gone = seesPeersOnItsHost_ ? GonePeerOnHost(team_, link_.Host()) : nullptr) {
+        gone->lost = lost_ = true;
+        lostWords_ = GoneReason(*gone);
+    }
     flow_->Close();
     pool_->Abandon();
+    roll_.Start(link_, team_);
+}
+
+void Handout::EndRollCall() {
+    const std::string silent = roll_.MarkSilent(team_);
+    if (!silent.empty()) lostWords_ += (lostWords_.empty() ? "" : "; ") + silent;
+    if (lostWords_.empty()) return;
+    lost_ = true;
+    flow_->Fail(0, std::make_exception_ptr(builder::BuildError(lostWords_)));
 }
 
 }  // namespace cluster

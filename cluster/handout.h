@@ -18,6 +18,7 @@
 #include "cluster/cluster_api.h"
 #include "cluster/liveness.h"
 #include "cluster/mpi_link.h"
+#include "cluster/roll_call.h"
 #include "cluster/team.h"
 
 namespace cluster {
@@ -29,7 +30,7 @@ std::int32_t WindowFor(std::int32_t nodes, int totalWorkers, std::int32_t total)
 class Handout {
 public:
     Handout(MpiLink& link, Team& team, builder::BuildContext& build, int localWorkers,
-            std::function<StopRequest()> stop, const Timing& timing);
+            std::function<StopRequest()> stop, const Timing& timing, bool seesPeersOnItsHost = true);
 
     // Returns Completed, or Stopped once the records that continue the
     // prefix are written; throws the first failure after writing them.
@@ -51,6 +52,7 @@ private:
     void CheckPeers();
     void BeginFinish(const std::string& reason);
     void BeginQuit(const std::string& reason);
+    void EndRollCall();
     bool Over() const;
     void TellQuit();
     void Send(Peer& peer, Tag tag, std::vector<char> bytes = {});
@@ -61,6 +63,9 @@ private:
     const int localWorkers_;
     std::function<StopRequest()> stop_;
     Liveness live_;
+    const bool seesPeersOnItsHost_;
+    RollCall roll_;  // after live_, whose ranks it takes
+    std::string lostWords_;  // why the processes found gone at a quit are lost
     builder::EventFlow* flow_ = nullptr;
     builder::EventPool* pool_ = nullptr;
     Message message_;

@@ -33,6 +33,8 @@ enum class Tag : int {
     Quit,       // 0 -> r: drop everything and end
     Done,       // r -> 0: its records are sent and its workers have ended
     Alive,      // either way: nothing else to say for a while
+    RollCall,   // 0 -> r: answer Here at once (the build is ending at once)
+    Here,       // r -> 0: the answer to RollCall
 };
 
 // What rank 0 tells every process before the build starts.

@@ -20,4 +20,9 @@ std::string GoneReason(const Peer& peer) {
            ") ended without a word during the build (killed or crashed), and the launcher ended the job";
 }
 
+std::string UnansweredReason(const Peer& peer) {
+    return peer.Name() + " did not answer when the launcher ended the job: it ended without a word during the build "
+                         "(killed or crashed)";
+}
+
 }  // namespace cluster

@@ -2,7 +2,8 @@
 // process that died (killed, crashed) by sending SIGTERM to all the others,
 // the same signal it passes on when it is interrupted itself; the process
 // that died has been reaped by then, so a peer on this host whose process
-// is gone tells a lost process from a stop the user asked for.
+// is gone tells a lost process from a stop the user asked for. Peers on
+// other hosts are asked (roll_call.h).
 #pragma once
 
 #include <string>
@@ -17,5 +18,7 @@ Peer* GonePeerOnHost(Team& team, const std::string& host);
 
 // What ended the build when a peer went without a word.
 std::string GoneReason(const Peer& peer);
+// The same for a peer, on any host, that did not answer the roll call.
+std::string UnansweredReason(const Peer& peer);
 
 }  // namespace cluster

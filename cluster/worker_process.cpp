@@ -77,7 +77,8 @@ private:
     std::int32_t lastBatch_ = 0;
     Clock::time_point workStarted_{};
     bool asked_ = false, noMore_ = false, finishing_ = false, quit_ = false, saidDone_ = false;
-    bool stopTold_ = false, writerLost_ = false;
+    bool writerLost_ = false;
+    StopRequest stopTold_ = StopRequest::None;
 };
 
 bool WorkerProcess::AwaitSetup(Setup& setup) {
@@ -90,7 +91,10 @@ bool WorkerProcess::AwaitSetup(Setup& setup) {
             setup = DecodeSetup(message_.Bytes());
             return !setup.refused;
         }
-        if (job_.stop && job_.stop() == StopRequest::Now) return false;
+        if (job_.stop && job_.stop() == StopRequest::Now) {
+            Send(Tag::StopAsked, EncodeNumber(static_cast<std::int32_t>(StopRequest::Now)));
+            return false;
+        }
         if (live_.Silent(0)) {
             writerLost_ = true;
             return false;
@@ -118,6 +122,7 @@ bool WorkerProcess::Serve() {
                 }
                 break;
             case Tag::Finish: Finish(); break;
+            case Tag::RollCall: Send(Tag::Here); break;
             case Tag::Quit: quit_ = true; return true;
             default: break;  // Alive: being heard is all
         }
@@ -149,9 +154,10 @@ void WorkerProcess::ReportFailures() {
 }
 
 void WorkerProcess::CheckStop() {
+    // SIGTERM after SIGUSR1 is told too: the writing process counts on it.
     const StopRequest request = job_.stop ? job_.stop() : StopRequest::None;
-    if (request == StopRequest::None || stopTold_) return;
-    stopTold_ = true;
+    if (request <= stopTold_) return;
+    stopTold_ = request;
     Send(Tag::StopAsked, EncodeNumber(static_cast<std::int32_t>(request)));
     if (request == StopRequest::Now && pool_) pool_->Abandon();
     if (request == StopRequest::Now) Finish();

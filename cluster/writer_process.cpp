@@ -9,6 +9,7 @@
 #include "cluster/liveness.h"
 #include "cluster/peer_presence.h"
 #include "cluster/preparation.h"
+#include "cluster/roll_call.h"
 
 namespace cluster {
 
@@ -48,7 +49,9 @@ Setup SetupOf(const MpiLink& link, const ProcessJob& job) {
 
 // What the other processes answered to the set-up.
 struct Answers {
+    explicit Answers(int ranks) : roll(ranks) {}
     Team team;
+    RollCall roll;
     std::string refusals;  // each names its process and host
     std::string lost;
     int answered = 0;
@@ -83,10 +86,29 @@ void Take(const Message& message, Answers& answers) {
     }
 }
 
+// The build ends at once: the processes still there answer at once.
+void AwaitRollCall(MpiLink& link, Answers& answers) {
+    RollCall& roll = answers.roll;
+    roll.Start(link, answers.team);
+    Message message;
+    while (!roll.Over(answers.team)) {
+        if (!link.Poll(message)) {
+            link.SendsDone();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (message.source < 1 || message.source >= link.Size()) continue;
+        roll.Take(message);
+        Take(message, answers);
+    }
+    const std::string silent = roll.MarkSilent(answers.team);
+    if (!silent.empty()) answers.lost += (answers.lost.empty() ? "" : "; ") + silent;
+}
+
 // Gathers the answers while the writing process prepares its own baseline;
 // every process keeps hearing from the others meanwhile.
 Answers Gather(MpiLink& link, const ProcessJob& job, const Preparation& preparation) {
-    Answers answers;
+    Answers answers(link.Size());
     answers.team.resize(static_cast<std::size_t>(link.Size() - 1));
     for (std::size_t i = 0; i < answers.team.size(); ++i) answers.team[i].rank = static_cast<int>(i) + 1;
     Liveness live(link.Size(), TimingOf(job));
@@ -97,15 +119,17 @@ Answers Gather(MpiLink& link, const ProcessJob& job, const Preparation& preparat
             busy = true;
             if (message.source < 1 || message.source >= link.Size()) continue;
             live.Heard(message.source);
+            answers.roll.Take(message);
             Take(message, answers);
         }
         link.SendsDone();
         if (answers.stopped || (job.stop && job.stop() == StopRequest::Now)) {
             answers.stopped = true;
-            if (Peer* gone = GonePeerOnHost(answers.team, link.Host())) {
+            if (Peer* gone = job.seesPeersOnItsHost ? GonePeerOnHost(answers.team, link.Host()) : nullptr) {
                 gone->lost = true;
                 answers.lost = GoneReason(*gone);
             }
+            AwaitRollCall(link, answers);
             return answers;
         }
         for (Peer& peer : answers.team) {
@@ -141,7 +165,7 @@ WriterEnd Build(MpiLink& link, const ProcessJob& job, const Preparation& prepara
     std::string stopReason;
     runner.run = [&](builder::BuildContext& build) {
         ran = true;
-        Handout handout(link, team, build, localWorkers, job.stop, TimingOf(job));
+        Handout handout(link, team, build, localWorkers, job.stop, TimingOf(job), job.seesPeersOnItsHost);
         try {
             const builder::BuildStatus status = handout.Run();
             stopReason = handout.StopReason();

@@ -18,7 +18,9 @@ namespace {
 // Test hooks, read from the environment of the test's mpirun:
 // TESMAR_TEST_FAIL_EVENT=RANK:EVENT makes the toolkit fail in that process
 // at every event from that one on; TESMAR_TEST_SILENCE_SECONDS shortens
-// the time after which a silent process is taken as lost.
+// the time after which a silent process is taken as lost;
+// TESMAR_TEST_PEERS_ELSEWHERE=1 makes the writing process take every other
+// process for one on another host, whose process it cannot look at.
 void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
     if (const char* failure = std::getenv("TESMAR_TEST_FAIL_EVENT")) {
         int failingRank = -1, failingEvent = -1;
@@ -31,6 +33,7 @@ void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
             };
     }
     if (const char* seconds = std::getenv("TESMAR_TEST_SILENCE_SECONDS")) job.silenceSeconds = std::atof(seconds);
+    if (const char* elsewhere = std::getenv("TESMAR_TEST_PEERS_ELSEWHERE")) job.seesPeersOnItsHost = *elsewhere != '1';
 }
 
 cluster::StopRequest StopRequestOf(const StopSignals& signals) {

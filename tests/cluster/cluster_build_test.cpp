@@ -214,14 +214,19 @@ TEST_F(ClusterBuildTest, AFailingProcessEndsTheBuildWithWholeRecords) {
 // A process killed without a word: mpirun ends the job (SIGTERM to the
 // others), or, where the launcher keeps the job going, the writing process
 // notices the silence; either way the build failed, naming the process and
-// its host, and the files keep whole records.
-class ClusterKillTest : public ClusterBuildTest, public ::testing::WithParamInterface<bool> {};
+// its host, and the files keep whole records. A process on another host
+// cannot be looked at: the writing process takes every process for one
+// elsewhere, and the killed one is known by not answering the roll call.
+enum class Loss { EndedByMpirun, EndedByMpirunElsewhere, JobKeptGoing };
+
+class ClusterKillTest : public ClusterBuildTest, public ::testing::WithParamInterface<Loss> {};
 
 TEST_P(ClusterKillTest, AKilledProcessEndsTheJobWithWholeRecords) {
-    const bool launcherKeepsGoing = GetParam();
+    const Loss loss = GetParam();
     const std::string network = Network("chain.inp", testing_support::ChainNetwork(5));
     std::vector<std::string> options{"-x", "TESMAR_TEST_SILENCE_SECONDS=3"};
-    if (launcherKeepsGoing) options.push_back("--enable-recovery");
+    if (loss == Loss::JobKeptGoing) options.push_back("--enable-recovery");
+    if (loss == Loss::EndedByMpirunElsewhere) options.insert(options.end(), {"-x", "TESMAR_TEST_PEERS_ELSEWHERE=1"});
     MpiJob job(mpirun_, MpirunArguments(3, options, BuildArgs(network, kLongChainBuild)));
     ASSERT_TRUE(job.WaitForLine(" events (", kHangGuard)) << "no progress line";
     const pid_t victim = job.RankProcess(2);
@@ -233,27 +238,35 @@ TEST_P(ClusterKillTest, AKilledProcessEndsTheJobWithWholeRecords) {
     std::int32_t written = WrittenOf(end.err, "200000");
     if (std::regex_search(end.err, match, std::regex("failed after ([0-9]+) events: process 2 on host")))
         written = std::stoi(match[1].str());
-    if (launcherKeepsGoing) {
+    const std::optional<matrix::Manifest> manifest = matrix::ReadManifest(network);
+    ASSERT_TRUE(manifest) << end.err;
+    if (loss == Loss::JobKeptGoing) {
         EXPECT_NE(end.err.find("is taken as lost"), std::string::npos) << end.err;
     } else {
-        EXPECT_TRUE(std::regex_search(end.err, std::regex("failed after [0-9]+ events: process 2 on host [^ ]+ "
-                                                          "\\(process id [0-9]+\\) ended without a word")))
-            << end.err;
+        const std::string named = loss == Loss::EndedByMpirun
+                                      ? "process 2 on host [^ ]+ \\(process id [0-9]+\\) ended without a word"
+                                      : "process 2 on host [^ ]+ did not answer when the launcher ended the job: "
+                                        "it ended without a word";
+        EXPECT_TRUE(std::regex_search(end.err, std::regex("failed after [0-9]+ events: " + named))) << end.err;
+        EXPECT_TRUE(std::regex_search(manifest->reason, std::regex("^" + named))) << manifest->reason;
+        // Only the process that died is named: the other one answered.
+        EXPECT_EQ(end.err.find("process 1 on host"), std::string::npos) << end.err;
         // mpirun's own status: that of the process that died first (128 + 9 here).
         EXPECT_NE(end.exitCode, 0) << end.err;
     }
     EXPECT_EQ(end.err.find("tesmar: stopped"), std::string::npos) << end.err;
-    const std::optional<matrix::Manifest> manifest = matrix::ReadManifest(network);
-    ASSERT_TRUE(manifest) << end.err;
     EXPECT_EQ(manifest->outcome, "failed");
     EXPECT_NE(manifest->reason.find("process 2 on host"), std::string::npos) << manifest->reason;
     ASSERT_GE(written, 1) << end.err;
     ExpectPrefixOfOneProcessBuild(network, written, "9");
 }
 
-INSTANTIATE_TEST_SUITE_P(Launchers, ClusterKillTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "JobKeptGoing" : "JobEndedByMpirun");
+INSTANTIATE_TEST_SUITE_P(Launchers, ClusterKillTest,
+                         ::testing::Values(Loss::EndedByMpirun, Loss::EndedByMpirunElsewhere, Loss::JobKeptGoing),
+                         [](const ::testing::TestParamInfo<Loss>& info) {
+                             return std::string(info.param == Loss::EndedByMpirun            ? "JobEndedByMpirun"
+                                                : info.param == Loss::EndedByMpirunElsewhere ? "JobEndedByMpirunElsewhere"
+                                                                                             : "JobKeptGoing");
                          });
 
 // A process that reads another network file refuses, naming its host;
