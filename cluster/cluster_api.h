@@ -37,6 +37,10 @@ struct ProcessJob {
     std::function<StopRequest()> stop;
     // A process silent this long is taken as lost.
     double silenceSeconds = 30;
+    // How long the writing process waits for the others to answer when the
+    // job ends at once: well inside the time the launcher gives the
+    // processes before it kills them.
+    double answerSeconds = 0.4;
     // Whether the writing process may look for the processes of its own
     // host that are gone; false makes every process count as remote.
     bool seesPeersOnItsHost = true;

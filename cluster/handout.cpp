@@ -32,7 +32,7 @@ std::int32_t WindowFor(std::int32_t nodes, int totalWorkers, std::int32_t total)
 Handout::Handout(MpiLink& link, Team& team, builder::BuildContext& build, int localWorkers,
                  std::function<StopRequest()> stop, const Timing& timing, bool seesPeersOnItsHost)
     : link_(link), team_(team), build_(build), localWorkers_(localWorkers), stop_(std::move(stop)),
-      live_(link.Size(), timing), seesPeersOnItsHost_(seesPeersOnItsHost), roll_(link.Size()) {}
+      live_(link.Size(), timing), seesPeersOnItsHost_(seesPeersOnItsHost), roll_(link.Size(), timing.answerWait) {}
 
 void Handout::Send(Peer& peer, Tag tag, std::vector<char> bytes) {
     link_.Send(peer.rank, tag, std::move(bytes));

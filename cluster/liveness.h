@@ -12,7 +12,13 @@ namespace cluster {
 struct Timing {
     std::chrono::milliseconds aliveEvery{1000};
     std::chrono::milliseconds silenceLimit{30000};
+    // How long the writing process waits for the others to answer when the
+    // job ends at once.
+    std::chrono::milliseconds answerWait{400};
 };
+
+struct ProcessJob;
+Timing TimingOf(const ProcessJob& job);
 
 class Liveness {
 public:

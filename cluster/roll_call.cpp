@@ -28,7 +28,7 @@ void RollCall::Take(const Message& message) {
 
 bool RollCall::Over(const Team& team) const {
     if (!started_) return false;
-    if (Clock::now() - at_ >= kWait) return true;
+    if (Clock::now() - at_ >= wait_) return true;
     for (const Peer& peer : team)
         if (!peer.lost && !Answered(peer)) return false;
     return true;

@@ -20,9 +20,7 @@ namespace cluster {
 class RollCall {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kWait{400};
-
-    explicit RollCall(int ranks) : answered_(static_cast<std::size_t>(ranks), false) {}
+    RollCall(int ranks, std::chrono::milliseconds wait) : wait_(wait), answered_(static_cast<std::size_t>(ranks), false) {}
 
     // Asks every process not lost to answer; again later does nothing.
     void Start(MpiLink& link, const Team& team);
@@ -39,6 +37,7 @@ public:
 private:
     bool Answered(const Peer& peer) const { return answered_[static_cast<std::size_t>(peer.rank)]; }
 
+    std::chrono::milliseconds wait_;
     bool started_ = false;
     Clock::time_point at_{};
     std::vector<bool> answered_;  // by rank

@@ -38,12 +38,6 @@ public:
     WorkerEnd Run();
 
 private:
-    static Timing TimingOf(const ProcessJob& job) {
-        Timing timing;
-        timing.silenceLimit = std::chrono::milliseconds(static_cast<long>(job.silenceSeconds * 1000));
-        return timing;
-    }
-
     bool AwaitSetup(Setup& setup);
     builder::BuildOutcome Join(const Setup& setup);
     void Work();

@@ -15,12 +15,6 @@ namespace cluster {
 
 namespace {
 
-Timing TimingOf(const ProcessJob& job) {
-    Timing timing;
-    timing.silenceLimit = std::chrono::milliseconds(static_cast<long>(job.silenceSeconds * 1000));
-    return timing;
-}
-
 WriterEnd Ended(builder::BuildStatus status, std::string reason) {
     WriterEnd end;
     end.outcome.status = status;
@@ -49,7 +43,7 @@ Setup SetupOf(const MpiLink& link, const ProcessJob& job) {
 
 // What the other processes answered to the set-up.
 struct Answers {
-    explicit Answers(int ranks) : roll(ranks) {}
+    Answers(int ranks, std::chrono::milliseconds wait) : roll(ranks, wait) {}
     Team team;
     RollCall roll;
     std::string refusals;  // each names its process and host
@@ -108,7 +102,7 @@ void AwaitRollCall(MpiLink& link, Answers& answers) {
 // Gathers the answers while the writing process prepares its own baseline;
 // every process keeps hearing from the others meanwhile.
 Answers Gather(MpiLink& link, const ProcessJob& job, const Preparation& preparation) {
-    Answers answers(link.Size());
+    Answers answers(link.Size(), TimingOf(job).answerWait);
     answers.team.resize(static_cast<std::size_t>(link.Size() - 1));
     for (std::size_t i = 0; i < answers.team.size(); ++i) answers.team[i].rank = static_cast<int>(i) + 1;
     Liveness live(link.Size(), TimingOf(job));

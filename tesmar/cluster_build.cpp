@@ -36,6 +36,19 @@ void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
     if (const char* elsewhere = std::getenv("TESMAR_TEST_PEERS_ELSEWHERE")) job.seesPeersOnItsHost = *elsewhere != '1';
 }
 
+// Open MPI's mpirun kills the processes this many seconds after it passes a
+// stop on (1 unless `--mca odls_base_sigkill_timeout N` says otherwise); the
+// writing process waits for the others' answers for two fifths of it.
+double AnswerSeconds() {
+    double killDelay = 1;
+    if (const char* seconds = std::getenv("OMPI_MCA_odls_base_sigkill_timeout")) {
+        char* end = nullptr;
+        const double given = std::strtod(seconds, &end);
+        if (end != seconds && *end == '\0' && given > 0 && given < 3600) killDelay = given;
+    }
+    return 0.4 * killDelay;
+}
+
 cluster::StopRequest StopRequestOf(const StopSignals& signals) {
     if (signals.Interrupted()) return cluster::StopRequest::Now;
     return signals.Received() ? cluster::StopRequest::AfterRunning : cluster::StopRequest::None;
@@ -77,6 +90,7 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     ProgressReporter progress(say, writes && liveProgress);
     job.host = ReportingHost(nullptr, progress, request, path, analysis, say);
     job.stop = [&signals] { return StopRequestOf(signals); };
+    job.answerSeconds = AnswerSeconds();
     ApplyTestHooks(process->Rank(), job);
 
     const builder::BuildOutcome outcome = process->Build(job);
