@@ -1,5 +1,5 @@
 // Benchmark of the sensor-placement optimizer on synthetic scenario sets with
-// the structure of real builds (bench/synthetic_scenarios.h).
+// the structure of real builds (synthetic/network_scenarios.h).
 //
 //   optimizer_bench              network 1's size (288 events x 144 nodes):
 //                                heuristic against exact, the curve, and every
@@ -19,7 +19,7 @@
 
 #include <sys/resource.h>
 
-#include "bench/synthetic_scenarios.h"
+#include "synthetic/network_scenarios.h"
 #include "optimizer/optimizer.h"
 
 using optimizer::ExactStatus;
@@ -100,7 +100,7 @@ void HeuristicAgainstExact() {
     int same = 0, runs = 0;
     double slowest = 0;
     for (std::uint64_t seed = 1; seed <= 5; ++seed) {
-        synthetic::ScenarioSet set(NetworkOneShape(seed, synthetic::ImpactKind::People));
+        synthetic::ScenarioSet set = synthetic::NetworkScenarios(NetworkOneShape(seed, synthetic::ImpactKind::People));
         for (std::int32_t k : {5, 10}) {
             Options options;
             options.sensors = k;
@@ -123,7 +123,7 @@ void HeuristicAgainstExact() {
 }
 
 void Curve() {
-    synthetic::ScenarioSet set(NetworkOneShape(1, synthetic::ImpactKind::People));
+    synthetic::ScenarioSet set = synthetic::NetworkScenarios(NetworkOneShape(1, synthetic::ImpactKind::People));
     Options options;
     options.sensors = 20;
     options.curve = true;
@@ -152,7 +152,7 @@ void EveryCombination(const synthetic::ScenarioShape& base, std::int32_t sensors
     for (const ObjectiveCase& c : cases) {
         synthetic::ScenarioShape shape = base;
         shape.impact = c.impact;
-        synthetic::ScenarioSet set(shape, 2);
+        synthetic::ScenarioSet set = synthetic::NetworkScenarios(shape, 2);
         for (Statistic statistic : {Statistic::Mean, Statistic::VaR, Statistic::CVaR, Statistic::Worst})
             for (bool exact : {false, true}) {
                 if (exact && !withExact) continue;
@@ -184,7 +184,7 @@ synthetic::ScenarioShape NetworkTwoShape() {
 void NetworkTwoMean() {
     synthetic::ScenarioShape shape = NetworkTwoShape();
     Clock::time_point start = Clock::now();
-    synthetic::ScenarioSet set(shape, 2);
+    synthetic::ScenarioSet set = synthetic::NetworkScenarios(shape, 2);
     double matrixGb = 5.0 * shape.nodes * static_cast<double>(shape.events) / (1024.0 * 1024.0 * 1024.0);
     std::printf("Network 2 size (32,676 events x 16,338 nodes): matrices generated in %.1f s, %.2f GB (flags and one "
                 "impact matrix), %.2f %% of cells detect, %d events no node detects\n",

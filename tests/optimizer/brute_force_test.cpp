@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "optimizer/optimizer.h"
-#include "random_instance.h"
+#include "by_definition.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
 using namespace optimizer_testing;
@@ -117,11 +118,11 @@ class BruteForceCrossCheck : public testing::TestWithParam<CaseParameters> {};
 
 TEST_P(BruteForceCrossCheck, HeuristicBoundAndExactAgreeWithEveryPossibleSet) {
     auto [objective, statistic, detectableOnly, seed] = GetParam();
-    RandomShape shape;
+    synthetic::UniformShape shape;
     shape.nodes = 8 + seed * 3 % 6;
     shape.events = 20 + seed * 7 % 21;
     shape.seed = static_cast<std::uint64_t>(seed) + 100 * static_cast<std::uint64_t>(statistic);
-    RandomScenarios scenarios(shape);
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios(shape);
     ScenarioData data = scenarios.Data();
     const double alphas[] = {0.95, 0.8, 0.5};
     for (Options options : Requests(shape.nodes)) {

@@ -5,9 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "bench/synthetic_scenarios.h"
+#include "synthetic/network_scenarios.h"
 #include "optimizer/optimizer.h"
-#include "random_instance.h"
+#include "by_definition.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
 using namespace optimizer_testing;
@@ -35,7 +36,7 @@ TEST(HeuristicQuality, SwapsUndoTheGreedyFirstChoice) {
 TEST(HeuristicQuality, HeuristicMeanEqualsTheExactOptimumOnANetworkSizedInstance) {
     synthetic::ScenarioShape shape;
     shape.seed = 20240611;
-    synthetic::ScenarioSet scenarios(shape);
+    synthetic::ScenarioSet scenarios = synthetic::NetworkScenarios(shape);
     Options options;
     options.sensors = 10;
     options.curve = true;
@@ -75,7 +76,7 @@ TEST(HeuristicQuality, ExactReachesTheOptimumWhereTheHeuristicFallsShort) {
     };
     for (const ShortfallCase& c : cases) {
         SCOPED_TRACE("seed " + std::to_string(c.seed));
-        RandomScenarios scenarios({c.nodes, c.events, c.share, c.seed});
+        synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({c.nodes, c.events, c.share, c.seed});
         ScenarioData data = scenarios.Data();
         Options options;
         options.sensors = c.sensors;

@@ -12,10 +12,9 @@
 
 #include "optimizer/optimizer.h"
 #include "optimizer/planner.h"
-#include "random_instance.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
-using namespace optimizer_testing;
 
 namespace {
 
@@ -270,7 +269,8 @@ void Check(const ScenarioData& data, const ScenarioData& other, Case c, Statisti
 
 TEST(PlanBruteForce, HeuristicBoundAndExactAgainstEverySet) {
     for (std::uint64_t seed = 1; seed <= 5; ++seed) {
-        RandomScenarios scenarios({kNodes, kEvents, 0.35, seed}), second({kNodes, kEvents, 0.35, seed + 100});
+        synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({kNodes, kEvents, 0.35, seed});
+        synthetic::ScenarioSet second = synthetic::UniformScenarios({kNodes, kEvents, 0.35, seed + 100});
         ScenarioData data = scenarios.Data(), other = second.Data();
         for (const Case& c : Cases(seed, other))
             for (Statistic s : {Statistic::Mean, Statistic::VaR, Statistic::CVaR, Statistic::Worst})

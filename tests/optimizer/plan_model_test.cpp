@@ -11,10 +11,9 @@
 #include "optimizer/request_error.h"
 #include "optimizer/statistics.h"
 #include "optimizer/weighted_statistics.h"
-#include "random_instance.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
-using namespace optimizer_testing;
 
 namespace {
 
@@ -53,7 +52,7 @@ double SimulatedMean(const ScenarioData& data, const std::vector<std::int32_t>& 
 }  // namespace
 
 TEST(PlanModel, FailingSensorsMatchASimulation) {
-    RandomScenarios scenarios({10, 30, 0.5, 4});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({10, 30, 0.5, 4});
     ScenarioData data = scenarios.Data();
     Options options;
     options.sensors = 5;
@@ -87,7 +86,7 @@ TEST(PlanModel, EqualWeightsGiveThePlainStatistics) {
 }
 
 TEST(PlanModel, RefusesRequestsThatCannotBeMet) {
-    RandomScenarios scenarios({6, 12, 0.5, 2});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({6, 12, 0.5, 2});
     ScenarioData data = scenarios.Data();
     Options options;
     options.sensors = 2;
@@ -120,7 +119,7 @@ TEST(PlanModel, RefusesRequestsThatCannotBeMet) {
 }
 
 TEST(PlanModel, BudgetCurveRisesWithTheBudget) {
-    RandomScenarios scenarios({8, 24, 0.35, 6});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({8, 24, 0.35, 6});
     ScenarioData data = scenarios.Data();
     Options options;
     options.curve = true;

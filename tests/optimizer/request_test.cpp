@@ -7,10 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "optimizer/optimizer.h"
-#include "random_instance.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
-using namespace optimizer_testing;
 
 namespace {
 
@@ -21,7 +20,7 @@ struct BadRequest {
 };
 
 TEST(Request, EveryBadRequestIsRefusedWithItsReason) {
-    RandomScenarios scenarios({8, 20, 0.5, 7});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({8, 20, 0.5, 7});
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<BadRequest> cases = {
         {"negative fixed node", [](ScenarioData&, Options& o) { o.fixed = {-1}; }, "fixed node 0 is not a node of the data (1 to 8)"},

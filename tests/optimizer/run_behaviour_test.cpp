@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "bench/synthetic_scenarios.h"
+#include "synthetic/network_scenarios.h"
 #include "optimizer/optimizer.h"
-#include "random_instance.h"
+#include "by_definition.h"
+#include "synthetic/uniform_scenarios.h"
 
 using namespace optimizer;
 using namespace optimizer_testing;
@@ -18,7 +19,7 @@ TEST(RunBehaviour, TheThreadCountDoesNotChangeTheAnswer) {
     shape.nodes = 1100;
     shape.events = 2200;
     shape.seed = 99;
-    synthetic::ScenarioSet scenarios(shape, 2);
+    synthetic::ScenarioSet scenarios = synthetic::NetworkScenarios(shape, 2);
     Options options;
     options.sensors = 4;
     options.curve = true;
@@ -36,7 +37,7 @@ TEST(RunBehaviour, TheThreadCountDoesNotChangeTheAnswer) {
 }
 
 TEST(RunBehaviour, AStopRequestEndsTheRunWithASoundAnswer) {
-    RandomScenarios scenarios({12, 40, 0.35, 31});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({12, 40, 0.35, 31});
     ScenarioData data = scenarios.Data();
     Options options;
     options.sensors = 3;
@@ -59,7 +60,7 @@ TEST(RunBehaviour, AStopRequestEndsTheRunWithASoundAnswer) {
 }
 
 TEST(RunBehaviour, ProgressReportsTheMeanInItsOwnUnits) {
-    RandomScenarios scenarios({12, 40, 0.35, 34});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({12, 40, 0.35, 34});
     Options options;
     options.sensors = 3;
     std::vector<Progress> bounding;
@@ -77,7 +78,7 @@ TEST(RunBehaviour, ProgressReportsTheMeanInItsOwnUnits) {
 }
 
 TEST(RunBehaviour, TheTimeLimitStillGivesEveryCurvePointASet) {
-    RandomScenarios scenarios({12, 40, 0.35, 32});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({12, 40, 0.35, 32});
     ScenarioData data = scenarios.Data();
     Options options;
     options.sensors = 4;
@@ -96,7 +97,7 @@ TEST(RunBehaviour, TheTimeLimitStillGivesEveryCurvePointASet) {
 }
 
 TEST(RunBehaviour, NothingIsWrittenToTheConsoleEvenByTheSolver) {
-    RandomScenarios scenarios({13, 40, 0.3, 5271});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({13, 40, 0.3, 5271});
     Options options;
     options.sensors = 4;
     options.exact = true;
@@ -135,7 +136,7 @@ TEST(RunBehaviour, AnUndetectableEventFixesTheWorstCaseForEverySet) {
 }
 
 TEST(RunBehaviour, ACurveWithFixedSensorsStartsAtTheirCount) {
-    RandomScenarios scenarios({10, 30, 0.35, 33});
+    synthetic::ScenarioSet scenarios = synthetic::UniformScenarios({10, 30, 0.35, 33});
     ScenarioData data = scenarios.Data();
     Options options;
     options.sensors = 4;

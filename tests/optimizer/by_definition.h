@@ -1,5 +1,6 @@
-// Small random scenario sets and the optimum found by trying every sensor
-// set, computed from the definitions alone, to cross-check the optimizer.
+// The statistics of a sensor set and the optimum found by trying every
+// sensor set, computed from the definitions alone, to cross-check the
+// optimizer.
 #pragma once
 
 #include <cstdint>
@@ -9,27 +10,6 @@
 #include "optimizer/scenario_data.h"
 
 namespace optimizer_testing {
-
-struct RandomShape {
-    std::int32_t nodes = 8;
-    std::int32_t events = 20;
-    double detectShare = 0.35;
-    std::uint64_t seed = 1;
-};
-
-// Impacts are whole numbers (ties happen); undetected impacts sometimes lie
-// below an event's impacts, and some events no node detects.
-class RandomScenarios {
-public:
-    explicit RandomScenarios(const RandomShape& shape);
-    optimizer::ScenarioData Data() const;
-
-private:
-    RandomShape shape_;
-    std::vector<std::uint8_t> detected_;
-    std::vector<float> impact_;
-    std::vector<double> undetected_;
-};
 
 // Nodes where the options let a sensor stand: fixed ones and free candidates.
 std::vector<std::int32_t> PlaceableNodes(const optimizer::ScenarioData& data, const optimizer::Options& options);

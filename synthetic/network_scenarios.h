@@ -10,10 +10,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
-#include "optimizer/scenario_data.h"
+#include "synthetic/scenario_set.h"
 
 namespace synthetic {
 
@@ -34,24 +32,8 @@ struct ScenarioShape {
     double simulatedHours = 96;
 };
 
-// The matrices in plain arrays, filled on `threads` threads; the same seed
-// gives the same matrices whatever the thread count.
-class ScenarioSet {
-public:
-    explicit ScenarioSet(const ScenarioShape& shape, int threads = 1);
-
-    optimizer::ScenarioData Data() const;
-    const ScenarioShape& shape() const { return shape_; }
-    // Share of cells whose flag is set.
-    double DetectedShare() const;
-    // Events that no node detects.
-    std::int32_t UndetectedEvents() const;
-
-private:
-    ScenarioShape shape_;
-    std::unique_ptr<std::uint8_t[]> detected_;
-    std::unique_ptr<float[]> impact_;
-    std::vector<double> undetected_;
-};
+// The matrices filled on `threads` threads; the same shape gives the same
+// matrices whatever the thread count.
+ScenarioSet NetworkScenarios(const ScenarioShape& shape, int threads = 1);
 
 }  // namespace synthetic

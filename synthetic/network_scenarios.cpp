@@ -1,4 +1,4 @@
-#include "bench/synthetic_scenarios.h"
+#include "synthetic/network_scenarios.h"
 
 #include <algorithm>
 #include <cmath>
@@ -165,11 +165,8 @@ void Arrivals(const Network& net, std::int32_t source, double slowdown, double h
 
 }  // namespace
 
-ScenarioSet::ScenarioSet(const ScenarioShape& shape, int threads)
-    : shape_(shape),
-      detected_(new std::uint8_t[static_cast<std::size_t>(shape.events) * static_cast<std::size_t>(shape.nodes)]()),
-      impact_(new float[static_cast<std::size_t>(shape.events) * static_cast<std::size_t>(shape.nodes)]()),
-      undetected_(static_cast<std::size_t>(shape.events)) {
+ScenarioSet NetworkScenarios(const ScenarioShape& shape, int threads) {
+    ScenarioSet set(shape.events, shape.nodes);
     Network net = BuildNetwork(shape);
     double horizon = shape.simulatedHours * 60;
     auto fill = [&](std::int32_t first, std::int32_t last) {
@@ -179,22 +176,22 @@ ScenarioSet::ScenarioSet(const ScenarioShape& shape, int threads)
             std::mt19937_64 random(shape.seed * 1000003u + static_cast<std::uint64_t>(e));
             std::int32_t source = e % shape.nodes;
             double slowdown = std::uniform_real_distribution<double>(0.8, 1.25)(random);
-            std::size_t row = static_cast<std::size_t>(e) * static_cast<std::size_t>(shape.nodes);
             if (net.stagnant[static_cast<std::size_t>(source)]) {
-                undetected_[static_cast<std::size_t>(e)] = shape.impact == ImpactKind::Minutes
-                                                               ? kUndetectedMinutesPerHour * shape.simulatedHours
-                                                               : net.population[static_cast<std::size_t>(source)];
+                set.Undetected(e) = shape.impact == ImpactKind::Minutes ? kUndetectedMinutesPerHour * shape.simulatedHours
+                                                                        : net.population[static_cast<std::size_t>(source)];
                 continue;
             }
             Arrivals(net, source, slowdown, horizon, arrival, reached);
+            std::uint8_t* detected = set.DetectedRow(e);
+            float* impact = set.ImpactRow(e);
             double people = 0;  // reached is in arrival order
             for (std::int32_t i : reached) {
                 people += net.population[static_cast<std::size_t>(i)];
                 double t = arrival[static_cast<std::size_t>(i)];
-                detected_[row + static_cast<std::size_t>(i)] = 1;
-                impact_[row + static_cast<std::size_t>(i)] = static_cast<float>(shape.impact == ImpactKind::Minutes ? t : people * slowdown);
+                detected[i] = 1;
+                impact[i] = static_cast<float>(shape.impact == ImpactKind::Minutes ? t : people * slowdown);
             }
-            undetected_[static_cast<std::size_t>(e)] = shape.impact == ImpactKind::Minutes ? kUndetectedMinutesPerHour * shape.simulatedHours : people * slowdown;
+            set.Undetected(e) = shape.impact == ImpactKind::Minutes ? kUndetectedMinutesPerHour * shape.simulatedHours : people * slowdown;
             for (std::int32_t i : reached) arrival[static_cast<std::size_t>(i)] = std::numeric_limits<double>::infinity();
         }
     };
@@ -205,31 +202,7 @@ ScenarioSet::ScenarioSet(const ScenarioShape& shape, int threads)
                              static_cast<std::int32_t>(static_cast<std::int64_t>(shape.events) * (t + 1) / threads));
     fill(0, static_cast<std::int32_t>(shape.events / threads));
     for (auto& w : workers) w.join();
-}
-
-optimizer::ScenarioData ScenarioSet::Data() const {
-    optimizer::ScenarioData data;
-    data.nEvents = shape_.events;
-    data.nNodes = shape_.nodes;
-    data.detected = detected_.get();
-    data.impact = impact_.get();
-    data.undetectedImpact = undetected_;
-    return data;
-}
-
-double ScenarioSet::DetectedShare() const {
-    std::size_t cells = static_cast<std::size_t>(shape_.events) * static_cast<std::size_t>(shape_.nodes), set = 0;
-    for (std::size_t k = 0; k < cells; ++k) set += detected_[k];
-    return static_cast<double>(set) / static_cast<double>(cells);
-}
-
-std::int32_t ScenarioSet::UndetectedEvents() const {
-    std::int32_t count = 0;
-    for (std::int32_t e = 0; e < shape_.events; ++e) {
-        const std::uint8_t* row = detected_.get() + static_cast<std::size_t>(e) * static_cast<std::size_t>(shape_.nodes);
-        count += std::none_of(row, row + shape_.nodes, [](std::uint8_t f) { return f != 0; });
-    }
-    return count;
+    return set;
 }
 
 }  // namespace synthetic

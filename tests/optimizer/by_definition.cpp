@@ -1,8 +1,7 @@
-#include "random_instance.h"
+#include "by_definition.h"
 
 #include <algorithm>
 #include <limits>
-#include <random>
 
 namespace optimizer_testing {
 
@@ -10,35 +9,6 @@ using optimizer::Objective;
 using optimizer::Options;
 using optimizer::ScenarioData;
 using optimizer::Statistic;
-
-RandomScenarios::RandomScenarios(const RandomShape& shape)
-    : shape_(shape),
-      detected_(static_cast<std::size_t>(shape.nodes * shape.events)),
-      impact_(detected_.size()),
-      undetected_(static_cast<std::size_t>(shape.events)) {
-    std::mt19937_64 random(shape.seed);
-    std::uniform_real_distribution<double> unit(0, 1);
-    std::uniform_int_distribution<int> impact(0, 99), penalty(40, 140);
-    for (std::int32_t e = 0; e < shape.events; ++e) {
-        bool silent = unit(random) < 0.1;  // an event no node detects
-        for (std::int32_t n = 0; n < shape.nodes; ++n) {
-            std::size_t cell = static_cast<std::size_t>(e * shape.nodes + n);
-            detected_[cell] = !silent && unit(random) < shape.detectShare;
-            impact_[cell] = detected_[cell] ? static_cast<float>(impact(random)) : -1.0f;
-        }
-        undetected_[static_cast<std::size_t>(e)] = penalty(random);
-    }
-}
-
-ScenarioData RandomScenarios::Data() const {
-    ScenarioData data;
-    data.nEvents = shape_.events;
-    data.nNodes = shape_.nodes;
-    data.detected = detected_.data();
-    data.impact = impact_.data();
-    data.undetectedImpact = undetected_;
-    return data;
-}
 
 std::vector<std::int32_t> PlaceableNodes(const ScenarioData& data, const Options& options) {
     std::vector<std::int32_t> nodes;
