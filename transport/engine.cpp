@@ -35,7 +35,11 @@ Engine::Engine(const SharedTransport& shared, std::vector<double>& record) : Eng
     Reset();
 }
 
-void Engine::SetSource(int node, double strength) { source_[static_cast<std::size_t>(node)] = strength; }
+void Engine::SetSource(int node, double strength) {
+    double& source = source_[static_cast<std::size_t>(node)];
+    sourcesOn_ += (strength != 0.0) - (source != 0.0);
+    source = strength;
+}
 
 void Engine::Open() { Reset(); }
 
@@ -54,6 +58,7 @@ void Engine::Reset() {
     nextPeriod_ = 0;
     step_ = 0;
     period_ = nullptr;
+    anyActive_ = false;
     if (!record_) return;
     // The clean network's own run simulates everything from the start: a
     // segment filling each pipe and one for each tank.
@@ -69,6 +74,7 @@ void Engine::Reset() {
         touched_[static_cast<std::size_t>(chain)] = 1;
         touchedChains_.push_back(chain);
         ++activeLinks_[static_cast<std::size_t>(n)];
+        anyActive_ = true;
     }
 }
 
@@ -119,11 +125,18 @@ void Engine::Transport(long dt) {
         }
     } else if (step_ >= shared_.steps) {
         throw std::runtime_error("the quality run goes beyond the clean network's");
+    } else {
+        cleanRow_ = shared_.CleanVolumes(step_);
     }
-    const FlowPeriod& p = *period_;
-    for (int n : p.order) {
-        const auto i = static_cast<std::size_t>(n);
-        if (activeLinks_[i] > 0 || source_[i] != 0.0) VisitNode(n, dt);
+    // Before the first injection nothing is visited: the clean network's
+    // state is the shared one.
+    if (anyActive_ || sourcesOn_ > 0) {
+        const int* active = activeLinks_.data();
+        const double* source = source_.data();
+        for (int n : period_->order) {
+            const auto i = static_cast<std::size_t>(n);
+            if (active[i] > 0 || source[i] != 0.0) VisitNode(n, dt);
+        }
     }
     ++step_;
 }
@@ -132,17 +145,26 @@ void Engine::VisitNode(int n, long dt) {
     const FlowPeriod& p = *period_;
     const auto i = static_cast<std::size_t>(n);
     const int* plan = p.plan.data();
+    const double* flow = p.flow.data();
+    const double seconds = static_cast<double>(dt);
     const int split = p.split[i], end = layout_.adjStart[i + 1];
     double volin = 0.0, massin = 0.0;
-    for (int a = layout_.adjStart[i]; a < split; ++a) TakeInflow(plan[a], dt, volin, massin);
-    const double volout = p.outflowRate[i] * static_cast<double>(dt);
+    for (int a = layout_.adjStart[i]; a < split; ++a) {
+        const int k = plan[a];
+        TakeInflow(k, flow[static_cast<std::size_t>(k)] * seconds, volin, massin);
+    }
+    const double volout = p.outflowRate[i] * seconds;
     const double c = NodeQuality(n, volin, massin, volout, dt);
-    for (int a = split; a < end; ++a) ReleaseOutflow(plan[a], c, dt);
+    for (int a = split; a < end; ++a) {
+        const int k = plan[a];
+        ReleaseOutflow(k, c, flow[static_cast<std::size_t>(k)] * seconds);
+    }
     // A node that took on contaminant is visited from now on, even when
     // nothing flows in: the solver keeps or resets its quality each step.
     if (quality_[i] != 0.0 && !marked_[i]) {
         marked_[i] = 1;
         ++activeLinks_[i];
+        anyActive_ = true;
     }
 }
 
@@ -151,14 +173,13 @@ void Engine::VisitNode(int n, long dt) {
 // node released into it if that came first.
 double Engine::CleanVolumeAt(int k, double v) const {
     const auto ki = static_cast<std::size_t>(k);
-    double volume = shared_.CleanVolumes(step_)[ki];
+    double volume = cleanRow_[ki];
     if (period_->upstreamFirst[ki]) volume = volume < 0.0 ? v : volume + v;
     return volume;
 }
 
-void Engine::TakeInflow(int k, long dt, double& volin, double& massin) {
+void Engine::TakeInflow(int k, double v, double& volin, double& massin) {
     const auto ki = static_cast<std::size_t>(k);
-    double v = period_->flow[ki] * static_cast<double>(dt);
     if (!touched_[ki]) {
         // Clean water adds volume and no mass; the link stays as the clean network's.
         if (!(v > 0.0)) return;
@@ -179,9 +200,8 @@ void Engine::TakeInflow(int k, long dt, double& volin, double& massin) {
     }
 }
 
-void Engine::ReleaseOutflow(int k, double c, long dt) {
+void Engine::ReleaseOutflow(int k, double c, double v) {
     const auto ki = static_cast<std::size_t>(k);
-    const double v = period_->flow[ki] * static_cast<double>(dt);
     if (v == 0.0) return;
     if (!touched_[ki]) {
         if (c == 0.0) return;
@@ -202,7 +222,7 @@ void Engine::ReleaseOutflow(int k, double c, long dt) {
 // downstream node took if that came first.
 void Engine::Touch(int k, double v) {
     const auto ki = static_cast<std::size_t>(k);
-    double volume = shared_.CleanVolumes(step_)[ki];
+    double volume = cleanRow_[ki];
     if (volume >= 0.0 && !period_->upstreamFirst[ki]) {
         const double vseg = Least(volume, v);
         const double rest = v - vseg;
@@ -219,16 +239,18 @@ void Engine::MarkTouched(int k) {
     touchedChains_.push_back(k);
     ++activeLinks_[static_cast<std::size_t>(layout_.from[ki])];
     ++activeLinks_[static_cast<std::size_t>(layout_.to[ki])];
+    anyActive_ = true;
 }
 
 void Engine::TouchTank(int n) {
     const auto i = static_cast<std::size_t>(n);
     const int chain = layout_.tankChain[i];
-    const double volume = shared_.CleanVolumes(step_)[static_cast<std::size_t>(chain)];
+    const double volume = cleanRow_[static_cast<std::size_t>(chain)];
     if (volume >= 0.0) AddSegment(chain, volume, 0.0);
     touched_[static_cast<std::size_t>(chain)] = 1;
     touchedChains_.push_back(chain);
     ++activeLinks_[i];
+    anyActive_ = true;
 }
 
 double Engine::NodeQuality(int n, double volin, double massin, double volout, long dt) {

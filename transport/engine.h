@@ -49,10 +49,13 @@ private:
     void Reset();
     void LoadPeriod();
     void Transport(long dt);
-    void VisitNode(int n, long dt);
-    void TakeInflow(int k, long dt, double& volin, double& massin);
-    void ReleaseOutflow(int k, double c, long dt);
-    double NodeQuality(int n, double volin, double massin, double volout, long dt);
+    // The per-node and per-link steps run for nearly every node at every
+    // step once contamination has spread; inlined into the node loop they
+    // keep the running sums in registers.
+    [[gnu::always_inline]] inline void VisitNode(int n, long dt);
+    [[gnu::always_inline]] inline void TakeInflow(int k, double v, double& volin, double& massin);
+    [[gnu::always_inline]] inline void ReleaseOutflow(int k, double c, double v);
+    [[gnu::always_inline]] inline double NodeQuality(int n, double volin, double massin, double volout, long dt);
     double MixTank(int n, double volin, double massin, double volout);
     void Touch(int k, double v);
     void MarkTouched(int k);
@@ -76,7 +79,9 @@ private:
     std::vector<std::uint8_t> marked_;         // by node: took on contaminant
     std::vector<double> quality_;              // by node, internal units
     std::vector<double> source_;               // by node, mass per minute
-    std::vector<int> sources_;                 // nodes whose source is on
+    int sourcesOn_ = 0;                        // nodes whose source is on
+    bool anyActive_ = false;                   // some node has a touched chain or took on contaminant
+    const double* cleanRow_ = nullptr;         // the clean volumes at the current step
     const FlowPeriod* period_ = nullptr;
     std::size_t nextPeriod_ = 0;
     std::size_t step_ = 0;  // transport steps taken
