@@ -1,5 +1,6 @@
 #include "transport/engine.h"
 
+#include <bit>
 #include <cmath>
 #include <stdexcept>
 
@@ -27,6 +28,8 @@ Engine::Engine(const SharedTransport& shared) : shared_(shared), layout_(shared.
     marked_.assign(nodes, 0);
     quality_.assign(nodes, 0.0);
     source_.assign(nodes, 0.0);
+    isFlagged_.assign(nodes, 0);
+    due_.assign((static_cast<std::size_t>(layout_.nNodes) + 63) / 64, 0);
     Reset();
 }
 
@@ -36,9 +39,31 @@ Engine::Engine(const SharedTransport& shared, std::vector<double>& record) : Eng
 }
 
 void Engine::SetSource(int node, double strength) {
-    double& source = source_[static_cast<std::size_t>(node)];
-    sourcesOn_ += (strength != 0.0) - (source != 0.0);
-    source = strength;
+    source_[static_cast<std::size_t>(node)] = strength;
+    UpdateDue(node);
+}
+
+void Engine::Activate(int n) {
+    if (activeLinks_[static_cast<std::size_t>(n)]++ == 0) UpdateDue(n);
+}
+
+void Engine::UpdateDue(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    const bool due = activeLinks_[i] > 0 || source_[i] != 0.0;
+    if (due && !isFlagged_[i]) {
+        isFlagged_[i] = 1;
+        flagged_.push_back(n);
+    }
+    if (!period_) return;
+    const auto j = static_cast<std::size_t>(period_->position[i]);
+    const std::uint64_t bit = std::uint64_t{1} << (j % 64);
+    if (due) due_[j / 64] |= bit;
+    else due_[j / 64] &= ~bit;
+}
+
+void Engine::LayOutDue() {
+    std::fill(due_.begin(), due_.end(), 0);
+    for (int n : flagged_) UpdateDue(n);
 }
 
 void Engine::Open() { Reset(); }
@@ -58,7 +83,11 @@ void Engine::Reset() {
     nextPeriod_ = 0;
     step_ = 0;
     period_ = nullptr;
-    anyActive_ = false;
+    for (int n : flagged_) isFlagged_[static_cast<std::size_t>(n)] = 0;
+    flagged_.clear();
+    std::fill(due_.begin(), due_.end(), 0);
+    for (int n = 1; n <= layout_.nNodes; ++n)
+        if (source_[static_cast<std::size_t>(n)] != 0.0) UpdateDue(n);
     if (!record_) return;
     // The clean network's own run simulates everything from the start: a
     // segment filling each pipe and one for each tank.
@@ -73,8 +102,7 @@ void Engine::Reset() {
         AddSegment(chain, layout_.tankInitialVolume[static_cast<std::size_t>(n)], 0.0);
         touched_[static_cast<std::size_t>(chain)] = 1;
         touchedChains_.push_back(chain);
-        ++activeLinks_[static_cast<std::size_t>(n)];
-        anyActive_ = true;
+        Activate(n);
     }
 }
 
@@ -87,6 +115,7 @@ long Engine::RunQ() {
 void Engine::LoadPeriod() {
     if (nextPeriod_ >= shared_.periods.size()) throw std::runtime_error("the hydraulic periods ended early");
     period_ = &shared_.periods[nextPeriod_++];
+    LayOutDue();
     if (qtime_ < layout_.duration)
         for (int k : period_->reversed)
             if (touched_[static_cast<std::size_t>(k)]) Reverse(k);
@@ -128,14 +157,14 @@ void Engine::Transport(long dt) {
     } else {
         cleanRow_ = shared_.CleanVolumes(step_);
     }
-    // Before the first injection nothing is visited: the clean network's
-    // state is the shared one.
-    if (anyActive_ || sourcesOn_ > 0) {
-        const int* active = activeLinks_.data();
-        const double* source = source_.data();
-        for (int n : period_->order) {
-            const auto i = static_cast<std::size_t>(n);
-            if (active[i] > 0 || source[i] != 0.0) VisitNode(n, dt);
+    const int* order = period_->order.data();
+    for (std::size_t w = 0; w < due_.size(); ++w) {
+        std::uint64_t bits = due_[w];
+        while (bits != 0) {
+            const int b = std::countr_zero(bits);
+            VisitNode(order[w * 64 + static_cast<std::size_t>(b)], dt);
+            // Visiting may have made nodes further down this word due.
+            bits = b == 63 ? 0 : due_[w] & (~std::uint64_t{0} << (b + 1));
         }
     }
     ++step_;
@@ -163,8 +192,7 @@ void Engine::VisitNode(int n, long dt) {
     // nothing flows in: the solver keeps or resets its quality each step.
     if (quality_[i] != 0.0 && !marked_[i]) {
         marked_[i] = 1;
-        ++activeLinks_[i];
-        anyActive_ = true;
+        Activate(n);
     }
 }
 
@@ -237,9 +265,8 @@ void Engine::MarkTouched(int k) {
     const auto ki = static_cast<std::size_t>(k);
     touched_[ki] = 1;
     touchedChains_.push_back(k);
-    ++activeLinks_[static_cast<std::size_t>(layout_.from[ki])];
-    ++activeLinks_[static_cast<std::size_t>(layout_.to[ki])];
-    anyActive_ = true;
+    Activate(layout_.from[ki]);
+    Activate(layout_.to[ki]);
 }
 
 void Engine::TouchTank(int n) {
@@ -249,8 +276,7 @@ void Engine::TouchTank(int n) {
     if (volume >= 0.0) AddSegment(chain, volume, 0.0);
     touched_[static_cast<std::size_t>(chain)] = 1;
     touchedChains_.push_back(chain);
-    ++activeLinks_[i];
-    anyActive_ = true;
+    Activate(n);
 }
 
 double Engine::NodeQuality(int n, double volin, double massin, double volout, long dt) {
@@ -343,7 +369,8 @@ double Engine::AverageQuality(int k) const {
 std::size_t Engine::Bytes() const {
     return seg_.capacity() * sizeof(Segment) + (first_.capacity() + last_.capacity()) * sizeof(int) +
            touched_.capacity() + marked_.capacity() +
-           (touchedChains_.capacity() + activeLinks_.capacity()) * sizeof(int) +
+           (touchedChains_.capacity() + activeLinks_.capacity() + flagged_.capacity()) * sizeof(int) +
+           isFlagged_.capacity() + due_.capacity() * sizeof(std::uint64_t) +
            (quality_.capacity() + source_.capacity()) * sizeof(double);
 }
 

@@ -59,6 +59,9 @@ private:
     double MixTank(int n, double volin, double massin, double volout);
     void Touch(int k, double v);
     void MarkTouched(int k);
+    void Activate(int n);
+    void UpdateDue(int n);
+    void LayOutDue();
     void TouchTank(int n);
     double CleanVolumeAt(int k, double v) const;
     void AddSegment(int chain, double v, double c);
@@ -79,8 +82,15 @@ private:
     std::vector<std::uint8_t> marked_;         // by node: took on contaminant
     std::vector<double> quality_;              // by node, internal units
     std::vector<double> source_;               // by node, mass per minute
-    int sourcesOn_ = 0;                        // nodes whose source is on
-    bool anyActive_ = false;                   // some node has a touched chain or took on contaminant
+    // Node n is visited while it is due: a chain at it touched, or its
+    // source on. Bit j of due_ stands for the node at place j of the
+    // period's order, so a step visits the due nodes upstream first by
+    // scanning words, and a node that falls due during the step is still
+    // reached if it lies further down. flagged_ lists every node that has
+    // been due since the last reset, to lay the bits out anew for each period.
+    std::vector<std::uint64_t> due_;
+    std::vector<int> flagged_;
+    std::vector<std::uint8_t> isFlagged_;      // by node
     const double* cleanRow_ = nullptr;         // the clean volumes at the current step
     const FlowPeriod* period_ = nullptr;
     std::size_t nextPeriod_ = 0;
