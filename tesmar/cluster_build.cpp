@@ -4,7 +4,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "network/toolkit.h"
 #include "tesmar/build_steps.h"
 #include "tesmar/cluster_launch.h"
 #include "tesmar/exit_codes.h"
@@ -14,27 +13,6 @@
 namespace tesmar {
 
 namespace {
-
-// Test hooks, read from the environment of the test's mpirun:
-// TESMAR_TEST_FAIL_EVENT=RANK:EVENT makes the toolkit fail in that process
-// at every event from that one on; TESMAR_TEST_SILENCE_SECONDS shortens
-// the time after which a silent process is taken as lost;
-// TESMAR_TEST_PEERS_ELSEWHERE=1 makes the writing process take every other
-// process for one on another host, whose process it cannot look at.
-void ApplyTestHooks(int rank, cluster::ProcessJob& job) {
-    if (const char* failure = std::getenv("TESMAR_TEST_FAIL_EVENT")) {
-        int failingRank = -1, failingEvent = -1;
-        std::istringstream text(failure);
-        char colon = 0;
-        text >> failingRank >> colon >> failingEvent;
-        if (failingRank == rank)
-            job.description.beforeEvent = [failingEvent](std::int32_t eventIndex) {
-                if (eventIndex >= failingEvent) network::DefaultToolkit().Check(110, "EN_solveH");
-            };
-    }
-    if (const char* seconds = std::getenv("TESMAR_TEST_SILENCE_SECONDS")) job.silenceSeconds = std::atof(seconds);
-    if (const char* elsewhere = std::getenv("TESMAR_TEST_PEERS_ELSEWHERE")) job.seesPeersOnItsHost = *elsewhere != '1';
-}
 
 // Open MPI's mpirun kills the processes this many seconds after it passes a
 // stop on (1 unless `--mca odls_base_sigkill_timeout N` says otherwise); the
@@ -56,7 +34,8 @@ cluster::StopRequest StopRequestOf(const StopSignals& signals) {
 
 }  // namespace
 
-int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress) {
+int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress,
+                           const JobAdjustment& adjust) {
     // Blocked before MPI starts its own threads, which inherit the mask.
     StopSignals signals(true);
     if (request.Reference) {
@@ -91,7 +70,7 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     job.host = ReportingHost(nullptr, progress, request, path, analysis, say);
     job.stop = [&signals] { return StopRequestOf(signals); };
     job.answerSeconds = AnswerSeconds();
-    ApplyTestHooks(process->Rank(), job);
+    if (adjust) adjust(process->Rank(), job);
 
     const builder::BuildOutcome outcome = process->Build(job);
     if (writes) return ReportOutcome(request, outcome, progress, out, err);

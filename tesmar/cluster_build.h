@@ -5,13 +5,20 @@
 // the others say nothing unless they cannot go on.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 
+#include "cluster/cluster_api.h"
 #include "tesmar/build_request.h"
 
 namespace tesmar {
 
+// Changes this process's job before it runs; the cluster tests' build
+// program sets failures and shorter limits this way.
+using JobAdjustment = std::function<void(int rank, cluster::ProcessJob& job)>;
+
 // Runs this process's part of the build and returns its exit code.
-int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress);
+int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress,
+                           const JobAdjustment& adjust = {});
 
 }  // namespace tesmar

@@ -20,6 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using cluster_testing::DriverArguments;
 using cluster_testing::JobEnd;
 using cluster_testing::MpiJob;
 using cluster_testing::MpirunArguments;
@@ -195,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, ClusterStopTest, ::testing::Values(SIGTERM, SI
 TEST_F(ClusterBuildTest, AFailingProcessEndsTheBuildWithWholeRecords) {
     const std::string network = Network("chain.inp", testing_support::ChainNetwork(5));
     const JobEnd end = cluster_testing::RunJob(
-        mpirun_, MpirunArguments(3, {"-x", "TESMAR_TEST_FAIL_EVENT=2:25"},
+        mpirun_, DriverArguments(3, {}, {"--fail-event", "2:25"},
                                  BuildArgs(network, {"--mode", "random", "--random-events", "3000", "--seed", "9",
                                                      "--threads", "1"})));
     ASSERT_TRUE(end.ended) << end.err;
@@ -224,10 +225,10 @@ class ClusterKillTest : public ClusterBuildTest, public ::testing::WithParamInte
 TEST_P(ClusterKillTest, AKilledProcessEndsTheJobWithWholeRecords) {
     const Loss loss = GetParam();
     const std::string network = Network("chain.inp", testing_support::ChainNetwork(5));
-    std::vector<std::string> options{"-x", "TESMAR_TEST_SILENCE_SECONDS=3"};
+    std::vector<std::string> options, hooks{"--silence-seconds", "3"};
     if (loss == Loss::JobKeptGoing) options.push_back("--enable-recovery");
-    if (loss == Loss::EndedByMpirunElsewhere) options.insert(options.end(), {"-x", "TESMAR_TEST_PEERS_ELSEWHERE=1"});
-    MpiJob job(mpirun_, MpirunArguments(3, options, BuildArgs(network, kLongChainBuild)));
+    if (loss == Loss::EndedByMpirunElsewhere) hooks.push_back("--peers-elsewhere");
+    MpiJob job(mpirun_, DriverArguments(3, options, hooks, BuildArgs(network, kLongChainBuild)));
     ASSERT_TRUE(job.WaitForLine(" events (", kHangGuard)) << "no progress line";
     const pid_t victim = job.RankProcess(2);
     ASSERT_GT(victim, 0);

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "network/program_folder.h"
 #include "tool_process.h"
 
 extern char** environ;
@@ -73,8 +74,10 @@ std::optional<std::string> FindMpirun() {
     return std::nullopt;
 }
 
-std::vector<std::string> MpirunArguments(int processes, const std::vector<std::string>& launcherOptions,
-                                         const std::vector<std::string>& tesmarArgs) {
+namespace {
+
+std::vector<std::string> JobArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                      const std::string& program, const std::vector<std::string>& programArgs) {
     std::vector<std::string> arguments{"--allow-run-as-root", "--oversubscribe", "-np", std::to_string(processes)};
 #if defined(__SANITIZE_ADDRESS__)
     // Open MPI ends a job with allocations of its own still held, in plug-ins
@@ -85,9 +88,24 @@ std::vector<std::string> MpirunArguments(int processes, const std::vector<std::s
                      {"-x", std::string("ASAN_OPTIONS=") + (sanitizer ? sanitizer : "") + ":detect_leaks=0"});
 #endif
     arguments.insert(arguments.end(), launcherOptions.begin(), launcherOptions.end());
-    arguments.push_back(tesmar_testing::ToolPath());
-    arguments.insert(arguments.end(), tesmarArgs.begin(), tesmarArgs.end());
+    arguments.push_back(program);
+    arguments.insert(arguments.end(), programArgs.begin(), programArgs.end());
     return arguments;
+}
+
+}  // namespace
+
+std::vector<std::string> MpirunArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                         const std::vector<std::string>& tesmarArgs) {
+    return JobArguments(processes, launcherOptions, tesmar_testing::ToolPath(), tesmarArgs);
+}
+
+std::vector<std::string> DriverArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                         const std::vector<std::string>& hooks,
+                                         const std::vector<std::string>& buildArgs) {
+    std::vector<std::string> args = hooks;
+    args.insert(args.end(), buildArgs.begin(), buildArgs.end());
+    return JobArguments(processes, launcherOptions, network::ProgramFolder() + "/cluster_build_driver", args);
 }
 
 MpiJob::MpiJob(const std::string& mpirun, const std::vector<std::string>& arguments) {

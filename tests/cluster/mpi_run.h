@@ -16,10 +16,18 @@ namespace cluster_testing {
 std::optional<std::string> FindMpirun();
 
 // mpirun's own options for a job of `processes` tesmar processes on this
-// host (as root too), the environment settings given with -x, then tesmar
-// and its arguments.
+// host (as root too), the launcher options given, then tesmar and its
+// arguments.
 std::vector<std::string> MpirunArguments(int processes, const std::vector<std::string>& launcherOptions,
                                          const std::vector<std::string>& tesmarArgs);
+
+// The same job run by the tests' build program (cluster_build_driver.cpp)
+// instead of tesmar: `hooks` set faults on the processes' jobs
+// (--fail-event RANK:EVENT, --silence-seconds S, --peers-elsewhere), then
+// come the arguments of `tesmar build`, "build" first.
+std::vector<std::string> DriverArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                         const std::vector<std::string>& hooks,
+                                         const std::vector<std::string>& buildArgs);
 
 struct JobEnd {
     bool ended = false;  // false: still running at the deadline, then killed
