@@ -128,7 +128,7 @@ run_fuzzer() {
     cmake --build "$FUZZ" --parallel "$(nproc)" --target fuzz_matrix_loader
     local corpus
     corpus="$(mktemp -d)"
-    "$FUZZ/bin/fuzz_matrix_loader" -runs="$FUZZ_RUNS" -seed=1 "$corpus" "$ROOT/matrix/fuzz/inputs"
+    "$FUZZ/bin/fuzz_matrix_loader" -runs="$FUZZ_RUNS" -seed=1 "$corpus" "$ROOT/fuzz/inputs"
     rm -rf "$corpus"
 }
 
