@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/number_text.h"
 #include "builder/events.h"
 #include "builder/study_analysis.h"
 #include "network/user_text.h"
@@ -23,9 +24,7 @@ void Require(bool condition, Parameter parameter, const std::string& requirement
 bool Positive(float value) { return std::isfinite(value) && value > 0; }
 
 std::string Shown(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
+    return base::GeneralText(value, 9);
 }
 
 // The analysis the measures assume: a chemical whose concentrations are in

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "matrix/number_text.h"
+#include "base/number_text.h"
 
 namespace evaluator {
 
@@ -55,9 +55,9 @@ std::string FormatThousandths(double value, char decimalSeparator) {
     return WithSeparator(text, decimalSeparator);
 }
 
-std::string FormatSingle(float value, char decimalSeparator) {
+std::string SingleWithSeparator(float value, char decimalSeparator) {
     if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
-    return WithSeparator(matrix::FormatSingle(value), decimalSeparator);
+    return WithSeparator(base::SevenDigitText(value), decimalSeparator);
 }
 
 std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator) {
@@ -69,7 +69,7 @@ std::string ResultLine(const FitnessResult& result, int k, char decimalSeparator
         return line.append("  (").append(std::to_string(result.nDetected)).append("/").append(
             std::to_string(result.nEvents)).append(")");
     return line.append("  (SD = ")
-        .append(FormatSingle(result.SD[static_cast<std::size_t>(k)], decimalSeparator))
+        .append(SingleWithSeparator(result.SD[static_cast<std::size_t>(k)], decimalSeparator))
         .append(")");
 }
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/atomic_file.h"
+#include "base/number_text.h"
 #include "matrix/file_names.h"
 #include "network/input_file.h"
 
@@ -21,10 +22,9 @@ using nlohmann::json;
 
 // A single as the shortest decimal that reads back as it: 0.34, not 0.3400000035762787.
 double Decimal(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    const std::string text = base::ShortestText(value);
     double decimal = 0;
-    std::from_chars(text, end, decimal);
+    std::from_chars(text.data(), text.data() + text.size(), decimal);
     return decimal;
 }
 
@@ -126,9 +126,7 @@ Manifest FromJson(const json& j) {
 }
 
 std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
+    return base::GeneralText(value, 9);
 }
 
 }  // namespace

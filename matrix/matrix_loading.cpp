@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "base/number_text.h"
 #include "matrix/event_row.h"
 #include "matrix/file_names.h"
 #include "matrix/row_checks.h"
@@ -161,9 +162,7 @@ std::uint64_t AvailableMemory() {
 }
 
 std::string Gigabytes(double bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f GB", bytes / 1e9);
-    return text;
+    return base::FixedText(bytes / 1e9, 1) + " GB";
 }
 
 // Refuses to start reading matrices that cannot fit: better a message with

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "matrix/number_text.h"
+#include "base/number_text.h"
 
 namespace matrix {
 
@@ -30,7 +30,7 @@ void RequireFinite(float value) {
 float AppendValue(std::string& record, float value) {
     RequireFinite(value);
     const std::size_t start = record.size();
-    AppendSingle(record, value);
+    base::AppendSevenDigitText(record, value);
     float read = 0.0f;
     std::from_chars(record.data() + start, record.data() + record.size(), read);
     record += ',';
@@ -85,7 +85,7 @@ void AppendInjectionList(std::string& line, std::span<const InjectionColumns> in
         line += ' ';
         AppendInteger(line, injections[i].step);
         line += ' ';
-        AppendSingle(line, injections[i].massFlow);
+        base::AppendSevenDigitText(line, injections[i].massFlow);
     }
     line += '"';
 }
@@ -107,15 +107,15 @@ void EncodeSummary(std::span<const InjectionColumns> injections, const EventValu
     }
     AppendInteger(line, detecting);
     line += ',';
-    if (detecting > 0) AppendSingle(line, lastMinutes);
+    if (detecting > 0) base::AppendSevenDigitText(line, lastMinutes);
     line += ',';
     if (v.undetectedPeople) {
         RequireFinite(*v.undetectedPeople);
-        AppendSingle(line, *v.undetectedPeople);
+        base::AppendSevenDigitText(line, *v.undetectedPeople);
     }
     line += ',';
     RequireFinite(v.undetectedVolume);
-    AppendSingle(line, v.undetectedVolume);
+    base::AppendSevenDigitText(line, v.undetectedVolume);
     line += "\r\n";
 }
 

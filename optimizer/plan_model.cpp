@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/number_text.h"
 #include "optimizer/request_error.h"
 #include "optimizer/weighted_statistics.h"
 
@@ -13,9 +14,7 @@ namespace optimizer {
 namespace {
 
 std::string Number(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", v);
-    return text;
+    return base::GeneralText(v, 6);
 }
 
 const std::uint8_t* Row(const ScenarioData& data, std::int32_t e) {

@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "report/html_text.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
+#include "report/shown_digits.h"
 #include "report/scale_ticks.h"
 
 namespace report {
@@ -26,7 +27,7 @@ struct Axes {
     }
 };
 
-std::string Coordinate(double v) { return FormatFixed(v, 1); }
+std::string Coordinate(double v) { return base::FixedText(v, 1); }
 
 Axes MakeAxes(const std::vector<CurvePoint>& points, int chosenSensors) {
     double lowX = points.front().sensors, highX = points.back().sensors;
@@ -66,12 +67,12 @@ void AppendGridAndAxes(std::string& out, const Axes& axes, const std::string& ob
     for (int i = 0; i < axes.y.count; ++i) {
         double y = axes.Y(axes.y.At(i));
         AppendLine(out, kLeft, y, right, y, "grid");
-        AppendText(out, kLeft - 8, y + 4, "end", FormatFixed(axes.y.At(i), axes.yDecimals));
+        AppendText(out, kLeft - 8, y + 4, "end", base::FixedText(axes.y.At(i), axes.yDecimals));
     }
     for (int i = 0; i < axes.x.count; ++i) {
         double x = axes.X(axes.x.At(i));
         AppendLine(out, x, bottom, x, bottom + 5, "axis");
-        AppendText(out, x, bottom + 19, "middle", FormatFixed(axes.x.At(i), 0));
+        AppendText(out, x, bottom + 19, "middle", base::FixedText(axes.x.At(i), 0));
     }
     AppendLine(out, kLeft, kTop - 6, kLeft, bottom, "axis");
     AppendLine(out, kLeft, bottom, right, bottom, "axis");
@@ -113,8 +114,8 @@ void AppendPoints(std::string& out, const std::vector<CurvePoint>& points, const
         out.append("<circle class=\"pt-value").append(chosen ? " pt-chosen" : "").append("\" r=\"");
         out.append(chosen ? "6" : "4.5").append("\" cx=\"").append(Coordinate(axes.X(p.sensors)));
         out.append("\" cy=\"").append(Coordinate(axes.Y(p.value))).append("\"><title>");
-        std::string text = std::to_string(p.sensors) + " sensors: " + FormatSignificant(p.value, kShownDigits);
-        if (std::isfinite(p.bound)) text += ", bound " + FormatSignificant(p.bound, kShownDigits);
+        std::string text = std::to_string(p.sensors) + " sensors: " + base::PlainSignificantText(p.value, kShownDigits);
+        if (std::isfinite(p.bound)) text += ", bound " + base::PlainSignificantText(p.bound, kShownDigits);
         AppendHtml(out, text);
         out += "</title></circle>";
     }
@@ -156,9 +157,9 @@ void AppendChart(std::string& out, const std::vector<CurvePoint>& points, const 
 std::string Gap(const CurvePoint& p) {
     if (!std::isfinite(p.value) || !std::isfinite(p.bound)) return "\u2013";
     double gap = std::fabs(p.value - p.bound);
-    if (gap == 0) return FormatFixed(0, 2) + " %";
+    if (gap == 0) return base::SpacedPercentText(0);
     if (p.value == 0) return "\u2013";
-    return FormatFixed(100 * gap / std::fabs(p.value), 2) + " %";
+    return base::SpacedPercentText(100 * gap / std::fabs(p.value));
 }
 
 void AppendTable(std::string& out, const std::vector<CurvePoint>& points, int chosenSensors) {
@@ -166,7 +167,7 @@ void AppendTable(std::string& out, const std::vector<CurvePoint>& points, int ch
            "<th class=\"num\">Best value found</th><th class=\"num\">Proven bound</th><th class=\"num\">Gap</th>"
            "</tr></thead><tbody>";
     for (const CurvePoint& p : points) {
-        auto number = [](double v) { return std::isfinite(v) ? FormatSignificant(v, kShownDigits) : "\u2013"; };
+        auto number = [](double v) { return std::isfinite(v) ? base::PlainSignificantText(v, kShownDigits) : "\u2013"; };
         out.append("<tr").append(p.sensors == chosenSensors ? " class=\"chosen\"" : "").append(">");
         out.append("<td class=\"num\">").append(std::to_string(p.sensors)).append("</td>");
         out.append("<td class=\"num\">").append(number(p.value)).append("</td>");

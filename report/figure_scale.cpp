@@ -4,7 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "report/number_text.h"
+#include "base/number_text.h"
+#include "report/shown_digits.h"
 #include "report/scale_ticks.h"
 
 namespace report {
@@ -34,8 +35,8 @@ int FigureScale::ClassOf(double value) const {
 }
 
 std::string FigureScale::Label(int c) const {
-    if (limits[c] == limits[c + 1]) return FormatSignificant(limits[c], kShownDigits);
-    return FormatFixed(limits[c], decimals) + " \u2013 " + FormatFixed(limits[c + 1], decimals);
+    if (limits[c] == limits[c + 1]) return base::PlainSignificantText(limits[c], kShownDigits);
+    return base::FixedText(limits[c], decimals) + " \u2013 " + base::FixedText(limits[c + 1], decimals);
 }
 
 FigureScale ScaleFigure(const NodeFigure& figure) {

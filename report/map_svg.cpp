@@ -4,7 +4,7 @@
 
 #include "report/html_text.h"
 #include "report/map_symbols.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
 #include "report/path_data.h"
 
 namespace report {
@@ -17,9 +17,9 @@ int DensityClass(std::size_t nodes) { return nodes <= 400 ? 0 : nodes <= 4000 ? 
 
 void AppendTranslate(std::string& out, CanvasPoint p) {
     out += "translate(";
-    AppendHundredths(out, p.x);
+    base::AppendHundredths(out, p.x);
     out += ' ';
-    AppendHundredths(out, p.y);
+    base::AppendHundredths(out, p.y);
     out += ')';
 }
 

@@ -4,7 +4,8 @@
 
 #include "report/html_text.h"
 #include "report/map_geometry.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
+#include "report/shown_digits.h"
 
 namespace report {
 
@@ -44,7 +45,7 @@ void AppendSensorRow(std::string& out, const ReportData& data, int n, bool withM
     for (const NodeFigure& figure : data.figures) {
         double value = figure.values[static_cast<std::size_t>(n)];
         out += "<td class=\"num\">";
-        out += std::isfinite(value) ? FormatSignificant(value, kShownDigits) : "\u2013";
+        out += std::isfinite(value) ? base::PlainSignificantText(value, kShownDigits) : "\u2013";
         out += "</td>";
     }
     out += "</tr>";
@@ -54,7 +55,7 @@ void AppendSensorRow(std::string& out, const ReportData& data, int n, bool withM
 
 void AppendSensorPanel(std::string& out, const ReportData& data, bool withMap) {
     out += "<section class=\"card\" id=\"sensors\"><h2>Chosen sensors <span class=\"sub\">(";
-    out += FormatCount(static_cast<long long>(data.sensors.size()));
+    out += base::GroupedCountText(static_cast<long long>(data.sensors.size()));
     out += ")</span></h2>";
     if (data.sensors.empty()) {
         out += "<p class=\"empty\">No sensors were chosen.</p></section>";

@@ -1,13 +1,13 @@
 #include "report/path_data.h"
 
-#include "report/number_text.h"
+#include "base/number_text.h"
 
 namespace report {
 
 void PathData::Pair(int a, int b) {
-    AppendHundredths(out_, a);
+    base::AppendHundredths(out_, a);
     if (b >= 0) out_ += ' ';
-    AppendHundredths(out_, b);
+    base::AppendHundredths(out_, b);
 }
 
 void PathData::MoveTo(CanvasPoint p) {

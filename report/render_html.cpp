@@ -11,7 +11,7 @@
 #include "report/legend_html.h"
 #include "report/map_geometry.h"
 #include "report/map_svg.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
 #include "report/page_assets.h"
 #include "report/panels_html.h"
 #include "report/script_data.h"
@@ -56,7 +56,7 @@ long long CountIf(const auto& items, Predicate predicate) {
 // Kinds the network lacks are left out; nodes, links and sensors always show.
 void AppendFact(std::string& out, long long count, std::string_view one, std::string_view many, bool always = false) {
     if (count == 0 && !always) return;
-    out.append("<li><b>").append(FormatCount(count)).append("</b> ").append(count == 1 ? one : many).append("</li>");
+    out.append("<li><b>").append(base::GroupedCountText(count)).append("</b> ").append(count == 1 ? one : many).append("</li>");
 }
 
 void AppendHeader(std::string& out, const ReportData& data) {
@@ -92,9 +92,9 @@ void AppendMapNotes(std::string& out, const ReportData& data) {
     long long nodes = CountIf(data.nodes, [](const MapNode& n) { return !MapFrame::HasPosition(n); });
     long long links = CountIf(data.links, [&](const MapLink& l) { return !placed(l.from) || !placed(l.to); });
     if (nodes > 0) {
-        out += "<p class=\"map-note\">" + FormatCount(nodes) + " of " +
-               FormatCount(static_cast<long long>(data.nodes.size())) + " nodes have no coordinates and are not on the map";
-        if (links > 0) out += ", nor are the " + FormatCount(links) + " links that end at them";
+        out += "<p class=\"map-note\">" + base::GroupedCountText(nodes) + " of " +
+               base::GroupedCountText(static_cast<long long>(data.nodes.size())) + " nodes have no coordinates and are not on the map";
+        if (links > 0) out += ", nor are the " + base::GroupedCountText(links) + " links that end at them";
         out += ".</p>";
     }
     for (int n : data.sensors) {

@@ -4,7 +4,8 @@
 
 #include "network/user_text.h"
 #include "report/html_text.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
+#include "report/shown_digits.h"
 
 namespace report {
 
@@ -36,9 +37,9 @@ void AppendNodes(std::string& out, const ReportData& data, const MapFrame& frame
             continue;
         }
         CanvasPoint p = frame.At(node.x, node.y);
-        AppendHundredths(out, p.x);
+        base::AppendHundredths(out, p.x);
         out += ',';
-        AppendHundredths(out, p.y);
+        base::AppendHundredths(out, p.y);
     }
     out += ']';
 }
@@ -56,7 +57,7 @@ void AppendFigures(std::string& out, const ReportData& data) {
         for (std::size_t n = 0; n < figure.values.size(); ++n) {
             if (n > 0) out += ',';
             if (std::isfinite(figure.values[n]))
-                AppendSignificant(out, figure.values[n], kShownDigits);
+                base::AppendPlainSignificantText(out, figure.values[n], kShownDigits);
             else
                 out += "null";
         }

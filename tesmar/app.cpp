@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/number_text.h"
 #include "network/user_text.h"
 #include "network/workspace.h"
 #include "tesmar/build_command.h"
@@ -16,7 +17,7 @@
 #include "tesmar/exit_codes.h"
 #include "tesmar/fitness_command.h"
 #include "tesmar/network_input.h"
-#include "tesmar/number_text.h"
+#include "tesmar/number_option.h"
 #include "tesmar/place_command.h"
 #include "tesmar/report_command.h"
 #include "tesmar/progress.h"
@@ -66,10 +67,7 @@ CLI::Option* WholeOption(CLI::App* app, const std::string& name, T& value, const
 // single the value feeds, or 15 significant digits for the mass flow,
 // which is rounded to a whole number instead.
 std::string DefaultText(double value, bool single) {
-    char text[32];
-    const auto end = single ? std::to_chars(text, text + sizeof text, static_cast<float>(value)).ptr
-                            : std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
-    return std::string(text, end);
+    return single ? base::ShortestText(static_cast<float>(value)) : base::GeneralText(value, 15);
 }
 
 CLI::Option* RealOption(CLI::App* app, const std::string& name, double& value, const std::string& help,

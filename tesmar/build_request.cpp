@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/number_text.h"
 #include "builder/numbers.h"
 #include "builder/validation.h"
 #include "tesmar/exit_codes.h"
@@ -17,9 +18,7 @@ void Require(bool condition, const std::string& message) {
 }
 
 std::string Got(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return std::string(" (got ") + text + ")";
+    return " (got " + base::GeneralText(value, 10) + ")";
 }
 
 void ValidateModeOptions(const BuildRequest& r) {

@@ -1,15 +1,19 @@
 #include "tesmar/json_text.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "base/number_text.h"
 
 namespace tesmar {
 
 std::string JsonNumber(float value) {
     if (!std::isfinite(value)) return "null";
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
+    return base::ShortestText(value);
+}
+
+std::string JsonDouble(double value) {
+    if (!std::isfinite(value)) return "null";
+    return base::GeneralText(value, 17);
 }
 
 }  // namespace tesmar

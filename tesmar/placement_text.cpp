@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/number_text.h"
 #include "evaluator/result_text.h"
 #include "network/user_text.h"
 #include "tesmar/fitness_command.h"
@@ -16,16 +17,7 @@ using optimizer::Statistic;
 
 std::string Percent(double fraction) {
     if (!std::isfinite(fraction)) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f%%", 100 * fraction);
-    return text;
-}
-
-std::string JsonDouble(double value) {
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return base::PercentText(100 * fraction);
 }
 
 const char* ExactText(optimizer::ExactStatus status, bool bySignal) {
@@ -118,14 +110,11 @@ std::string PlanJson(const PlacementReport& r, const optimizer::Placement& p) {
 
 std::string FigureText(double value) {
     if (!std::isfinite(value)) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
-    return text;
+    return base::GeneralText(value, 6);
 }
 
 std::string StatisticName(Statistic statistic, double alpha) {
-    char level[16];
-    std::snprintf(level, sizeof level, "%g", 100 * alpha);
+    const std::string level = base::GeneralText(100 * alpha, 6);
     switch (statistic) {
         case Statistic::Mean: return "mean";
         case Statistic::VaR: return std::string("VaR ") + level + " %";

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "base/number_text.h"
+
 namespace tesmar {
 
 namespace {
@@ -20,9 +22,7 @@ std::string TwoDigits(long value) {
 }
 
 std::string Rate(double eventsPerSecond) {
-    char text[32];
-    std::snprintf(text, sizeof text, eventsPerSecond < 10 ? "%.2f" : "%.1f", eventsPerSecond);
-    return text;
+    return base::FixedText(eventsPerSecond, eventsPerSecond < 10 ? 2 : 1);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "matrix/manifest.h"
 #include "network/map_geometry.h"
 #include "optimizer/set_evaluation.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
 
 namespace tesmar {
 
@@ -52,7 +52,7 @@ report::KeyValues SetFigures(const optimizer::Figures& f, double alpha) {
             {StatisticName(optimizer::Statistic::VaR, alpha), FigureText(f.var)},
             {StatisticName(optimizer::Statistic::CVaR, alpha), FigureText(f.cvar)},
             {"Worst case", FigureText(f.worst)},
-            {"Events detected", report::FormatFixed(100 * f.detectedFraction, 2) + " %"}};
+            {"Events detected", base::SpacedPercentText(100 * f.detectedFraction)}};
 }
 
 // The given set's figures for one measure, over all the set's events.
@@ -77,7 +77,7 @@ void AddPlacement(const PlacementReport& placement, report::ReportData& page) {
     page.tailFigures = {{"Objective", page.objectiveLabel},
                         {"Value of the chosen set", FigureText(chosen.value)},
                         {"Proven bound", FigureText(chosen.bound)},
-                        {"Gap", report::FormatFixed(100 * chosen.gap, 2) + " %"}};
+                        {"Gap", base::SpacedPercentText(100 * chosen.gap)}};
     for (auto& row : PlanRows(placement, chosen)) page.tailFigures.push_back(std::move(row));
     for (auto& row : SetFigures(chosen.figures, placement.alpha)) page.tailFigures.push_back(std::move(row));
     for (const std::string& note : PlacementNotes(placement)) page.notes.push_back(note);

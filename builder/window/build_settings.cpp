@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/number_text.h"
 #include "builder/window/field_reading.h"
 
 namespace builder::window {
@@ -12,9 +13,7 @@ namespace {
 
 // A real in the general 15-significant-digit format ("479166.666666667").
 std::string General15(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
-    return std::string(text, end);
+    return base::GeneralText(value, 15);
 }
 
 }  // namespace

@@ -25,19 +25,19 @@ TEST(ResultText, FormatsThousandths) {
 }
 
 TEST(ResultText, FormatsSinglesInGeneralForm) {
-    EXPECT_EQ(FormatSingle(5.0f), "5");
-    EXPECT_EQ(FormatSingle(4.5f), "4.5");
-    EXPECT_EQ(FormatSingle(1.0f / 3.0f), "0.3333333");
-    EXPECT_EQ(FormatSingle(97.31f), "97.31");
-    EXPECT_EQ(FormatSingle(0.0f), "0");
-    EXPECT_EQ(FormatSingle(-1.0f), "-1");
-    EXPECT_EQ(FormatSingle(1234567.0f), "1234567");
-    EXPECT_EQ(FormatSingle(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(FormatSingle(1e17f), "1E+17");
-    EXPECT_EQ(FormatSingle(0.0001f), "0.0001");
-    EXPECT_EQ(FormatSingle(0.00001f), "1E-05");
-    EXPECT_EQ(FormatSingle(9999999.0f), "9999999");
-    EXPECT_EQ(FormatSingle(2.0f / 3.0f, ','), "0,6666667");
+    EXPECT_EQ(SingleWithSeparator(5.0f), "5");
+    EXPECT_EQ(SingleWithSeparator(4.5f), "4.5");
+    EXPECT_EQ(SingleWithSeparator(1.0f / 3.0f), "0.3333333");
+    EXPECT_EQ(SingleWithSeparator(97.31f), "97.31");
+    EXPECT_EQ(SingleWithSeparator(0.0f), "0");
+    EXPECT_EQ(SingleWithSeparator(-1.0f), "-1");
+    EXPECT_EQ(SingleWithSeparator(1234567.0f), "1234567");
+    EXPECT_EQ(SingleWithSeparator(12345678.0f), "1.234568E+07");
+    EXPECT_EQ(SingleWithSeparator(1e17f), "1E+17");
+    EXPECT_EQ(SingleWithSeparator(0.0001f), "0.0001");
+    EXPECT_EQ(SingleWithSeparator(0.00001f), "1E-05");
+    EXPECT_EQ(SingleWithSeparator(9999999.0f), "9999999");
+    EXPECT_EQ(SingleWithSeparator(2.0f / 3.0f, ','), "0,6666667");
 }
 
 TEST(ResultText, WritesTheFourResultLines) {

@@ -7,7 +7,7 @@
 
 #include "matrix/file_names.h"
 #include "matrix/matrix_writer.h"
-#include "matrix/number_text.h"
+#include "base/number_text.h"
 #include "support/test_support.h"
 
 using namespace matrix;
@@ -47,16 +47,16 @@ protected:
 }  // namespace
 
 TEST(NumberText, SinglesPrintPlainlyWithSevenDigits) {
-    EXPECT_EQ(FormatSingle(11520.0f), "11520");
-    EXPECT_EQ(FormatSingle(-1.0f), "-1");
-    EXPECT_EQ(FormatSingle(479167.0f), "479167");
-    EXPECT_EQ(FormatSingle(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(FormatSingle(0.5f), "0.5");
-    EXPECT_EQ(FormatSingle(181.70f), "181.7");
-    EXPECT_EQ(FormatSingle(1.0f / 3), "0.3333333");
-    EXPECT_EQ(FormatSingle(0.0f), "0");
-    EXPECT_EQ(FormatSingle(-0.0f), "0");
-    EXPECT_EQ(FormatSingle(0.00001234f), "1.234E-05");
+    EXPECT_EQ(base::SevenDigitText(11520.0f), "11520");
+    EXPECT_EQ(base::SevenDigitText(-1.0f), "-1");
+    EXPECT_EQ(base::SevenDigitText(479167.0f), "479167");
+    EXPECT_EQ(base::SevenDigitText(12345678.0f), "1.234568E+07");
+    EXPECT_EQ(base::SevenDigitText(0.5f), "0.5");
+    EXPECT_EQ(base::SevenDigitText(181.70f), "181.7");
+    EXPECT_EQ(base::SevenDigitText(1.0f / 3), "0.3333333");
+    EXPECT_EQ(base::SevenDigitText(0.0f), "0");
+    EXPECT_EQ(base::SevenDigitText(-0.0f), "0");
+    EXPECT_EQ(base::SevenDigitText(0.00001234f), "1.234E-05");
 }
 
 TEST_F(MatrixWriterTest, HeaderAndEventRecordsAreByteExact) {

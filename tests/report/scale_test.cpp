@@ -7,7 +7,7 @@
 #include <set>
 
 #include "report/figure_scale.h"
-#include "report/number_text.h"
+#include "base/number_text.h"
 #include "report/scale_ticks.h"
 
 namespace {
@@ -16,7 +16,7 @@ using namespace report;
 
 std::string Hundredths(int v) {
     std::string out;
-    AppendHundredths(out, v);
+    base::AppendHundredths(out, v);
     return out;
 }
 
@@ -38,17 +38,17 @@ TEST(NumberText, HundredthsAreShortAndExact) {
 }
 
 TEST(NumberText, SignificantDigitsRoundTrip) {
-    EXPECT_EQ(FormatSignificant(371.88612, 6), "371.886");
-    EXPECT_EQ(FormatSignificant(0.85, 6), "0.85");
-    EXPECT_EQ(FormatSignificant(1440, 6), "1440");
-    EXPECT_EQ(FormatSignificant(-0.0, 6), "0");
-    EXPECT_EQ(FormatSignificant(1.2345e-5, 3), "1.23e-05");
+    EXPECT_EQ(base::PlainSignificantText(371.88612, 6), "371.886");
+    EXPECT_EQ(base::PlainSignificantText(0.85, 6), "0.85");
+    EXPECT_EQ(base::PlainSignificantText(1440, 6), "1440");
+    EXPECT_EQ(base::PlainSignificantText(-0.0, 6), "0");
+    EXPECT_EQ(base::PlainSignificantText(1.2345e-5, 3), "1.23e-05");
     std::mt19937 random(7);
     std::uniform_real_distribution<double> exponent(-4, 14), mantissa(1, 10);
     for (int i = 0; i < 2000; ++i) {
         double value = mantissa(random) * std::pow(10, std::floor(exponent(random))) * (i % 2 ? -1 : 1);
         for (int digits : {4, 6}) {
-            double back = std::strtod(FormatSignificant(value, digits).c_str(), nullptr);
+            double back = std::strtod(base::PlainSignificantText(value, digits).c_str(), nullptr);
             ASSERT_LE(std::fabs(back - value), 0.5000001 * std::pow(10, 1 - digits) * std::fabs(value))
                 << value << " with " << digits << " digits";
         }
@@ -56,11 +56,11 @@ TEST(NumberText, SignificantDigitsRoundTrip) {
 }
 
 TEST(NumberText, CountsGetThousandsSeparators) {
-    EXPECT_EQ(FormatCount(16338), "16,338");
-    EXPECT_EQ(FormatCount(999), "999");
-    EXPECT_EQ(FormatCount(1000000), "1,000,000");
-    EXPECT_EQ(FormatCount(-21048), "-21,048");
-    EXPECT_EQ(FormatCount(0), "0");
+    EXPECT_EQ(base::GroupedCountText(16338), "16,338");
+    EXPECT_EQ(base::GroupedCountText(999), "999");
+    EXPECT_EQ(base::GroupedCountText(1000000), "1,000,000");
+    EXPECT_EQ(base::GroupedCountText(-21048), "-21,048");
+    EXPECT_EQ(base::GroupedCountText(0), "0");
 }
 
 TEST(ScaleTicks, NiceStepsAreRoundAndJustLargeEnough) {

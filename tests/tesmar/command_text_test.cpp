@@ -9,7 +9,7 @@
 #include "tesmar/build_request.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
-#include "tesmar/number_text.h"
+#include "tesmar/number_option.h"
 #include "tesmar/progress.h"
 
 using namespace tesmar;

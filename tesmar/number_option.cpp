@@ -1,4 +1,4 @@
-#include "tesmar/number_text.h"
+#include "tesmar/number_option.h"
 
 #include <CLI/CLI.hpp>
 
@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/number_text.h"
 #include "network/user_text.h"
 
 namespace tesmar {
@@ -60,9 +61,7 @@ std::optional<std::string> CanonicalRealNumber(const std::string& text) {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
                                         std::chars_format::general);
     if (text.empty() || !ReadWhole(text, result) || !std::isfinite(value)) return std::nullopt;
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    return std::string(buffer, end);
+    return base::ShortestText(value);
 }
 
 CLI::Validator WholeNumber(long long least, unsigned long long most) {

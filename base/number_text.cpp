@@ -1,0 +1,129 @@
+#include "base/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace base {
+
+namespace {
+
+void DropTrailingZeros(std::string& text, std::size_t from) {
+    std::size_t point = text.find('.', from);
+    if (point == std::string::npos) return;
+    std::size_t last = text.find_last_not_of('0');
+    text.erase(last == point ? point : last + 1);
+}
+
+// printf's "%.*f" in the "C" locale.
+std::string RawFixed(double value, int decimals, bool& fitted) {
+    char buffer[400];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    fitted = ec == std::errc();
+    return fitted ? std::string(buffer, end) : std::string();
+}
+
+}  // namespace
+
+std::string ShortestText(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+std::string ShortestText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+std::string GeneralText(double value, int digits) {
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits).ptr;
+    return std::string(text, end);
+}
+
+void AppendSevenDigitText(std::string& text, float value) {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<double>(value),
+                                   std::chars_format::general, 7).ptr;
+    const std::size_t start = text.size();
+    if (end - digits == 2 && digits[0] == '-' && digits[1] == '0') {
+        text += '0';
+        return;
+    }
+    text.append(digits, end);
+    for (std::size_t i = start; i < text.size(); ++i)
+        if (text[i] == 'e') text[i] = 'E';
+}
+
+std::string SevenDigitText(float value) {
+    std::string text;
+    AppendSevenDigitText(text, value);
+    return text;
+}
+
+std::string PlainSignificantText(double value, int digits) {
+    std::string out;
+    AppendPlainSignificantText(out, value, digits);
+    return out;
+}
+
+void AppendPlainSignificantText(std::string& out, double value, int digits) {
+    double magnitude = std::fabs(value);
+    char buffer[64];
+    std::to_chars_result result;
+    if (!std::isfinite(value) || magnitude == 0 || magnitude < 1e-4 || magnitude >= 1e15) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value, std::chars_format::general,
+                               digits);
+        out.append(buffer, result.ptr);
+        return;
+    }
+    int decimals = digits - 1 - static_cast<int>(std::floor(std::log10(magnitude)));
+    result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
+    std::size_t start = out.size();
+    out.append(buffer, result.ptr);
+    DropTrailingZeros(out, start);
+}
+
+std::string FixedText(double value, int decimals) {
+    bool fitted = false;
+    std::string text = RawFixed(value, decimals, fitted);
+    if (!fitted) return PlainSignificantText(value, 6);
+    if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
+    return text;
+}
+
+std::string PercentText(double percent) {
+    bool fitted = false;
+    std::string text = RawFixed(percent, 2, fitted);
+    if (!fitted) text = GeneralText(percent, 6);
+    return text + '%';
+}
+
+std::string SpacedPercentText(double percent) { return FixedText(percent, 2) + " %"; }
+
+void AppendHundredths(std::string& out, int hundredths) {
+    if (hundredths < 0) out += '-';
+    unsigned magnitude = static_cast<unsigned>(std::abs(static_cast<long long>(hundredths)));
+    char buffer[16];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 100);
+    out.append(buffer, end);
+    unsigned fraction = magnitude % 100;
+    if (fraction == 0) return;
+    out += '.';
+    out += static_cast<char>('0' + fraction / 10);
+    if (fraction % 10 != 0) out += static_cast<char>('0' + fraction % 10);
+}
+
+std::string GroupedCountText(long long count) {
+    std::string digits = std::to_string(count < 0 ? -count : count);
+    std::string out = count < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+}  // namespace base

@@ -1,0 +1,51 @@
+// Numbers as text, one function per form. Every form uses "." whatever the
+// locale. Several forms look alike on purpose: each is the exact form some
+// file, page or window writes, and those bytes must not move.
+#pragma once
+
+#include <string>
+
+namespace base {
+
+// The shortest decimal that reads back as the same value: 0.34f -> "0.34",
+// not "0.3400000035762787"; 1e20 -> "1e+20".
+std::string ShortestText(float value);
+std::string ShortestText(double value);
+
+// printf's "%.*g" in the "C" locale: at most `digits` significant digits,
+// trailing zeros dropped, the exponent form ("1.5e+20") for very large or
+// small values: (2149.39236, 6) -> "2149.39".
+std::string GeneralText(double value, int digits);
+
+// The matrix files' and the windows' form of a single: at most 7 significant
+// digits, an upper-case exponent outside 1E-04 .. 9999999 ("1.234568E+07"),
+// "0" for minus zero.
+std::string SevenDigitText(float value);
+void AppendSevenDigitText(std::string& text, float value);
+
+// The report page's plain form: about `digits` significant digits without
+// trailing zeros, plain decimals from 1e-4 up to 1e15 ((371.8861, 6) ->
+// "371.886"), the exponent form beyond ((0.000012345, 4) -> "1.235e-05").
+std::string PlainSignificantText(double value, int digits);
+void AppendPlainSignificantText(std::string& out, double value, int digits);
+
+// Fixed notation with the given decimals, zero never signed:
+// (0.25, 1) -> "0.3", (-0.001, 2) -> "0.00".
+std::string FixedText(double value, int decimals);
+
+// A percentage with two decimals as `tesmar place` prints it: 12.345 -> "12.35%"
+// (printf's "%.2f%%": a negative zero keeps its sign).
+std::string PercentText(double percent);
+
+// A percentage with two decimals as the report page shows it, a space before
+// the sign: 12.345 -> "12.35 %".
+std::string SpacedPercentText(double percent);
+
+// A value counted in hundredths, written as a plain decimal without
+// trailing zeros: 12345 -> "123.45", 1250 -> "12.5", -300 -> "-3".
+void AppendHundredths(std::string& out, int hundredths);
+
+// Whole numbers with thousands separators: 16338 -> "16,338".
+std::string GroupedCountText(long long count);
+
+}  // namespace base

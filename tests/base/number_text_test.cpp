@@ -1,0 +1,76 @@
+// The number forms against the C library's printf, which they replace in
+// files and messages whose bytes must not move.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/number_text.h"
+
+namespace {
+
+std::string Printf(const char* format, int precision, double value) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, precision, value);
+    return text;
+}
+
+// Values of every size and sign, with short and long decimal expansions.
+std::vector<double> SampleValues() {
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-12, 20);
+    std::vector<double> values{0, 0.5, 1, 2149.3923611111113, 0.95, 99.995, 0.125, 1e15, 12.345, -0.004};
+    for (int i = 0; i < 3000; ++i) values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    for (int i = 0; i < 300; ++i) values.push_back(std::round(mantissa(random) * 1000) / 1000);
+    return values;
+}
+
+TEST(NumberText, GeneralAndFixedFormsMatchPrintf) {
+    for (double v : SampleValues()) {
+        for (int digits : {1, 6, 9, 10, 15, 17})
+            ASSERT_EQ(base::GeneralText(v, digits), Printf("%.*g", digits, v)) << v << " " << digits;
+        ASSERT_EQ(base::PercentText(v), Printf("%.*f", 2, v) + "%") << v;
+        std::string fixed = Printf("%.*f", 1, v);
+        if (fixed == "-0.0") fixed = "0.0";
+        ASSERT_EQ(base::FixedText(v, 1), fixed) << v;
+        ASSERT_EQ(base::SpacedPercentText(v), base::FixedText(v, 2) + " %") << v;
+    }
+}
+
+TEST(NumberText, SevenDigitFormIsUpperCaseGeneralWithoutMinusZero) {
+    for (double v : SampleValues()) {
+        const float single = static_cast<float>(v);
+        if (single == 0) continue;
+        ASSERT_EQ(base::SevenDigitText(single), Printf("%.*G", 7, single)) << v;
+    }
+    EXPECT_EQ(base::SevenDigitText(-0.0f), "0");
+    EXPECT_EQ(base::SevenDigitText(12345678.0f), "1.234568E+07");
+    std::string text = "x=";
+    base::AppendSevenDigitText(text, 0.00001234f);
+    EXPECT_EQ(text, "x=1.234E-05");
+}
+
+TEST(NumberText, ShortestFormReadsBackAsTheSameValue) {
+    for (double v : SampleValues()) {
+        const float single = static_cast<float>(v);
+        ASSERT_EQ(std::strtof(base::ShortestText(single).c_str(), nullptr), single) << v;
+        ASSERT_EQ(std::strtod(base::ShortestText(v).c_str(), nullptr), v) << v;
+    }
+    EXPECT_EQ(base::ShortestText(0.34f), "0.34");
+    EXPECT_EQ(base::ShortestText(0.95), "0.95");
+}
+
+TEST(NumberText, ZeroIsNeverSignedInTheFixedForms) {
+    EXPECT_EQ(base::FixedText(-0.001, 2), "0.00");
+    EXPECT_EQ(base::SpacedPercentText(-0.0), "0.00 %");
+    EXPECT_EQ(base::SpacedPercentText(12.345), "12.35 %");
+    // printf's form, as tesmar place prints it, keeps the sign.
+    EXPECT_EQ(base::PercentText(-0.0), "-0.00%");
+}
+
+}  // namespace
