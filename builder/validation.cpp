@@ -7,7 +7,7 @@
 #include "base/number_text.h"
 #include "builder/events.h"
 #include "builder/study_analysis.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace builder {
 
@@ -49,7 +49,7 @@ void ValidateNetwork(const network::Network& net, const RunParameters& p) {
     Require(net.nNodes > 0, "The network has no nodes");
     for (std::int32_t n = 1; n <= net.nNodes; ++n)
         Require(net.NodeID[static_cast<std::size_t>(n)].find('"') == std::string::npos,
-                "The node ID " + network::ShownText(net.NodeID[static_cast<std::size_t>(n)]) +
+                "The node ID " + base::ShownText(net.NodeID[static_cast<std::size_t>(n)]) +
                     " contains a double quote, which the matrix files cannot hold");
 }
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "network/program_folder.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace evaluator {
 
@@ -32,7 +32,7 @@ std::vector<std::int32_t> SelectedNodeIndexes(const std::vector<std::string>& se
     indexes.reserve(selected.size());
     for (const std::string& id : selected) {
         auto index = nodes.Find(id);
-        if (!index) throw std::invalid_argument("\"" + network::ShownText(id) + "\" is not a node of the network");
+        if (!index) throw std::invalid_argument("\"" + base::ShownText(id) + "\" is not a node of the network");
         indexes.push_back(*index);
     }
     return indexes;

@@ -6,7 +6,7 @@
 #include <limits>
 #include <span>
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace matrix {
 
@@ -37,7 +37,7 @@ std::string FieldCountProblem(std::string_view line, std::int32_t nNodes) {
 }
 
 // At most kShown characters of a text from a file, with its length when cut.
-std::string Shown(std::string_view text) { return network::ShownText(text, 24); }
+std::string Shown(std::string_view text) { return base::ShownText(text, 24); }
 
 std::string ValueProblem(std::string_view text, std::int32_t node, const char* what) {
     return "the value \"" + Shown(text) + "\" for node " + std::to_string(node) + " is " + what;

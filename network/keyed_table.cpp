@@ -1,12 +1,12 @@
 #include "network/keyed_table.h"
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace network {
 
 DuplicateIdError::DuplicateIdError(const std::string& existing, const std::string& added)
     : std::runtime_error("The network has two elements of one kind whose IDs differ only in letter case: \"" +
-                         ShownText(existing) + "\" and \"" + ShownText(added) + "\"") {}
+                         base::ShownText(existing) + "\" and \"" + base::ShownText(added) + "\"") {}
 
 std::string KeyedTable::Fold(std::string_view id) {
     std::string key(id);

@@ -1,12 +1,12 @@
 #include "optimizer/scenario_data.h"
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace optimizer {
 
 std::string NodeName(const ScenarioData& data, std::int32_t node) {
     if (node >= 0 && static_cast<std::size_t>(node) < data.nodeIds.size())
-        return "node " + network::ShownText(data.nodeIds[static_cast<std::size_t>(node)]);
+        return "node " + base::ShownText(data.nodeIds[static_cast<std::size_t>(node)]);
     return "node " + std::to_string(node + 1);
 }
 

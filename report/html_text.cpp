@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace report {
 
@@ -10,15 +10,15 @@ namespace {
 
 // Control characters that HTML forbids in text (all but tab, line feed,
 // carriage return), DEL and the C1 range.
-bool IsForbiddenControl(char32_t c) { return network::IsControl(c) && c != '\t' && c != '\n' && c != '\r'; }
+bool IsForbiddenControl(char32_t c) { return base::IsControl(c) && c != '\t' && c != '\n' && c != '\r'; }
 
 constexpr std::string_view kReplacementBytes = "\xEF\xBF\xBD";
 
 }  // namespace
 
 void AppendHtml(std::string& out, std::string_view text) {
-    network::ForEachCharacter(text, [&](char32_t c, std::string_view bytes) {
-        if (c == network::kReplacementCharacter) bytes = kReplacementBytes;
+    base::ForEachCharacter(text, [&](char32_t c, std::string_view bytes) {
+        if (c == base::kReplacementCharacter) bytes = kReplacementBytes;
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;

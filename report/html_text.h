@@ -1,5 +1,5 @@
 // Putting text from users' files into the page safely (JSON strings go
-// through network::AppendJsonString). The escape also repairs the text:
+// through base::AppendJsonString). The escape also repairs the text:
 // byte sequences that are not UTF-8, and control characters HTML does not
 // allow, become U+FFFD.
 #pragma once

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "network/user_text.h"
-#include "report/html_text.h"
+#include "base/json_writer.h"
 #include "base/number_text.h"
+#include "report/html_text.h"
 #include "report/shown_digits.h"
 
 namespace report {
@@ -20,68 +20,53 @@ char KindLetter(NodeKind kind) {
     return 'J';
 }
 
-void AppendNodes(std::string& out, const ReportData& data, const MapFrame& frame) {
-    out += "\"ids\":[";
-    for (std::size_t n = 0; n < data.nodes.size(); ++n) {
-        if (n > 0) out += ',';
-        network::AppendJsonString(out, data.nodes[n].id);
-    }
-    out += "],\"kinds\":\"";
-    for (const MapNode& node : data.nodes) out += KindLetter(node.kind);
-    out += "\",\"xy\":[";
-    for (std::size_t n = 0; n < data.nodes.size(); ++n) {
-        if (n > 0) out += ',';
-        const MapNode& node = data.nodes[n];
+void WriteNodes(base::JsonWriter& json, const ReportData& data, const MapFrame& frame) {
+    json.Key("ids").BeginArray();
+    for (const MapNode& node : data.nodes) json.String(node.id);
+    std::string kinds;
+    kinds.reserve(data.nodes.size());
+    for (const MapNode& node : data.nodes) kinds += KindLetter(node.kind);
+    json.EndArray().Key("kinds").String(kinds).Key("xy").BeginArray();
+    for (const MapNode& node : data.nodes) {
         if (!MapFrame::HasPosition(node)) {
-            out += "null,null";
+            json.Null().Null();
             continue;
         }
         CanvasPoint p = frame.At(node.x, node.y);
-        base::AppendHundredths(out, p.x);
-        out += ',';
-        base::AppendHundredths(out, p.y);
+        base::AppendHundredths(json.NextValue(), p.x);
+        base::AppendHundredths(json.NextValue(), p.y);
     }
-    out += ']';
+    json.EndArray();
 }
 
-void AppendFigures(std::string& out, const ReportData& data) {
-    out += ",\"figures\":[";
-    for (std::size_t f = 0; f < data.figures.size(); ++f) {
-        const NodeFigure& figure = data.figures[f];
-        if (f > 0) out += ',';
-        out += "{\"name\":";
-        network::AppendJsonString(out, figure.name);
-        out += ",\"unit\":";
-        network::AppendJsonString(out, figure.unit);
-        out += ",\"values\":[";
-        for (std::size_t n = 0; n < figure.values.size(); ++n) {
-            if (n > 0) out += ',';
-            if (std::isfinite(figure.values[n]))
-                base::AppendPlainSignificantText(out, figure.values[n], kShownDigits);
+void WriteFigures(base::JsonWriter& json, const ReportData& data) {
+    json.Key("figures").BeginArray();
+    for (const NodeFigure& figure : data.figures) {
+        json.BeginObject().Key("name").String(figure.name).Key("unit").String(figure.unit).Key("values").BeginArray();
+        for (double value : figure.values) {
+            if (std::isfinite(value))
+                base::AppendPlainSignificantText(json.NextValue(), value, kShownDigits);
             else
-                out += "null";
+                json.Null();
         }
-        out += "]}";
+        json.EndArray().EndObject();
     }
-    out += ']';
+    json.EndArray();
 }
 
 }  // namespace
 
 void AppendScriptData(std::string& out, const ReportData& data, const std::optional<MapFrame>& frame) {
-    if (!frame) {
-        out += "{\"map\":false}";
-        return;
+    base::JsonWriter json(base::JsonWriter::Spacing::Compact);
+    json.BeginObject().Key("map").Bool(frame.has_value());
+    if (frame) {
+        WriteNodes(json, data, *frame);
+        WriteFigures(json, data);
+        json.Key("sensors").BeginArray();
+        for (auto sensor : data.sensors) json.Literal(std::to_string(sensor));
+        json.EndArray();
     }
-    out += "{\"map\":true,";
-    AppendNodes(out, data, *frame);
-    AppendFigures(out, data);
-    out += ",\"sensors\":[";
-    for (std::size_t s = 0; s < data.sensors.size(); ++s) {
-        if (s > 0) out += ',';
-        out += std::to_string(data.sensors[s]);
-    }
-    out += "]}";
+    out += json.EndObject().Text();
 }
 
 }  // namespace report

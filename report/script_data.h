@@ -1,7 +1,7 @@
 // The data the page's script works on, as JSON for a
 // <script type="application/json"> element: node IDs, kinds and canvas
 // positions for the hover look-up, the figures' values for the tooltips, the
-// sensors. Safe to embed: every string goes through network::AppendJsonString.
+// sensors. Safe to embed: every string goes through base::AppendJsonString.
 #pragma once
 
 #include <optional>

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "base/number_text.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "network/workspace.h"
 #include "tesmar/build_command.h"
 #include "tesmar/convert_command.h"
@@ -298,7 +298,7 @@ std::string OneLine(std::string text) {
     for (char& ch : text)
         if (ch == '\n') ch = ' ';
     while (!text.empty() && text.back() == ' ') text.pop_back();
-    return network::ShownText(text, 3 * network::kShownCharacters);
+    return base::ShownText(text, 3 * base::kShownCharacters);
 }
 
 // The first option given that only steers a placement, which a report of a
@@ -420,7 +420,7 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         return app.exit(e, out, err) == 0 ? kSuccess : kBadInput;  // --help, --version
     } catch (const CLI::ParseError& e) {
         if (!c.build->parsed() && !c.fitness->parsed() && !c.convert->parsed() && !c.place->parsed() && !c.report->parsed() && argc > 1 && argv[1][0] != '-') {
-            err << "tesmar: unknown command '" << network::ShownText(argv[1])
+            err << "tesmar: unknown command '" << base::ShownText(argv[1])
                 << "' (the commands are build, fitness, place, report and convert; see tesmar --help)" << std::endl;
             return kBadInput;
         }

@@ -6,7 +6,7 @@
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/json_text.h"
 #include "tesmar/network_input.h"
@@ -20,7 +20,7 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
         switch (evaluator::AddSelectedNode(selected, id, net.colNodes)) {
             case evaluator::AddOutcome::NothingTyped: throw InputError("An empty node ID was given");
             case evaluator::AddOutcome::NoSuchNode:
-                throw InputError("No such node: '" + network::ShownText(evaluator::TrimmedNodeId(id)) +
+                throw InputError("No such node: '" + base::ShownText(evaluator::TrimmedNodeId(id)) +
                                  "' is not a node of " + net.path);
             case evaluator::AddOutcome::AlreadySelected:
             case evaluator::AddOutcome::Added: break;
@@ -31,23 +31,20 @@ std::vector<std::string> SelectSensors(const std::vector<std::string>& ids, cons
 
 namespace {
 
-std::string ObjectiveJson(const evaluator::FitnessResult& r, int k) {
+void WriteObjective(base::JsonWriter& json, const evaluator::FitnessResult& r, int k) {
     const auto i = static_cast<std::size_t>(k);
-    std::string json = network::JsonString("Z" + std::to_string(k));
-    json += ": {\"available\": ";
-    json += r.zAvailable[i] ? "true" : "false";
-    json += ", \"value\": " + (r.zAvailable[i] ? JsonNumber(r.Z[i]) : std::string("null"));
-    if (k != 4) json += ", \"sd\": " + (r.zAvailable[i] ? JsonNumber(r.SD[i]) : std::string("null"));
-    if (!r.zAvailable[i]) json += ", \"reason\": " + network::JsonString(r.whyNotAvailable[i]);
-    return json + "}";
+    json.Key("Z" + std::to_string(k)).BeginObject().Key("available").Bool(r.zAvailable[i]);
+    json.Member("value", r.zAvailable[i] ? JsonNumber(r.Z[i]) : "null");
+    if (k != 4) json.Member("sd", r.zAvailable[i] ? JsonNumber(r.SD[i]) : "null");
+    if (!r.zAvailable[i]) json.Key("reason").String(r.whyNotAvailable[i]);
+    json.EndObject();
 }
 
 }  // namespace
 
-std::string FitnessJsonFields(const evaluator::FitnessResult& r) {
-    std::string json = "\"events\": " + std::to_string(r.nEvents) + ", \"detected\": " + std::to_string(r.nDetected);
-    for (int k = 1; k <= 4; ++k) json += ", " + ObjectiveJson(r, k);
-    return json;
+void WriteFitnessMembers(base::JsonWriter& json, const evaluator::FitnessResult& r) {
+    json.Member("events", std::to_string(r.nEvents)).Member("detected", std::to_string(r.nDetected));
+    for (int k = 1; k <= 4; ++k) WriteObjective(json, r, k);
 }
 
 std::string ResultLines(const evaluator::FitnessResult& result) {
@@ -58,10 +55,18 @@ std::string ResultLines(const evaluator::FitnessResult& result) {
 
 std::string ResultJson(const std::string& networkPath, const std::vector<std::string>& sensors,
                        const evaluator::FitnessResult& r, const SetInput& input) {
-    std::string json = "{\"network\": " + network::JsonString(networkPath) + ", \"sensors\": [";
-    for (std::size_t i = 0; i < sensors.size(); ++i) json += (i ? ", " : "") + network::JsonString(sensors[i]);
-    return json + "], " + FitnessJsonFields(r) + ", \"partial\": " + PartialJson(input.partial) +
-           ", \"build_unfinished\": " + (input.unfinished ? network::JsonString(*input.unfinished) : "null") + "}\n";
+    base::JsonWriter json(base::JsonWriter::Spacing::Spaced);
+    json.BeginObject().Key("network").String(networkPath).Key("sensors").BeginArray();
+    for (const std::string& sensor : sensors) json.String(sensor);
+    json.EndArray();
+    WriteFitnessMembers(json, r);
+    WritePartial(json.Key("partial"), input.partial);
+    json.Key("build_unfinished");
+    if (input.unfinished)
+        json.String(*input.unfinished);
+    else
+        json.Null();
+    return json.EndObject().Text() + "\n";
 }
 
 void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/json_writer.h"
 #include "evaluator/fitness.h"
 #include "network/netload.h"
 #include "tesmar/set_input.h"
@@ -35,8 +36,9 @@ std::string ResultLines(const evaluator::FitnessResult& result);
 // Why objectives are not available, one line each, for the error stream.
 void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err);
 
-// The counts and the four objectives as JSON fields ("events": .., "Z1": {..}).
-std::string FitnessJsonFields(const evaluator::FitnessResult& result);
+// The counts and the four objectives as members of the open JSON object
+// ("events": .., "Z1": {..}).
+void WriteFitnessMembers(base::JsonWriter& json, const evaluator::FitnessResult& result);
 
 // The result as one JSON object (with a final newline), with what the set's
 // figures rest on: "partial" and "build_unfinished".

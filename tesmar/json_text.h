@@ -1,5 +1,5 @@
-// The numbers in the JSON text tesmar writes; its strings go through
-// network::JsonString.
+// The numbers in the JSON text tesmar writes with base::JsonWriter, whose
+// strings go through base::AppendJsonString.
 #pragma once
 
 #include <string>

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "base/number_text.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace tesmar {
 
@@ -68,9 +68,9 @@ CLI::Validator WholeNumber(long long least, unsigned long long most) {
     return CLI::Validator(
         [least, most](std::string& text) -> std::string {
             const std::string range = " is out of range: from " + std::to_string(least) + " to " + std::to_string(most);
-            if (OutOfRange(text, least, most)) return "'" + network::ShownText(text) + "'" + range;
+            if (OutOfRange(text, least, most)) return "'" + base::ShownText(text) + "'" + range;
             auto canonical = CanonicalWholeNumber(text);
-            if (!canonical) return "'" + network::ShownText(text) + "' is not a whole number";
+            if (!canonical) return "'" + base::ShownText(text) + "' is not a whole number";
             text = *canonical;
             return {};
         },
@@ -82,8 +82,8 @@ CLI::Validator RealNumber() {
         [](std::string& text) -> std::string {
             auto canonical = CanonicalRealNumber(text);
             if (!canonical && RealOutOfRange(text))
-                return "'" + network::ShownText(text) + "' is out of range: a number's size must lie between about 2.2e-308 and 1.8e308, or be 0";
-            if (!canonical) return "'" + network::ShownText(text) + "' is not a number";
+                return "'" + base::ShownText(text) + "' is out of range: a number's size must lie between about 2.2e-308 and 1.8e308, or be 0";
+            if (!canonical) return "'" + base::ShownText(text) + "' is not a number";
             text = *canonical;
             return {};
         },

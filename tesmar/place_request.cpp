@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "network/input_file.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/thread_count.h"
 
@@ -15,7 +15,7 @@ namespace {
 std::int32_t NodeIndex(const network::Network& net, const std::string& id, const char* option) {
     const auto index = net.colNodes.Find(id);
     if (!index)
-        throw InputError(std::string(option) + ": no such node: '" + network::ShownText(id) + "' is not a node of " +
+        throw InputError(std::string(option) + ": no such node: '" + base::ShownText(id) + "' is not a node of " +
                          net.path);
     return *index - 1;
 }

@@ -5,7 +5,7 @@
 
 #include "base/number_text.h"
 #include "evaluator/result_text.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/fitness_command.h"
 #include "tesmar/json_text.h"
 
@@ -33,15 +33,20 @@ const char* ExactText(optimizer::ExactStatus status, bool bySignal) {
 
 std::string Joined(const std::vector<std::string>& ids) {
     std::string text;
-    for (const std::string& id : ids) text += (text.empty() ? "" : " ") + network::EscapedText(id);
+    for (const std::string& id : ids) text += (text.empty() ? "" : " ") + base::EscapedText(id);
     return text;
 }
 
-std::string FiguresJson(const optimizer::Figures& f) {
-    return "{\"events\": " + std::to_string(f.events) + ", \"detected\": " + std::to_string(f.detected) +
-           ", \"detected_fraction\": " + JsonDouble(f.detectedFraction) + ", \"mean\": " + JsonDouble(f.mean) +
-           ", \"var\": " + JsonDouble(f.var) + ", \"cvar\": " + JsonDouble(f.cvar) + ", \"worst\": " +
-           JsonDouble(f.worst) + "}";
+void WriteFigures(base::JsonWriter& json, const optimizer::Figures& f) {
+    json.BeginObject()
+        .Member("events", std::to_string(f.events))
+        .Member("detected", std::to_string(f.detected))
+        .Member("detected_fraction", JsonDouble(f.detectedFraction))
+        .Member("mean", JsonDouble(f.mean))
+        .Member("var", JsonDouble(f.var))
+        .Member("cvar", JsonDouble(f.cvar))
+        .Member("worst", JsonDouble(f.worst))
+        .EndObject();
 }
 
 // The requirements' texts, in order, from the planning lines.
@@ -91,19 +96,27 @@ std::string PlanLines(const PlacementReport& r, const optimizer::Placement& p) {
     return text;
 }
 
-std::string PlanJson(const PlacementReport& r, const optimizer::Placement& p) {
-    std::string json = ", \"plan\": {\"cost\": " + JsonDouble(p.plan.cost) + ", \"budget\": " + JsonDouble(p.plan.budget) +
-                       ", \"meets_requirements\": " + (p.plan.feasible ? "true" : "false") + ", \"figures\": " +
-                       FiguresJson(p.plan.figures) + ", \"requirements\": [";
+void WritePlan(base::JsonWriter& json, const PlacementReport& r, const optimizer::Placement& p) {
+    json.Key("plan").BeginObject().Member("cost", JsonDouble(p.plan.cost)).Member("budget", JsonDouble(p.plan.budget));
+    json.Key("meets_requirements").Bool(p.plan.feasible).Key("figures");
+    WriteFigures(json, p.plan.figures);
+    json.Key("requirements").BeginArray();
     const std::vector<std::string> texts = RequirementTexts(r);
     for (std::size_t i = 0; i < p.plan.requirements.size(); ++i) {
         const optimizer::RequirementAnswer& a = p.plan.requirements[i];
-        json += (i ? ", " : "") + std::string("{\"requirement\": ") + network::JsonString(i < texts.size() ? texts[i] : "") +
-                ", \"value\": " + JsonDouble(a.value) + ", \"limit\": " + JsonDouble(a.limit) +
-                ", \"met\": " + (a.met ? "true" : "false") + ", \"best_reachable\": " + JsonDouble(a.best) +
-                ", \"proven_infeasible\": " + (a.provenInfeasible ? "true" : "false") + "}";
+        json.BeginObject()
+            .Key("requirement")
+            .String(i < texts.size() ? texts[i] : "")
+            .Member("value", JsonDouble(a.value))
+            .Member("limit", JsonDouble(a.limit))
+            .Key("met")
+            .Bool(a.met)
+            .Member("best_reachable", JsonDouble(a.best))
+            .Key("proven_infeasible")
+            .Bool(a.provenInfeasible)
+            .EndObject();
     }
-    return json + "]}";
+    json.EndArray().EndObject();
 }
 
 }  // namespace
@@ -211,40 +224,50 @@ std::string PlacementText(const PlacementReport& r) {
 
 std::string PlacementJson(const PlacementReport& r) {
     const optimizer::Result& result = r.result;
-    std::string json = "{\"network\": " + network::JsonString(r.networkPath) + ", \"objective\": " +
-                       network::JsonString(optimizer::MeasureName(r.measure)) + ", \"statistic\": " +
-                       network::JsonString(r.statistic == Statistic::Mean   ? "mean"
-                                  : r.statistic == Statistic::VaR  ? "var"
-                                  : r.statistic == Statistic::CVaR ? "cvar"
-                                                                   : "worst") +
-                       ", \"alpha\": " + JsonDouble(r.alpha) + ", \"detectable_only\": " +
-                       (r.detectableOnly ? "true" : "false") + ", \"events\": " + std::to_string(r.events) + ", \"sensors_asked\": " + std::to_string(r.sensorsAsked) +
-                       ", \"undetectable_events\": " + std::to_string(result.undetectableEvents) + ", \"notes\": [";
+    base::JsonWriter json(base::JsonWriter::Spacing::Spaced);
+    json.BeginObject().Key("network").String(r.networkPath);
+    json.Key("objective").String(optimizer::MeasureName(r.measure));
+    json.Key("statistic").String(r.statistic == Statistic::Mean   ? "mean"
+                                 : r.statistic == Statistic::VaR  ? "var"
+                                 : r.statistic == Statistic::CVaR ? "cvar"
+                                                                  : "worst");
+    json.Member("alpha", JsonDouble(r.alpha)).Key("detectable_only").Bool(r.detectableOnly);
+    json.Member("events", std::to_string(r.events)).Member("sensors_asked", std::to_string(r.sensorsAsked));
+    json.Member("undetectable_events", std::to_string(result.undetectableEvents));
     if (!r.plan.empty()) {
-        std::string planning;
-        for (std::size_t i = 0; i < r.plan.size(); ++i) planning += (i ? ", " : "") + network::JsonString(r.plan[i]);
-        json.insert(json.size() - std::string(", \"notes\": [").size(), ", \"planning\": [" + planning + "]");
+        json.Key("planning").BeginArray();
+        for (const std::string& line : r.plan) json.String(line);
+        json.EndArray();
     }
-    const auto notes = PlacementNotes(r);
-    for (std::size_t i = 0; i < notes.size(); ++i) json += (i ? ", " : "") + network::JsonString(notes[i]);
-    json += "], \"placements\": [";
+    json.Key("notes").BeginArray();
+    for (const std::string& note : PlacementNotes(r)) json.String(note);
+    json.EndArray().Key("placements").BeginArray();
     for (std::size_t i = 0; i < result.placements.size(); ++i) {
         const optimizer::Placement& p = result.placements[i];
-        json += i ? ", " : "";
-        json += "{\"sensors\": " + std::to_string(p.sensors) + ", \"nodes\": [";
-        for (std::size_t n = 0; n < r.sensorIds[i].size(); ++n) json += (n ? ", " : "") + network::JsonString(r.sensorIds[i][n]);
-        json += "], \"value\": " + JsonDouble(p.value) + ", \"bound\": " + JsonDouble(p.bound) + ", \"gap\": " +
-                JsonDouble(p.gap) + ", \"proven_optimal\": " + (p.provenOptimal ? "true" : "false") +
-                ", \"exact\": " + network::JsonString(ExactText(p.exact, r.stoppedBySignal)) + ", \"figures\": " + FiguresJson(p.figures) +
-                (p.plan.applied ? PlanJson(r, p) : std::string()) + ", \"fitness\": {" +
-                FitnessJsonFields(r.fitness[i]) + "}}";
+        json.BeginObject().Member("sensors", std::to_string(p.sensors)).Key("nodes").BeginArray();
+        for (const std::string& id : r.sensorIds[i]) json.String(id);
+        json.EndArray().Member("value", JsonDouble(p.value)).Member("bound", JsonDouble(p.bound));
+        json.Member("gap", JsonDouble(p.gap)).Key("proven_optimal").Bool(p.provenOptimal);
+        json.Key("exact").String(ExactText(p.exact, r.stoppedBySignal)).Key("figures");
+        WriteFigures(json, p.figures);
+        if (p.plan.applied) WritePlan(json, r, p);
+        json.Key("fitness").BeginObject();
+        WriteFitnessMembers(json, r.fitness[i]);
+        json.EndObject().EndObject();
     }
-    json += "], \"floor\": " + FiguresJson(result.floor) + ", \"ceiling\": " + FiguresJson(result.ceiling) +
-            ", \"stopped_early\": " + (result.stoppedEarly ? "true" : "false") + ", \"seconds\": " +
-            JsonDouble(result.seconds) + ", \"threads\": " + std::to_string(result.threads) +
-            ", \"partial\": " + PartialJson(r.partial) + ", \"build_unfinished\": " +
-            (r.unfinished ? network::JsonString(*r.unfinished) : "null") + "}\n";
-    return json;
+    json.EndArray().Key("floor");
+    WriteFigures(json, result.floor);
+    json.Key("ceiling");
+    WriteFigures(json, result.ceiling);
+    json.Key("stopped_early").Bool(result.stoppedEarly).Member("seconds", JsonDouble(result.seconds));
+    json.Member("threads", std::to_string(result.threads));
+    WritePartial(json.Key("partial"), r.partial);
+    json.Key("build_unfinished");
+    if (r.unfinished)
+        json.String(*r.unfinished);
+    else
+        json.Null();
+    return json.EndObject().Text() + "\n";
 }
 
 }  // namespace tesmar

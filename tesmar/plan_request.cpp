@@ -6,7 +6,7 @@
 #include <set>
 
 #include "network/input_file.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "optimizer/request_error.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
@@ -79,7 +79,7 @@ double ValueIn(const char* option, const std::string& path, int line, const std:
     std::optional<double> v = Number(text);
     if (!v || *v < low || (highIncluded ? *v > high : *v >= high))
         Refuse(option, path, line,
-               std::string(what) + " '" + network::ShownText(text) + "' is not a number from " + FigureText(low) +
+               std::string(what) + " '" + base::ShownText(text) + "' is not a number from " + FigureText(low) +
                    (std::isinf(high) ? " up" : (highIncluded ? " to " : " up to (not including) ") + FigureText(high)));
     return *v;
 }
@@ -96,9 +96,9 @@ void ReadCosts(const PlaceRequest& r, const network::Network& net, optimizer::Pl
         if (fields.size() < 2 || fields.size() > 3)
             Refuse(option, r.CostsFile, line, "expected 'node ID,cost' or 'node ID,cost,failure'");
         const auto index = net.colNodes.Find(fields[0]);
-        if (!index) Refuse(option, r.CostsFile, line, "no such node: '" + network::ShownText(fields[0]) + "'");
+        if (!index) Refuse(option, r.CostsFile, line, "no such node: '" + base::ShownText(fields[0]) + "'");
         auto n = static_cast<std::size_t>(*index - 1);
-        if (listed[n]) Refuse(option, r.CostsFile, line, "node '" + network::ShownText(fields[0]) + "' is listed twice");
+        if (listed[n]) Refuse(option, r.CostsFile, line, "node '" + base::ShownText(fields[0]) + "' is listed twice");
         listed[n] = true;
         plan.nodeCost[n] = ValueIn(option, r.CostsFile, line, fields[1], "the cost", 0, INFINITY, false);
         if (fields.size() == 3 && !fields[2].empty()) {
@@ -117,7 +117,7 @@ std::vector<double> ReadWeights(const PlaceRequest& r, std::int32_t events) {
         std::optional<double> number = Number(fields[0]);
         if (!number || *number != std::floor(*number) || *number < 1 || *number > events)
             Refuse(option, r.WeightsFile, line,
-                   "the event number '" + network::ShownText(fields[0]) + "' is not a whole number from 1 to " +
+                   "the event number '" + base::ShownText(fields[0]) + "' is not a whole number from 1 to " +
                        std::to_string(events));
         auto e = static_cast<std::size_t>(*number - 1);
         if (weights[e] >= 0) Refuse(option, r.WeightsFile, line, "event " + fields[0] + " is listed twice");
@@ -138,7 +138,7 @@ std::vector<double> ReadWeights(const PlaceRequest& r, std::int32_t events) {
 }
 
 [[noreturn]] void BadRequirement(const std::string& text) {
-    throw InputError("--require '" + network::ShownText(text) +
+    throw InputError("--require '" + base::ShownText(text) +
                      "': not a requirement; write detected>=SHARE (0 to 1) or MEASURE.STATISTIC<=LIMIT with MEASURE "
                      "z1, z2 or z3 and STATISTIC mean, var, cvar or worst");
 }
@@ -216,7 +216,7 @@ PlanInput ToPlanInput(const PlaceRequest& r, const network::Network& net, const 
                 in.measures.push_back(std::make_unique<optimizer::MatrixInput>(
                     optimizer::FromMatrixSet(input.set, p.measure, input.summary, input.manifest)));
             } catch (const optimizer::RequestError& e) {
-                throw InputError("--require '" + network::ShownText(text) + "': " + e.what());
+                throw InputError("--require '" + base::ShownText(text) + "': " + e.what());
             }
             p.requirement.data = &in.measures.back()->data;
         }

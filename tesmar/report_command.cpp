@@ -9,7 +9,7 @@
 #include "base/folder_probe.h"
 #include "evaluator/node_selection.h"
 #include "optimizer/request_error.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "report/render_html.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
@@ -33,7 +33,7 @@ std::vector<std::int32_t> GivenSensors(const std::vector<std::string>& ids, cons
     std::vector<std::string> selected;
     for (const std::string& id : ids)
         if (evaluator::AddSelectedNode(selected, id, net.colNodes) == evaluator::AddOutcome::NoSuchNode)
-            throw InputError("--sensors: no such node: '" + network::ShownText(evaluator::TrimmedNodeId(id)) +
+            throw InputError("--sensors: no such node: '" + base::ShownText(evaluator::TrimmedNodeId(id)) +
                              "' is not a node of " + net.path);
     return evaluator::SelectedNodeIndexes(selected, net.colNodes);
 }

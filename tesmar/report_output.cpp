@@ -8,7 +8,7 @@
 
 #include "matrix/file_identity.h"
 #include "matrix/file_names.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/exit_codes.h"
 
 namespace tesmar {
@@ -40,7 +40,7 @@ std::vector<std::string> ProtectedFiles(const std::string& networkPath, const st
 }
 
 [[noreturn]] void Refuse(const std::string& output, const std::string& why) {
-    throw InputError("The report will not be written to " + network::ShownText(output) + ": " + why +
+    throw InputError("The report will not be written to " + base::ShownText(output) + ": " + why +
                      "; choose another file for the page");
 }
 
@@ -58,7 +58,7 @@ void RequireReplaceableOutput(const std::string& output, const std::string& netw
     for (const std::string& file : ProtectedFiles(networkPath, {outputFolder, networkFolder})) {
         if (matrix::IdentityOf(file) != target) continue;
         if (file == networkPath) Refuse(output, "it is the network file");
-        Refuse(output, "it is the matrix set's file " + network::ShownText(file));
+        Refuse(output, "it is the matrix set's file " + base::ShownText(file));
     }
 }
 

@@ -7,7 +7,7 @@
 #include "matrix/file_names.h"
 #include "matrix/matrix_store.h"
 #include "tesmar/exit_codes.h"
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/network_input.h"
 
 namespace tesmar {
@@ -54,10 +54,17 @@ std::string PartialText(const Shortfall& partial) {
            std::to_string(partial.held) + " events (" + partial.why + ")";
 }
 
-std::string PartialJson(const std::optional<Shortfall>& partial) {
-    if (!partial) return "null";
-    return "{\"events_used\": " + std::to_string(partial->used) + ", \"events_held\": " + std::to_string(partial->held) +
-           ", \"why\": " + network::JsonString(partial->why) + "}";
+void WritePartial(base::JsonWriter& json, const std::optional<Shortfall>& partial) {
+    if (!partial) {
+        json.Null();
+        return;
+    }
+    json.BeginObject()
+        .Member("events_used", std::to_string(partial->used))
+        .Member("events_held", std::to_string(partial->held))
+        .Key("why")
+        .String(partial->why)
+        .EndObject();
 }
 
 SetInput LoadSetInput(const network::Network& net, const std::string& command, std::ostream& err, bool withSummary) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/json_writer.h"
 #include "matrix/event_summary.h"
 #include "matrix/manifest.h"
 #include "matrix/matrix_set.h"
@@ -32,7 +33,7 @@ struct SetInput {
 std::string PartialText(const Shortfall& partial);
 
 // The shortfall as a JSON value: null, or an object of used, held and why.
-std::string PartialJson(const std::optional<Shortfall>& partial);
+void WritePartial(base::JsonWriter& json, const std::optional<Shortfall>& partial);
 
 // Loads the set beside the network: binary when it agrees with the text,
 // otherwise text. Notes and load problems go to err prefixed with the

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "report/html_text.h"
 
 namespace {
 
-using network::AppendJsonString;
+using base::AppendJsonString;
 using report::Html;
 
 std::string Json(std::string_view text) {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 #include "tesmar/app.h"
 #include "tesmar/build_request.h"
 #include "tesmar/exit_codes.h"
@@ -68,7 +68,7 @@ TEST(TesmarProgress, PlainLinesForTheFirstEventAndEveryFivePercent) {
 }
 
 TEST(TesmarJson, StringsAndNumbers) {
-    EXPECT_EQ(network::JsonString("J\"1\\\n\x01"), "\"J\\\"1\\\\\\n\\u0001\"");
+    EXPECT_EQ(base::JsonString("J\"1\\\n\x01"), "\"J\\\"1\\\\\\n\\u0001\"");
     EXPECT_EQ(JsonNumber(0.5f), "0.5");
     EXPECT_EQ(JsonNumber(1.0f / 3), "0.33333334");
     EXPECT_EQ(JsonNumber(1.0f / 0.0f), "null");

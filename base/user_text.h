@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace network {
+namespace base {
 
 inline constexpr std::size_t kShownCharacters = 100;
 
@@ -52,4 +52,4 @@ constexpr bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9
 void AppendJsonString(std::string& out, std::string_view text);
 std::string JsonString(std::string_view text);
 
-}  // namespace network
+}  // namespace base

@@ -1,6 +1,6 @@
-#include "network/user_text.h"
+#include "base/user_text.h"
 
-namespace network {
+namespace base {
 
 namespace {
 
@@ -91,4 +91,4 @@ std::string JsonString(std::string_view text) {
     return json;
 }
 
-}  // namespace network
+}  // namespace base

@@ -4,13 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "network/user_text.h"
+#include "base/user_text.h"
 
 namespace {
 
-using network::EscapedText;
-using network::JsonString;
-using network::ShownText;
+using base::EscapedText;
+using base::JsonString;
+using base::ShownText;
 
 TEST(UserText, ControlCharactersAndBytesThatAreNotUtf8AreShownEscaped) {
     EXPECT_EQ(EscapedText("J10"), "J10");
