@@ -2,16 +2,19 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 
 namespace base {
 
 namespace {
 
-void DropTrailingZeros(std::string& text, std::size_t from) {
+// Drops the zeros that end the decimals of the number starting at `from`,
+// keeping at least keepAfterPoint decimals, and the point when none is left.
+void DropTrailingZeros(std::string& text, std::size_t from, std::size_t keepAfterPoint = 0) {
     std::size_t point = text.find('.', from);
     if (point == std::string::npos) return;
-    std::size_t last = text.find_last_not_of('0');
+    std::size_t last = std::max(text.find_last_not_of('0'), point + keepAfterPoint);
     text.erase(last == point ? point : last + 1);
 }
 
@@ -91,6 +94,40 @@ std::string FixedText(double value, int decimals) {
     std::string text = RawFixed(value, decimals, fitted);
     if (!fitted) return PlainSignificantText(value, 6);
     if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
+    return text;
+}
+
+// Rounds to thousandths with ties away from zero, judged on the exact decimal
+// expansion of the value (every double has a finite one).
+std::string ThousandthsText(double value) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
+    bool negative = std::signbit(value);
+    char buffer[1500];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed, 1100);
+    std::string exact(buffer, end);
+    std::size_t point = exact.find('.');
+    std::string text = exact.substr(0, point + 4);
+    if (exact[point + 4] >= '5') {
+        // Carry the rounding up through the digits.
+        std::size_t i = text.size();
+        while (i-- > 0) {
+            if (text[i] == '.') continue;
+            if (text[i] != '9') {
+                ++text[i];
+                break;
+            }
+            text[i] = '0';
+            if (i == 0) text.insert(0, 1, '1');
+        }
+    }
+    DropTrailingZeros(text, 0, 1);
+    if (negative && text.find_first_not_of("0.") != std::string::npos) text.insert(0, 1, '-');
+    return text;
+}
+
+std::string TrimmedFixedText(double value, int decimals) {
+    std::string text = FixedText(value, decimals);
+    DropTrailingZeros(text, 0);
     return text;
 }
 

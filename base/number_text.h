@@ -33,6 +33,16 @@ void AppendPlainSignificantText(std::string& out, double value, int digits);
 // (0.25, 1) -> "0.3", (-0.001, 2) -> "0.00".
 std::string FixedText(double value, int decimals);
 
+// Fixed notation without the zeros that end the decimals, nor a bare point:
+// (2.50, 2) -> "2.5", (3.001, 2) -> "3", (-0.001, 2) -> "0".
+std::string TrimmedFixedText(double value, int decimals);
+
+// The fitness window's figures: rounded to thousandths, ties away from zero
+// judged on the value's exact decimal expansion (0.0005 is a little above
+// and rounds up; 1.0005 is a little below and rounds down), one to three
+// decimals: 1 -> "1.0", 0.85 -> "0.85", 1/3 -> "0.333"; "NaN", "Infinity".
+std::string ThousandthsText(double value);
+
 // A percentage with two decimals as `tesmar place` prints it: 12.345 -> "12.35%"
 // (printf's "%.2f%%": a negative zero keeps its sign).
 std::string PercentText(double percent);

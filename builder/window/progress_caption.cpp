@@ -1,7 +1,8 @@
 #include "builder/window/progress_caption.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "base/number_text.h"
 
 namespace builder::window {
 
@@ -14,13 +15,7 @@ float RemainingMinutes(double elapsedSeconds, std::int32_t eventIndex, std::int3
 }
 
 std::string ProgressCaption(std::int32_t eventIndex, std::int32_t total, float remainingMinutes) {
-    char text[64];
-    auto end = std::to_chars(text, text + sizeof text, static_cast<double>(remainingMinutes),
-                             std::chars_format::fixed, 2).ptr;
-    std::string minutes(text, end);
-    while (minutes.back() == '0') minutes.pop_back();
-    if (minutes.back() == '.') minutes.pop_back();
-    if (minutes == "-0") minutes = "0";
+    const std::string minutes = base::TrimmedFixedText(static_cast<double>(remainingMinutes), 2);
     return std::to_string(eventIndex) + "/" + std::to_string(total) + " - " + minutes + " minutes remaining";
 }
 

@@ -74,3 +74,25 @@ TEST(NumberText, ZeroIsNeverSignedInTheFixedForms) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NumberText, ThousandthsRoundOnTheExactExpansion) {
+    EXPECT_EQ(base::ThousandthsText(0.0005), "0.001");  // 0.000500000000000000010..
+    EXPECT_EQ(base::ThousandthsText(1.0005), "1.0");    // 1.000499999999999944..
+    EXPECT_EQ(base::ThousandthsText(999.9995), "1000.0");
+    EXPECT_EQ(base::ThousandthsText(-2.5), "-2.5");
+    EXPECT_EQ(base::ThousandthsText(-0.0004), "0.0");
+    EXPECT_EQ(base::ThousandthsText(1.0 / 3), "0.333");
+    EXPECT_EQ(base::ThousandthsText(-1.0 / 0.0), "-Infinity");
+}
+
+TEST(NumberText, TrimmedFixedDropsEndingZerosAndTheBarePoint) {
+    EXPECT_EQ(base::TrimmedFixedText(62.79, 2), "62.79");
+    EXPECT_EQ(base::TrimmedFixedText(12.5, 2), "12.5");
+    EXPECT_EQ(base::TrimmedFixedText(10.001, 2), "10");
+    EXPECT_EQ(base::TrimmedFixedText(-0.001, 2), "0");
+    EXPECT_EQ(base::TrimmedFixedText(-1.25, 1), "-1.2");  // ties to even, as printf
+}
+
+}  // namespace
