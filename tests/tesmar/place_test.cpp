@@ -267,7 +267,8 @@ TEST(Placement, HostileNodeIdsAreShownEscapedAndTheJsonStaysValid) {
     EXPECT_NE(shown.out.find("E\\x1b[2J"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("B\\xff\\xfe"), std::string::npos) << shown.out;
 
-    testing_support::WriteText(folder.File("candidates.txt"), std::string("J1 Q\0\x1b[31mX tail", 18));
+    static constexpr char kCandidates[] = "J1 Q\0\x1b[31mX tail";  // a NUL and an escape inside an ID
+    testing_support::WriteText(folder.File("candidates.txt"), std::string(kCandidates, sizeof kCandidates - 1));
     const ToolRun refused = RunTool({"place", network, "--sensors", "1", "--candidates", folder.File("candidates.txt")});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
