@@ -14,31 +14,23 @@ void JsonWriter::BeforeValue() {
     filled_.back() = true;
 }
 
-JsonWriter& JsonWriter::BeginObject() {
+JsonWriter& JsonWriter::Open(char bracket) {
     BeforeValue();
-    text_ += '{';
+    text_ += bracket;
     filled_.push_back(false);
     return *this;
 }
 
-JsonWriter& JsonWriter::EndObject() {
+JsonWriter& JsonWriter::Close(char bracket) {
     filled_.pop_back();
-    text_ += '}';
+    text_ += bracket;
     return *this;
 }
 
-JsonWriter& JsonWriter::BeginArray() {
-    BeforeValue();
-    text_ += '[';
-    filled_.push_back(false);
-    return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-    filled_.pop_back();
-    text_ += ']';
-    return *this;
-}
+JsonWriter& JsonWriter::BeginObject() { return Open('{'); }
+JsonWriter& JsonWriter::EndObject() { return Close('}'); }
+JsonWriter& JsonWriter::BeginArray() { return Open('['); }
+JsonWriter& JsonWriter::EndArray() { return Close(']'); }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
     BeforeValue();

@@ -39,6 +39,8 @@ public:
 
 private:
     void BeforeValue();
+    JsonWriter& Open(char bracket);
+    JsonWriter& Close(char bracket);
 
     Spacing spacing_;
     std::string text_;

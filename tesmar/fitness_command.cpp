@@ -60,12 +60,7 @@ std::string ResultJson(const std::string& networkPath, const std::vector<std::st
     for (const std::string& sensor : sensors) json.String(sensor);
     json.EndArray();
     WriteFitnessMembers(json, r);
-    WritePartial(json.Key("partial"), input.partial);
-    json.Key("build_unfinished");
-    if (input.unfinished)
-        json.String(*input.unfinished);
-    else
-        json.Null();
+    WriteSetShortfalls(json, input.partial, input.unfinished);
     return json.EndObject().Text() + "\n";
 }
 

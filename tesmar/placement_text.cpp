@@ -261,12 +261,7 @@ std::string PlacementJson(const PlacementReport& r) {
     WriteFigures(json, result.ceiling);
     json.Key("stopped_early").Bool(result.stoppedEarly).Member("seconds", JsonDouble(result.seconds));
     json.Member("threads", std::to_string(result.threads));
-    WritePartial(json.Key("partial"), r.partial);
-    json.Key("build_unfinished");
-    if (r.unfinished)
-        json.String(*r.unfinished);
-    else
-        json.Null();
+    WriteSetShortfalls(json, r.partial, r.unfinished);
     return json.EndObject().Text() + "\n";
 }
 

@@ -54,17 +54,23 @@ std::string PartialText(const Shortfall& partial) {
            std::to_string(partial.held) + " events (" + partial.why + ")";
 }
 
-void WritePartial(base::JsonWriter& json, const std::optional<Shortfall>& partial) {
-    if (!partial) {
+void WriteSetShortfalls(base::JsonWriter& json, const std::optional<Shortfall>& partial,
+                        const std::optional<std::string>& unfinished) {
+    json.Key("partial");
+    if (partial)
+        json.BeginObject()
+            .Member("events_used", std::to_string(partial->used))
+            .Member("events_held", std::to_string(partial->held))
+            .Key("why")
+            .String(partial->why)
+            .EndObject();
+    else
         json.Null();
-        return;
-    }
-    json.BeginObject()
-        .Member("events_used", std::to_string(partial->used))
-        .Member("events_held", std::to_string(partial->held))
-        .Key("why")
-        .String(partial->why)
-        .EndObject();
+    json.Key("build_unfinished");
+    if (unfinished)
+        json.String(*unfinished);
+    else
+        json.Null();
 }
 
 SetInput LoadSetInput(const network::Network& net, const std::string& command, std::ostream& err, bool withSummary) {

@@ -32,8 +32,10 @@ struct SetInput {
 // "The set is partial: the figures use 5 of its 50 events (...)".
 std::string PartialText(const Shortfall& partial);
 
-// The shortfall as a JSON value: null, or an object of used, held and why.
-void WritePartial(base::JsonWriter& json, const std::optional<Shortfall>& partial);
+// What a set's figures rest on, as the members "partial" (null, or an object
+// of used, held and why) and "build_unfinished" (null, or the manifest's note).
+void WriteSetShortfalls(base::JsonWriter& json, const std::optional<Shortfall>& partial,
+                        const std::optional<std::string>& unfinished);
 
 // Loads the set beside the network: binary when it agrees with the text,
 // otherwise text. Notes and load problems go to err prefixed with the
