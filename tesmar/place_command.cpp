@@ -1,8 +1,8 @@
 #include "tesmar/place_command.h"
 
-#include <cstdio>
 #include <ostream>
 
+#include "base/number_text.h"
 #include "tesmar/exit_codes.h"
 #include "tesmar/network_input.h"
 #include "tesmar/placement.h"
@@ -19,11 +19,9 @@ optimizer::ProgressCallback Progress(const StopSignals& signals, std::ostream& e
         const std::pair<int, int> now{static_cast<int>(p.stage), p.sensors};
         if (now != last) {
             last = now;
-            char line[160];
-            std::snprintf(line, sizeof line, "tesmar place: %s%s, %.1f s", StageName(p.stage),
-                          p.sensors > 0 ? (" " + std::to_string(p.sensors) + " sensors").c_str() : "",
-                          p.elapsedSeconds);
-            err << line << std::endl;
+            err << "tesmar place: " << StageName(p.stage)
+                << (p.sensors > 0 ? " " + std::to_string(p.sensors) + " sensors" : std::string()) << ", "
+                << base::FixedText(p.elapsedSeconds, 1) << " s" << std::endl;
         }
         return !signals.Received();
     };
