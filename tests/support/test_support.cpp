@@ -64,4 +64,10 @@ std::string ChainNetwork(int junctions, double demand) {
     return inp.str();
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) throw std::invalid_argument("no " + from + " in the network");
+    return text.replace(at, from.size(), to);
+}
+
 }  // namespace testing_support

@@ -29,4 +29,7 @@ std::string ExampleNetwork(int number);
 // constant demands (GPM), chemical quality in mg/L, 5-minute quality step.
 std::string ChainNetwork(int junctions, double demand = 10.0);
 
+// `text` with the first `from` replaced by `to`; throws when there is none.
+std::string Replaced(std::string text, const std::string& from, const std::string& to);
+
 }  // namespace testing_support

@@ -16,13 +16,9 @@ namespace fs = std::filesystem;
 using tesmar_testing::RunTool;
 using tesmar_testing::ToolRun;
 
-namespace {
+using testing_support::Replaced;
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    const std::size_t at = text.find(from);
-    if (at == std::string::npos) throw std::invalid_argument("no " + from + " in the network");
-    return text.replace(at, from.size(), to);
-}
+namespace {
 
 // The chain network with another analysis, and initial values for it that
 // a chemical study must not take as concentrations.

@@ -14,6 +14,7 @@
 #include "matrix/matrix_store.h"
 #include "network/netload.h"
 #include "support/test_support.h"
+#include "network_one_set.h"
 #include "tool_process.h"
 
 namespace fs = std::filesystem;
@@ -23,32 +24,7 @@ using tesmar_testing::ToolRun;
 
 namespace {
 
-// Network 1's default build with a fixed seed, made once for the tests here.
-class NetworkOnePlacement : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder_ = new testing_support::ScratchFolder;
-        network_ = folder_->File("Network_1.inp");
-        testing_support::WriteText(network_, testing_support::ReadText(testing_support::ExampleNetwork(1)));
-        const ToolRun build = RunTool({"build", network_, "--seed", "20261207"});
-        ASSERT_EQ(build.exitCode, 0) << build.err;
-    }
-    static void TearDownTestSuite() { delete folder_; }
-
-    static json Place(std::vector<std::string> options) {
-        std::vector<std::string> args{"place", network_, "--json"};
-        args.insert(args.end(), options.begin(), options.end());
-        const ToolRun run = RunTool(args);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        return json::parse(run.out);
-    }
-
-    static testing_support::ScratchFolder* folder_;
-    static std::string network_;
-};
-
-testing_support::ScratchFolder* NetworkOnePlacement::folder_ = nullptr;
-std::string NetworkOnePlacement::network_;
+using NetworkOnePlacement = tesmar_testing::NetworkOneSet;
 
 }  // namespace
 

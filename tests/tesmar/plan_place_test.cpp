@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/test_support.h"
+#include "network_one_set.h"
 #include "tool_process.h"
 
 using nlohmann::json;
@@ -19,14 +20,10 @@ using tesmar_testing::ToolRun;
 
 namespace {
 
-class NetworkOnePlanning : public ::testing::Test {
+class NetworkOnePlanning : public tesmar_testing::NetworkOneSet {
 protected:
     static void SetUpTestSuite() {
-        folder_ = new testing_support::ScratchFolder;
-        network_ = folder_->File("Network_1.inp");
-        testing_support::WriteText(network_, testing_support::ReadText(testing_support::ExampleNetwork(1)));
-        const ToolRun build = RunTool({"build", network_, "--seed", "20261207"});
-        ASSERT_EQ(build.exitCode, 0) << build.err;
+        NetworkOneSet::SetUpTestSuite();
         // Costs 1 to 4 by the node's number; every third event four times as likely.
         std::string costs = "node,cost\n";
         for (int n = 1; n <= 126; ++n) costs += "J" + std::to_string(n) + "," + std::to_string(1 + n % 4) + "\n";
@@ -35,23 +32,7 @@ protected:
         for (int e = 1; e <= 288; ++e) weights += std::to_string(e) + (e % 3 == 0 ? ",4\n" : ",1\n");
         testing_support::WriteText(folder_->File("weights.csv"), weights);
     }
-    static void TearDownTestSuite() { delete folder_; }
-
-    static json Place(std::vector<std::string> options) {
-        std::vector<std::string> args{"place", network_, "--json"};
-        args.insert(args.end(), options.begin(), options.end());
-        const ToolRun run = RunTool(args);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        return json::parse(run.out);
-    }
-    static std::string File(const char* name) { return folder_->File(name); }
-
-    static testing_support::ScratchFolder* folder_;
-    static std::string network_;
 };
-
-testing_support::ScratchFolder* NetworkOnePlanning::folder_ = nullptr;
-std::string NetworkOnePlanning::network_;
 
 }  // namespace
 
