@@ -109,7 +109,7 @@ Bench Load(const std::string& source, const std::string& folder) {
     std::string path = folder + "/" + std::filesystem::path(source).filename().string();
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
     Bench bench;
-    bench.net = network::LoadNetwork(path);
+    bench.net = network::LoadNetwork(path, network::LoadToolkit());
     bench.flow = ValidateBuild(bench.net, bench.parameters);
     bench.events = GenerateEvents(bench.net, bench.parameters, SeededUniformSource(kSeed));
     return bench;

@@ -355,7 +355,7 @@ int WriterMode(int records) {
     fs::create_directories(folder);
     const std::string path = folder + "/Network_2.inp";
     fs::copy_file(ExampleNetwork(2), path);
-    const network::Network net = network::LoadNetwork(path);
+    const network::Network net = network::LoadNetwork(path, network::LoadToolkit());
     builder::RunParameters parameters;
     parameters.Mode = builder::EventMode::RandomEvents;
     parameters.nRandomEvents = records;

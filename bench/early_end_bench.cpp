@@ -64,7 +64,7 @@ Network Load(int number, const std::string& folder) {
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
     Network network;
-    network.net = network::LoadNetwork(path);
+    network.net = network::LoadNetwork(path, network::LoadToolkit());
     network.flow = ValidateBuild(network.net, network.parameters);
     network.baseline = RunBaseline(network.net, network.net.ToolkitFile(), network.parameters, network.flow);
     network.events = GenerateEvents(network.net, network.parameters, SeededUniformSource(12345));

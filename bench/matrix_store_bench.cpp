@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         const std::string network = (folder / "Network_2.inp").string();
         if (!fs::exists(network)) fs::copy_file(network::ProgramFolder() + "/Networks/Example2/Network_2.inp", network);
         network::Workspace workspace;
-        const network::Network net = network::LoadNetwork(network);
+        const network::Network net = network::LoadNetwork(network, network::LoadToolkit());
         if (sensors.empty())
             for (int n : {101, 2500, 5000, 7500, 10000, 12500, 15000, 16000}) sensors.push_back(net.NodeID[n]);
         const bool existing = fs::exists(matrix::BinaryFileName(network, 3)) &&

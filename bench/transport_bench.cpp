@@ -62,7 +62,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp", path,
                                std::filesystem::copy_options::overwrite_existing);
-    const network::Network net = network::LoadNetwork(path);
+    const network::Network net = network::LoadNetwork(path, network::LoadToolkit());
     const FlowFactors flow = ValidateBuild(net, parameters);
     const Baseline baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
     const std::vector<clsPollutionEvent> events = GenerateEvents(net, parameters, SeededUniformSource(seed));

@@ -68,7 +68,7 @@ Baseline RunBaseline(const Network& net, const std::string& networkFile, const R
     base.Population.assign(nodeSlots, 0.0f);
     base.VolumePerMinute.assign(nodeSlots, 0.0f);
 
-    Project project;
+    Project project(*net.toolkit);
     project.AcceptWarnings(warnings);
     project.Open(networkFile);
     SetStudyAnalysis(project, net, p);

@@ -42,7 +42,7 @@ matrix::Manifest StartManifest(const network::Network& net, const BuildDescripti
                                int workers, std::int32_t eventsPlanned) {
     matrix::Manifest m;
     m.program = description.program;
-    m.toolkitVersion = network::DefaultToolkit().Version();
+    m.toolkitVersion = net.toolkit->Version();
     m.networkName = std::filesystem::path(net.path).filename().string();
     m.networkPath = net.path;
     if (net.file) {

@@ -8,7 +8,7 @@ TransportChoice ChooseTransport(const network::Network& net, const BuildDescript
     TransportChoice choice;
     if (description.engine != TransportEngine::Own || description.reference) return choice;
     std::vector<int> warnings;
-    network::Project project;
+    network::Project project(*net.toolkit);
     OpenEventProject(project, net, net.ToolkitFile(), description.parameters, &warnings);
     transport::TransportPreparation prep = transport::PrepareTransport(
         project, description.transportMemoryLimit ? description.transportMemoryLimit : transport::AvailableMemory());

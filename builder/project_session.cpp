@@ -13,7 +13,7 @@ using network::Project;
 
 ProjectSession::ProjectSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
                                bool acceptWarnings)
-    : qualStep_(net.QualStep) {
+    : project_(*net.toolkit), qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.
     OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);

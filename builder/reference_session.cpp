@@ -10,7 +10,7 @@ using network::Project;
 
 ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
                                    bool acceptWarnings)
-    : nNodes_(net.nNodes) {
+    : project_(*net.toolkit), nNodes_(net.nNodes) {
     OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);
 }
 

@@ -23,7 +23,7 @@ void SetStudyAnalysis(network::Project& project, const network::Network& net, co
 }
 
 bool ChemicalReacts(const network::Network& net) {
-    network::Project project;
+    network::Project project(*net.toolkit);
     project.Open(net.ToolkitFile());
     std::vector<double> bulk(static_cast<std::size_t>(net.nLinks)), wall(bulk.size());
     project.LinkValues(EN_KBULK, bulk.data());

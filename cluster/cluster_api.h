@@ -26,6 +26,8 @@ enum class StopRequest { None, AfterRunning, Now };
 struct ProcessJob {
     // The network this process loaded, or nullptr and why it could not.
     const network::Network* net = nullptr;
+    // The toolkit the program bound; the one this process calls, network or not.
+    network::SharedToolkit toolkit;
     std::string problem;
     // The build as this process's command line describes it. The writing
     // process's event set and run parameters rule; every process takes

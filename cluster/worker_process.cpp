@@ -211,7 +211,7 @@ void WorkerProcess::WaitForSends() {
 builder::BuildOutcome WorkerProcess::Join(const Setup& setup) {
     builder::BuildOutcome outcome;
     const std::string mismatch =
-        SetupMismatch(setup, job_, link_.Rank(), link_.Host(), network::DefaultToolkit().Version());
+        SetupMismatch(setup, job_, link_.Rank(), link_.Host(), job_.toolkit->Version());
     if (!mismatch.empty()) {
         Send(Tag::Refused, EncodeText(mismatch));
         finishing_ = true;

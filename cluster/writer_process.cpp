@@ -29,7 +29,7 @@ void SendAll(MpiLink& link, Tag tag, const std::vector<char>& bytes) {
 Setup SetupOf(const MpiLink& link, const ProcessJob& job) {
     Setup setup;
     setup.program = job.description.program;
-    setup.toolkitVersion = network::DefaultToolkit().Version();
+    setup.toolkitVersion = job.toolkit->Version();
     if (job.net->file) {
         setup.networkBytes = job.net->file->Bytes();
         setup.networkSha256 = job.net->file->Sha256();

@@ -3,7 +3,7 @@
 namespace network {
 
 MapGeometry LoadMapGeometry(const Network& net) {
-    Project project;
+    Project project(*net.toolkit);
     project.Open(net.ToolkitFile());
     MapGeometry map;
     map.nodes.resize(static_cast<std::size_t>(net.nNodes) + 1);

@@ -60,14 +60,15 @@ Network ReadNetwork(const Project& project, const std::string& path) {
     return net;
 }
 
-Network LoadNetwork(const std::string& path, const Toolkit& toolkit) {
+Network LoadNetwork(const std::string& path, SharedToolkit toolkit) {
     auto file = NetworkFile::Snapshot(path);
-    Project project(toolkit);
+    Project project(*toolkit);
     project.Open(file->CopyPath());
     Network net = ReadNetwork(project, path);
     if (net.Quality.type == EN_CHEM)
         if (auto units = DeclaredQualityUnits(file->Text())) net.Quality.units = *units;
     net.file = std::move(file);
+    net.toolkit = std::move(toolkit);
     return net;
 }
 

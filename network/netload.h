@@ -15,6 +15,8 @@ namespace network {
 
 // A loaded network. Node and link indexes are the toolkit's, counted from 1.
 struct Network {
+    // The toolkit the network was read with; every project of the run opens through it.
+    SharedToolkit toolkit;
     std::string path;  // the user's file; the base of the matrix file names
     // The bytes read when the network was loaded, and their private copy
     // that every toolkit project of the run opens.
@@ -49,7 +51,7 @@ struct Network {
 // NetworkFile). Throws std::runtime_error when the file cannot be read or
 // copied, ToolkitError when the toolkit cannot read it, and DuplicateIdError
 // when two IDs of one table differ only in letter case.
-Network LoadNetwork(const std::string& path, const Toolkit& toolkit = DefaultToolkit());
+Network LoadNetwork(const std::string& path, SharedToolkit toolkit);
 
 // Fills the tables and time parameters from a project holding an open network.
 Network ReadNetwork(const Project& project, const std::string& path);

@@ -22,7 +22,7 @@ struct QualityAnalysis {
 
 class Project {
 public:
-    explicit Project(const Toolkit& toolkit = DefaultToolkit());
+    explicit Project(const Toolkit& toolkit);
     ~Project();
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;

@@ -62,10 +62,6 @@ int Toolkit::Version() const {
 
 std::string DefaultToolkitPath() { return CodeFolder() + "/libepanet2.so"; }
 
-const Toolkit& DefaultToolkit() {
-    // Bound once and never changed afterwards.
-    static const Toolkit toolkit(DefaultToolkitPath());
-    return toolkit;
-}
+SharedToolkit LoadToolkit() { return std::make_shared<const Toolkit>(DefaultToolkitPath()); }
 
 }  // namespace network

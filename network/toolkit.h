@@ -55,7 +55,8 @@ public:
 
     // The toolkit's input parser keeps its position in process-wide state
     // (strtok), so networks are read one at a time; projects hold this
-    // while they open a network.
+    // while they open a network. A program binds one Toolkit, so this is
+    // the one lock of the process.
     std::mutex& InputParserLock() const { return inputParser_; }
 
 #define TESMAR_TOOLKIT_MEMBER(name) decltype(&EN_##name) name = nullptr;
@@ -68,12 +69,16 @@ private:
     mutable std::mutex inputParser_;
 };
 
-// The toolkit library beside the program or library holding this code
-// (bin/libepanet2.so, or beside the Python extension),
-// bound on first use. Throws ToolkitError when it cannot be loaded.
-const Toolkit& DefaultToolkit();
+// The one bound toolkit of a program, shared by everything that calls it.
+using SharedToolkit = std::shared_ptr<const Toolkit>;
 
-// The file name of the toolkit library beside the code (see CodeFolder).
+// The file name of the toolkit library beside the code (see CodeFolder):
+// bin/libepanet2.so, or beside the Python extension.
 std::string DefaultToolkitPath();
+
+// Binds the toolkit library beside the code. A program loads it once and
+// hands it to everything that calls the toolkit (it travels with each
+// loaded Network). Throws ToolkitError when it cannot be loaded.
+SharedToolkit LoadToolkit();
 
 }  // namespace network

@@ -436,9 +436,16 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << CommandName(app, c) << ": " << e.what() << std::endl;
         return kRunFailed;
     }
-    if (c.build->parsed()) return RunBuildCommand(c.buildRequest, out, err, ErrorStreamIsTerminal());
-    if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, out, err);
-    if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, out, err);
+    network::SharedToolkit toolkit;
+    try {
+        toolkit = network::LoadToolkit();
+    } catch (const network::ToolkitError& e) {
+        err << CommandName(app, c) << ": The simulation toolkit cannot be used: " << e.what() << std::endl;
+        return kBadInput;
+    }
+    if (c.build->parsed()) return RunBuildCommand(c.buildRequest, toolkit, out, err, ErrorStreamIsTerminal());
+    if (c.convert->parsed()) return RunConvertCommand(c.convertRequest, toolkit, out, err);
+    if (c.place->parsed()) return RunPlaceCommand(c.placeRequest, toolkit, out, err);
     if (c.report->parsed()) {
         if (c.report->count("--place") == 0)
             if (const auto ignored = PlacementOnlyOptionGiven(*c.report)) {
@@ -446,9 +453,9 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
                     << "shown as it is (see tesmar report --help)" << std::endl;
                 return kBadInput;
             }
-        return RunReportCommand(c.reportRequest, out, err);
+        return RunReportCommand(c.reportRequest, toolkit, out, err);
     }
-    return RunFitnessCommand(c.fitnessRequest, out, err);
+    return RunFitnessCommand(c.fitnessRequest, toolkit, out, err);
 }
 
 int RunTesmar(int argc, char** argv) {

@@ -11,14 +11,14 @@
 
 namespace tesmar {
 
-int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress) {
-    if (StartedAsClusterProcess()) return RunClusterBuildCommand(request, out, err, liveProgress);
+int RunBuildCommand(const BuildRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err, bool liveProgress) {
+    if (StartedAsClusterProcess()) return RunClusterBuildCommand(request, toolkit, out, err, liveProgress);
     StopSignals signals;
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     network::Network net;
     std::string analysis;
     try {
-        net = PrepareBuild(request, path);
+        net = PrepareBuild(request, path, toolkit);
         analysis = AnalysisNote(request, net);
     } catch (const InputError& e) {
         err << "tesmar build: " << e.what() << std::endl;
@@ -31,7 +31,7 @@ int RunBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream
     const builder::BuildDescription description = DescribeBuild(request, err, true);
     ProgressReporter progress(err, liveProgress);
     const builder::BuildHost host =
-        ReportingHost([&signals] { return signals.Received(); }, progress, request, path, analysis, err);
+        ReportingHost([&signals] { return signals.Received(); }, progress, request, path, analysis, toolkit, err);
     return ReportOutcome(request, builder::RunBuild(net, description, host), progress, out, err);
 }
 

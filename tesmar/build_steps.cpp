@@ -10,9 +10,10 @@
 
 namespace tesmar {
 
-network::Network PrepareBuild(const BuildRequest& request, const std::string& path) {
+network::Network PrepareBuild(const BuildRequest& request, const std::string& path,
+                              const network::SharedToolkit& toolkit) {
     ValidateBuildRequest(request);
-    network::Network net = OpenNetworkFile(path);
+    network::Network net = OpenNetworkFile(path, toolkit);
     try {
         builder::ValidateBuild(net, ToRunParameters(request));
     } catch (const builder::AnalysisError& e) {
@@ -56,12 +57,13 @@ std::string AnalysisNote(const BuildRequest& request, const network::Network& ne
 
 builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressReporter& progress,
                                  const BuildRequest& request, const std::string& path, std::string analysis,
+                                 const network::SharedToolkit& toolkit,
                                  std::ostream& err) {
     builder::BuildHost host;
-    host.started = [&err, &request, &path, analysis = std::move(analysis)](const builder::BuildStart& start) {
+    host.started = [&err, &request, &path, toolkit, analysis = std::move(analysis)](const builder::BuildStart& start) {
         for (int code : start.warnings)
             err << "tesmar: the toolkit warns about the network (code " << code << ": "
-                << network::DefaultToolkit().ErrorText(code) << "); building all the same, as asked" << std::endl;
+                << toolkit->ErrorText(code) << "); building all the same, as asked" << std::endl;
         err << "tesmar: building " << start.events << " events of " << path << " ("
             << builder::ModeName(request.Mode) << " mode, ";
         if (start.processes > 1) err << start.processes << " processes, ";

@@ -15,7 +15,8 @@ namespace tesmar {
 
 // Everything that can be refused before a matrix file is touched: the
 // options, the network file and the toolkit's reading of it. Throws InputError.
-network::Network PrepareBuild(const BuildRequest& request, const std::string& path);
+network::Network PrepareBuild(const BuildRequest& request, const std::string& path,
+                              const network::SharedToolkit& toolkit);
 
 // The build the request describes. Without --seed the seed comes from the
 // clock and, when announceSeed, is written to err so the set can be repeated.
@@ -29,6 +30,7 @@ std::string AnalysisNote(const BuildRequest& request, const network::Network& ne
 // A host that writes the start line (ending with the analysis note) and the progress to err.
 builder::BuildHost ReportingHost(std::function<bool()> stopRequested, ProgressReporter& progress,
                                  const BuildRequest& request, const std::string& path, std::string analysis,
+                                 const network::SharedToolkit& toolkit,
                                  std::ostream& err);
 
 // Writes how the build ended and returns the exit code.

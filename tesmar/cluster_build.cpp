@@ -34,8 +34,8 @@ cluster::StopRequest StopRequestOf(const StopSignals& signals) {
 
 }  // namespace
 
-int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress,
-                           const JobAdjustment& adjust) {
+int RunClusterBuildCommand(const BuildRequest& request, const network::SharedToolkit& toolkit, std::ostream& out,
+                           std::ostream& err, bool liveProgress, const JobAdjustment& adjust) {
     // Blocked before MPI starts its own threads, which inherit the mask.
     StopSignals signals(true);
     if (request.Reference) {
@@ -59,7 +59,7 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     cluster::ProcessJob job;
     std::string analysis;
     try {
-        net = PrepareBuild(request, path);
+        net = PrepareBuild(request, path, toolkit);
         if (writes) analysis = AnalysisNote(request, net);
         job.net = &net;
     } catch (const InputError& e) {
@@ -67,7 +67,8 @@ int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::
     }
     job.description = DescribeBuild(request, say, writes && job.net);
     ProgressReporter progress(say, writes && liveProgress);
-    job.host = ReportingHost(nullptr, progress, request, path, analysis, say);
+    job.host = ReportingHost(nullptr, progress, request, path, analysis, toolkit, say);
+    job.toolkit = toolkit;
     job.stop = [&signals] { return StopRequestOf(signals); };
     job.answerSeconds = AnswerSeconds();
     if (adjust) adjust(process->Rank(), job);

@@ -9,6 +9,7 @@
 #include <iosfwd>
 
 #include "cluster/cluster_api.h"
+#include "network/toolkit.h"
 #include "tesmar/build_request.h"
 
 namespace tesmar {
@@ -18,7 +19,7 @@ namespace tesmar {
 using JobAdjustment = std::function<void(int rank, cluster::ProcessJob& job)>;
 
 // Runs this process's part of the build and returns its exit code.
-int RunClusterBuildCommand(const BuildRequest& request, std::ostream& out, std::ostream& err, bool liveProgress,
-                           const JobAdjustment& adjust = {});
+int RunClusterBuildCommand(const BuildRequest& request, const network::SharedToolkit& toolkit, std::ostream& out,
+                           std::ostream& err, bool liveProgress, const JobAdjustment& adjust = {});
 
 }  // namespace tesmar

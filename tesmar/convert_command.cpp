@@ -37,11 +37,11 @@ void RecordDigests(const std::string& networkPath) {
 
 }  // namespace
 
-int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ostream& err) {
+int RunConvertCommand(const ConvertRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err) {
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     network::Network net;
     try {
-        net = OpenNetworkFile(path);
+        net = OpenNetworkFile(path, toolkit);
         RequireSameNetwork(net);
     } catch (const InputError& e) {
         err << "tesmar convert: " << e.what() << std::endl;

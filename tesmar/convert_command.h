@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <string>
+#include "network/toolkit.h"
 
 namespace tesmar {
 
@@ -12,6 +13,6 @@ struct ConvertRequest {
 
 // Writes NETWORK.inp.zk.npy for the text files beside the network and
 // returns the exit code; the files written go to out, messages to err.
-int RunConvertCommand(const ConvertRequest& request, std::ostream& out, std::ostream& err);
+int RunConvertCommand(const ConvertRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err);
 
 }  // namespace tesmar

@@ -71,13 +71,13 @@ void NoteUnavailable(const evaluator::FitnessResult& result, std::ostream& err) 
                 << std::endl;
 }
 
-int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ostream& err) {
+int RunFitnessCommand(const FitnessRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err) {
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     std::vector<std::string> sensors;
     network::Network net;
     SetInput input;
     try {
-        net = OpenNetworkFile(path);
+        net = OpenNetworkFile(path, toolkit);
         sensors = SelectSensors(request.NodeIds, net);
         input = LoadSetInput(net, "tesmar fitness", err);
     } catch (const InputError& e) {

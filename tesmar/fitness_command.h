@@ -22,7 +22,7 @@ struct FitnessRequest {
 
 // Loads the network and the matrices, evaluates the sensor set and prints
 // the result; returns the exit code.
-int RunFitnessCommand(const FitnessRequest& request, std::ostream& out, std::ostream& err);
+int RunFitnessCommand(const FitnessRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err);
 
 // The listed sensors as the window's selection list would hold them: a
 // repeat in the same letter case is listed once, which changes no result.

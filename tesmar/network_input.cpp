@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ToolkitRejection(const std::string& path, const network::ToolkitError& e) {
-    std::string text = network::DefaultToolkit().ErrorText(e.code());
+std::string ToolkitRejection(const std::string& path, const network::Toolkit& toolkit, const network::ToolkitError& e) {
+    std::string text = toolkit.ErrorText(e.code());
     // The toolkit's texts begin with their own "Error 200: ".
     const std::string prefix = "Error " + std::to_string(e.code()) + ": ";
     if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
@@ -43,14 +43,14 @@ void RequireReadableFile(const std::string& path, const std::string& what) {
     }
 }
 
-network::Network OpenNetworkFile(const std::string& path) {
+network::Network OpenNetworkFile(const std::string& path, const network::SharedToolkit& toolkit) {
     RequireReadableFile(path, "network file");
     try {
-        return network::LoadNetwork(path);
+        return network::LoadNetwork(path, toolkit);
     } catch (const network::DuplicateIdError& e) {
         throw InputError("The network " + path + " cannot be used: " + e.what());
     } catch (const network::ToolkitError& e) {
-        if (e.function() == "EN_open" && e.code() > 0) throw InputError(ToolkitRejection(path, e));
+        if (e.function() == "EN_open" && e.code() > 0) throw InputError(ToolkitRejection(path, *toolkit, e));
         throw InputError(std::string("The simulation toolkit cannot be used: ") + e.what());
     } catch (const std::runtime_error& e) {
         throw InputError(e.what());

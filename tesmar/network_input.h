@@ -18,6 +18,6 @@ void RequireReadableFile(const std::string& path, const std::string& what);
 // Loads the network's tables and time parameters through the toolkit.
 // Throws InputError naming the problem: an unreadable file, the toolkit's
 // rejection (code and text), or IDs that differ only in letter case.
-network::Network OpenNetworkFile(const std::string& path);
+network::Network OpenNetworkFile(const std::string& path, const network::SharedToolkit& toolkit);
 
 }  // namespace tesmar

@@ -29,12 +29,12 @@ optimizer::ProgressCallback Progress(const StopSignals& signals, std::ostream& e
 
 }  // namespace
 
-int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::ostream& err) {
+int RunPlaceCommand(const PlaceCommandRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err) {
     StopSignals signals;
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     PlacementReport report;
     try {
-        const network::Network net = OpenNetworkFile(path);
+        const network::Network net = OpenNetworkFile(path, toolkit);
         const SetInput input = LoadSetInput(net, "tesmar place", err, true);
         report = RunPlacement(net, input, request.Place, Progress(signals, err));
         report.stoppedBySignal = report.result.stoppedEarly && signals.Received();

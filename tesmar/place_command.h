@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tesmar/place_request.h"
+#include "network/toolkit.h"
 
 namespace tesmar {
 
@@ -17,6 +18,6 @@ struct PlaceCommandRequest {
 
 // Prints the chosen set (every set of the curve with --curve) to out and
 // the progress to err; returns the exit code.
-int RunPlaceCommand(const PlaceCommandRequest& request, std::ostream& out, std::ostream& err);
+int RunPlaceCommand(const PlaceCommandRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err);
 
 }  // namespace tesmar

@@ -58,7 +58,7 @@ ReportSensors ChooseSensors(const ReportRequest& request, const network::Network
 
 }  // namespace
 
-int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostream& err) {
+int RunReportCommand(const ReportRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err) {
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
     const std::string output = AbsoluteNetworkPath(request.Output);
     std::string html;
@@ -66,7 +66,7 @@ int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostre
     try {
         RequireReplaceableOutput(output, path);
         RequireWritableFolder(output);
-        const network::Network net = OpenNetworkFile(path);
+        const network::Network net = OpenNetworkFile(path, toolkit);
         const bool summary = request.Place || request.Objective == "z2" || request.Objective == "z3";
         const SetInput input = LoadSetInput(net, "tesmar report", err, summary);
         partial = input.partial.has_value();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tesmar/place_request.h"
+#include "network/toolkit.h"
 
 namespace tesmar {
 
@@ -22,6 +23,6 @@ struct ReportRequest {
     bool AcceptPartial = false;          // exit 0, not 3, when the figures rest on fewer events than the set holds
 };
 
-int RunReportCommand(const ReportRequest& request, std::ostream& out, std::ostream& err);
+int RunReportCommand(const ReportRequest& request, const network::SharedToolkit& toolkit, std::ostream& out, std::ostream& err);
 
 }  // namespace tesmar

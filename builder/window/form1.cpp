@@ -33,8 +33,8 @@ QString LocalCaption(const std::string& caption, const QString& decimalPoint) {
     return text.replace(QLatin1Char('.'), decimalPoint);
 }
 
-Form1::Form1(std::string programFolder, network::Workspace* workspace, QWidget* parent)
-    : QWidget(parent), programFolder_(std::move(programFolder)), workspace_(workspace) {
+Form1::Form1(std::string programFolder, network::SharedToolkit toolkit, network::Workspace* workspace, QWidget* parent)
+    : QWidget(parent), programFolder_(std::move(programFolder)), toolkit_(std::move(toolkit)), workspace_(workspace) {
     ShowMessage = [this](const std::string& message) {
         QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(message), QMessageBox::Ok, this);
         box.exec();
@@ -81,7 +81,7 @@ int Form1::SelectedEventMode() const {
 bool Form1::LoadNetwork() {
     const int network = optNet1->isChecked() ? 1 : 2;
     NetworkPath = ExampleNetworkPath(programFolder_, network);
-    NetworkLoad load = OpenExampleNetwork(programFolder_, network);
+    NetworkLoad load = OpenExampleNetwork(programFolder_, network, toolkit_);
     if (!load.Loaded) {
         EndWithMessage(load.Message, 1);
         return false;

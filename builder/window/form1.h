@@ -33,7 +33,8 @@ public:
     // programFolder: the folder holding Networks/Example1 and Networks/Example2.
     // workspace: the toolkit's private folder, removed when the program
     // ends at once (may be null).
-    explicit Form1(std::string programFolder, network::Workspace* workspace = nullptr, QWidget* parent = nullptr);
+    Form1(std::string programFolder, network::SharedToolkit toolkit, network::Workspace* workspace = nullptr,
+          QWidget* parent = nullptr);
 
     // Every message box goes through ShowMessage and every end of the program
     // through EndProgram; tests replace both. The defaults show a modal box
@@ -94,6 +95,7 @@ private:
     builder::BuildHost Host();
 
     std::string programFolder_;
+    network::SharedToolkit toolkit_;
     network::Workspace* workspace_;
     bool building_ = false;
 };

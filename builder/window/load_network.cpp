@@ -22,7 +22,7 @@ bool ExampleSizeAccepted(int network, std::int64_t size) {
     return size == 2307252 || size == 3299022;
 }
 
-NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network) {
+NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network, const network::SharedToolkit& toolkit) {
     NetworkLoad load;
     const std::string path = ExampleNetworkPath(programFolder, network);
     if (!ExampleSizeAccepted(network, network::FileSize(path))) {
@@ -30,7 +30,7 @@ NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network) {
         return load;
     }
     try {
-        load.Net = network::LoadNetwork(path);
+        load.Net = network::LoadNetwork(path, toolkit);
     } catch (const std::exception& e) {
         load.Message = e.what() + std::string(kTerminates);
         return load;

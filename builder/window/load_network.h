@@ -27,6 +27,6 @@ struct NetworkLoad {
 // Checks the size of the example network's file, opens it to read the
 // node table, keyed tables and time parameters, and takes the flow factors
 // of its flow units.
-NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network);
+NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network, const network::SharedToolkit& toolkit);
 
 }  // namespace builder::window

@@ -40,7 +40,14 @@ int main(int argc, char* argv[]) {
         QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
         return 1;
     }
-    builder::window::Form1 form(network::ProgramFolder(), workspace.get());
+    network::SharedToolkit toolkit;
+    try {
+        toolkit = network::LoadToolkit();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
+        return 1;
+    }
+    builder::window::Form1 form(network::ProgramFolder(), toolkit, workspace.get());
     std::unique_ptr<QSocketNotifier> notifier;
     if (terminate >= 0) {
         notifier = std::make_unique<QSocketNotifier>(terminate, QSocketNotifier::Read);

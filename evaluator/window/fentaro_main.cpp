@@ -24,7 +24,14 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     fentaro::EvaluatorEdition edition{FENTARO_NETWORK_FILE, {FENTARO_ACCEPTED_SIZES}, FENTARO_NETWORK_CAPTION};
-    fentaro::frmMain window(edition, network::ProgramFolder());
+    network::SharedToolkit toolkit;
+    try {
+        toolkit = network::LoadToolkit();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
+        return EXIT_FAILURE;
+    }
+    fentaro::frmMain window(edition, network::ProgramFolder(), toolkit);
     if (!window.Form_Load()) return window.ClosedWhileLoading() ? EXIT_SUCCESS : EXIT_FAILURE;
     return QApplication::exec();
 }

@@ -38,8 +38,8 @@ void Bold(QWidget& widget, int pointSize = 0) {
 
 }  // namespace
 
-frmMain::frmMain(EvaluatorEdition edition, std::string programFolder)
-    : edition_(std::move(edition)), programFolder_(std::move(programFolder)) {
+frmMain::frmMain(EvaluatorEdition edition, std::string programFolder, network::SharedToolkit toolkit)
+    : edition_(std::move(edition)), programFolder_(std::move(programFolder)), toolkit_(std::move(toolkit)) {
     showMessage_ = [this](const QString& text, MessageIcon icon) { ShowMessageBox(text, icon); };
     setWindowTitle(kTitle);
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -130,7 +130,7 @@ bool frmMain::Command1_Click() {
         return false;
     }
     try {
-        Net_ = network::LoadNetwork(NetworkPath_);
+        Net_ = network::LoadNetwork(NetworkPath_, toolkit_);
     } catch (const network::ToolkitError& error) {
         if (error.function() == "EN_open" && error.code() > 0) return false;  // the toolkit cannot read it
         Message(kInputProblem + QStringLiteral("\n\n") + QString::fromStdString(error.what()), MessageIcon::None);

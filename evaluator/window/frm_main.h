@@ -35,7 +35,7 @@ using MessageSink = std::function<void(const QString& text, MessageIcon icon)>;
 
 class frmMain : public QWidget {
 public:
-    frmMain(EvaluatorEdition edition, std::string programFolder);
+    frmMain(EvaluatorEdition edition, std::string programFolder, network::SharedToolkit toolkit);
 
     // Start-up: opens the network, shows the window centred and loads the
     // matrices with their progress in the caption. False when the program
@@ -74,6 +74,7 @@ private:
 
     EvaluatorEdition edition_;
     std::string programFolder_;
+    network::SharedToolkit toolkit_;
     std::string NetworkPath_;
     network::Network Net_;       // nNodes, NodeID, colNodes
     matrix::MatrixSet Matrices_;  // Z1Matrix .. Z4Matrix and nEvents

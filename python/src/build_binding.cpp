@@ -8,6 +8,7 @@
 #include "command_error.h"
 #include "network/workspace.h"
 #include "python_calls.h"
+#include "session.h"
 #include "tesmar/app.h"
 #include "tesmar/build_steps.h"
 
@@ -46,7 +47,7 @@ std::string Trimmed(std::string text) {
 
 BuildResult RunBuild(const BuildRequest& request, PythonCalls& calls) {
     network::Workspace workspace;
-    const network::Network net = PrepareBuild(request, request.NetworkFile);
+    const network::Network net = PrepareBuild(request, request.NetworkFile, ModuleToolkit());
     std::ostringstream out, err;
     const builder::BuildDescription description = DescribeBuild(request, err, false);
     ProgressReporter reporter(err, false);

@@ -5,11 +5,13 @@
 #include <nanobind/stl/string.h>
 #include <nanobind/stl/vector.h>
 
+#include "session.h"
 #include "tesmar/app.h"
 
 NB_MODULE(_core, m) {
     m.doc() = "The engine of the tesmar command line: networks, builds, matrix sets, placements and reports.";
     m.attr("__version__") = TESMAR_VERSION;
+    tesmar::python::BindModuleToolkit();
     tesmar::python::DefineErrors(m);
     tesmar::python::DefineNetwork(m);
     tesmar::python::DefineBuild(m);

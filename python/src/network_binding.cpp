@@ -54,7 +54,7 @@ std::map<std::string, std::pair<double, double>> Coordinates(const network::Netw
         // The toolkit reads the network's private copy, which lives in the
         // workspace of one call: the file is read again for this one.
         network::Workspace workspace;
-        const network::MapGeometry map = network::LoadMapGeometry(OpenNetworkFile(net.path));
+        const network::MapGeometry map = network::LoadMapGeometry(OpenNetworkFile(net.path, net.toolkit));
         std::map<std::string, std::pair<double, double>> places;
         for (std::int32_t node = 1; node <= net.nNodes; ++node) {
             const network::NodePlace& place = map.nodes[static_cast<std::size_t>(node)];

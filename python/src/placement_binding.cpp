@@ -9,6 +9,7 @@
 #include "network/workspace.h"
 #include "opened_set.h"
 #include "python_calls.h"
+#include "session.h"
 #include "tesmar/app.h"
 #include "tesmar/placement.h"
 #include "tesmar/report_command.h"
@@ -51,7 +52,7 @@ std::string Report(const OpenedSet& set, const std::string& output, std::vector<
         nb::gil_scoped_release released;
         code = Guarded("tesmar report", [&] {
             network::Workspace workspace;
-            return RunReportCommand(request, out, err);
+            return RunReportCommand(request, ModuleToolkit(), out, err);
         });
     }
     // A partial set's page is written all the same: MatrixSet.partial says so.

@@ -6,11 +6,22 @@
 
 namespace tesmar::python {
 
+namespace {
+
+// Set once while the module is imported, before any call can run.
+network::SharedToolkit boundToolkit;
+
+}  // namespace
+
+void BindModuleToolkit() { boundToolkit = network::LoadToolkit(); }
+
+const network::SharedToolkit& ModuleToolkit() { return boundToolkit; }
+
 network::Network OpenNetwork(const std::string& path, const std::string& command) {
     return Guarded(command, [&] {
         const std::string absolute = AbsoluteNetworkPath(path);
         network::Workspace workspace;
-        return OpenNetworkFile(absolute);
+        return OpenNetworkFile(absolute, ModuleToolkit());
     });
 }
 

@@ -16,4 +16,9 @@ namespace tesmar::python {
 // a call that runs the toolkit opens the network again in its own.
 network::Network OpenNetwork(const std::string& path, const std::string& command);
 
+// The toolkit the module bound when it was imported; every call uses it.
+const network::SharedToolkit& ModuleToolkit();
+// Binds the toolkit beside the module, once, at import.
+void BindModuleToolkit();
+
 }  // namespace tesmar::python

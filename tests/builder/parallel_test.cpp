@@ -129,7 +129,7 @@ TEST_F(ParallelBuildTest, AFailingWorkerStopsTheBuildWithWholeRecords) {
     Matrices reference = Build(ReferenceProcedure());
     BuildDescription description = Workers(2);
     description.beforeEvent = [](std::int32_t eventIndex) {
-        if (eventIndex == 6) network::DefaultToolkit().Check(110, "EN_solveH");
+        if (eventIndex == 6) testing_support::Toolkit()->Check(110, "EN_solveH");
     };
     Matrices failed = Build(description);
     EXPECT_EQ(outcome_.status, BuildStatus::Failed);

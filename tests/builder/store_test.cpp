@@ -132,7 +132,7 @@ struct Impact {
 // the defaults: 2 h of 479167 mg/min, 96 h, 5-minute steps, gallons per minute.
 Impact DirectImpact(const std::string& networkFile, int nNodes) {
     const int step = 300, duration = 96 * 3600;
-    network::Project project;
+    network::Project project(*testing_support::Toolkit());
     project.Open(networkFile);
     project.SetTimeParam(EN_DURATION, duration);
     for (int n = 1; n <= nNodes; ++n) project.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);

@@ -55,8 +55,8 @@ bool ReadHooks(const std::vector<std::string>& args, std::size_t& next, Hooks& h
 void Apply(const Hooks& hooks, int rank, cluster::ProcessJob& job) {
     if (hooks.failingRank == rank) {
         const std::int32_t from = hooks.failingEvent;
-        job.description.beforeEvent = [from](std::int32_t eventIndex) {
-            if (eventIndex >= from) throw network::ToolkitError("EN_solveH", 110, "made to fail by the test");
+        job.description.beforeEvent = [from, toolkit = job.toolkit](std::int32_t eventIndex) {
+            if (eventIndex >= from) toolkit->Check(110, "EN_solveH");
         };
     }
     if (hooks.silenceSeconds > 0) job.silenceSeconds = hooks.silenceSeconds;
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         const tesmar::BuildRequest request =
             tesmar::ParseBuildArguments(std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(build) + 1, args.end()));
         network::Workspace workspace;
-        return tesmar::RunClusterBuildCommand(request, std::cout, std::cerr, false,
+        return tesmar::RunClusterBuildCommand(request, network::LoadToolkit(), std::cout, std::cerr, false,
                                               [&hooks](int rank, cluster::ProcessJob& job) { Apply(hooks, rank, job); });
     } catch (const std::exception& e) {
         std::cerr << "cluster_build_driver: " << e.what() << std::endl;

@@ -101,7 +101,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
 TEST(ClusterMessages, EventsComeBackWithTheReceiversNodeIds) {
     testing_support::ScratchFolder folder;
     testing_support::WriteText(folder.File("chain.inp"), testing_support::ChainNetwork(4));
-    const network::Network net = network::LoadNetwork(folder.File("chain.inp"));
+    const network::Network net = network::LoadNetwork(folder.File("chain.inp"), testing_support::Toolkit());
     builder::RunParameters parameters;
     parameters.Mode = builder::EventMode::RandomEvents;
     parameters.nRandomEvents = 5;

@@ -47,7 +47,7 @@ protected:
     }
 
     std::unique_ptr<frmMain> Start(bool expectReady = true) {
-        auto window = std::make_unique<frmMain>(edition, folder.path());
+        auto window = std::make_unique<frmMain>(edition, folder.path(), network::LoadToolkit());
         window->SetMessageSink([this](const QString& text, MessageIcon icon) { messages.push_back({text, icon}); });
         EXPECT_EQ(window->Form_Load(), expectReady);
         return window;

@@ -12,7 +12,7 @@ namespace {
 // that every toolkit call succeeds (a warning throws) and every junction keeps
 // positive pressure.
 void ExpectClean96HourRun(const Network& net) {
-    network::Project project;
+    network::Project project(*testing_support::Toolkit());
     project.Open(net.path);
     EXPECT_EQ(project.FlowUnits(), EN_GPM) << "flow units must be GPM";
     EXPECT_EQ(net.QualStep, 300);
@@ -50,7 +50,7 @@ void ExpectClean96HourRun(const Network& net) {
 TEST(ExampleNetworks, Network1HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(1);
     EXPECT_EQ(FileSize(path), 45063);
-    const Network net = LoadNetwork(path);
+    const Network net = LoadNetwork(path, testing_support::Toolkit());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 100);
     EXPECT_LE(net.nNodes, 150);
@@ -63,7 +63,7 @@ TEST(ExampleNetworks, Network1HasItsAcceptedSizeAndRunsClean) {
 TEST(ExampleNetworks, Network2HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(2);
     EXPECT_EQ(FileSize(path), 2307252);
-    const Network net = LoadNetwork(path);
+    const Network net = LoadNetwork(path, testing_support::Toolkit());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 12000);
     EXPECT_GE(net.nReservoirs, 2);

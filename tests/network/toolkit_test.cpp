@@ -36,7 +36,7 @@ TEST(ToolkitBinding, MissingLibraryOrFunctionIsReportedByName) {
 }
 
 TEST(ToolkitBinding, WarningsCountAsFailures) {
-    const Toolkit& toolkit = DefaultToolkit();
+    const Toolkit& toolkit = *testing_support::Toolkit();
     EXPECT_NO_THROW(toolkit.Check(0, "EN_solveH"));
     EXPECT_THROW(toolkit.Check(6, "EN_solveH"), ToolkitError);  // a toolkit warning
     EXPECT_FALSE(toolkit.ErrorText(200).empty());
@@ -46,7 +46,7 @@ TEST(ToolkitBinding, WarningsCountAsFailures) {
 TEST(ToolkitBinding, ProjectsRunSideBySideAndCheckEveryCall) {
     testing_support::ScratchFolder dir;
     testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    network::Project a, b;
+    network::Project a(*testing_support::Toolkit()), b(*testing_support::Toolkit());
     a.Open(dir.File("chain.inp"));
     b.Open(dir.File("chain.inp"));
     EXPECT_EQ(a.Count(EN_NODECOUNT), 3);
@@ -72,7 +72,7 @@ TEST(ToolkitBinding, ProjectsOpenedOnSeveralThreadsAtOnceAllReadTheirNetwork) {
             threads.emplace_back([&] {
                 for (int k = 0; k < 10; ++k) {
                     try {
-                        network::Project project;
+                        network::Project project(*testing_support::Toolkit());
                         project.Open(path);
                         if (project.Count(EN_NODECOUNT) != 144) ++failures;
                     } catch (const ToolkitError&) {
@@ -110,7 +110,7 @@ TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
         path = workspace.Path();
         EXPECT_EQ(fs::current_path(), fs::path(path));
         EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_all);
-        network::Project project;
+        network::Project project(*testing_support::Toolkit());
         project.Open(dir.File("chain.inp"));
         project.SolveH();  // writes the hydraulic results into a scratch file
         EXPECT_EQ(ToolkitScratchFiles(path), 1);

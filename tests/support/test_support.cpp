@@ -13,6 +13,11 @@ namespace testing_support {
 
 namespace fs = std::filesystem;
 
+const network::SharedToolkit& Toolkit() {
+    static const network::SharedToolkit toolkit = network::LoadToolkit();
+    return toolkit;
+}
+
 ScratchFolder::ScratchFolder() {
     std::string pattern = (fs::temp_directory_path() / "tesmar-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a scratch folder");

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "network/toolkit.h"
+
 namespace testing_support {
 
 // A fresh empty folder under the system temp folder, removed on destruction.
@@ -18,6 +20,9 @@ public:
 private:
     std::string path_;
 };
+
+// The toolkit a test program binds once, as the programs do.
+const network::SharedToolkit& Toolkit();
 
 void WriteText(const std::string& path, const std::string& text);
 std::string ReadText(const std::string& path);

@@ -54,7 +54,7 @@ bool ToolkitClean(const network::Project& project, const std::vector<double>& no
 
 Comparison Compare(const std::string& path, long duration, const std::vector<std::vector<Injection>>& events) {
     std::vector<int> warnings;
-    network::Project project;
+    network::Project project(*testing_support::Toolkit());
     OpenForEvents(project, path, duration, warnings);
     transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
     EXPECT_EQ(prep.fallbackReason, "");
@@ -180,7 +180,7 @@ namespace {
 TEST(EngineIdentity, GeneratedNetworkExercisesWhatItClaims) {
     testing_support::ScratchFolder folder;
     std::vector<int> warnings;
-    network::Project project;
+    network::Project project(*testing_support::Toolkit());
     OpenForEvents(project, Written(folder, NetworkOptions{}), 24 * 3600, warnings);
     const transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
     ASSERT_EQ(prep.fallbackReason, "");
