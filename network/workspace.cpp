@@ -1,5 +1,7 @@
 #include "network/workspace.h"
 
+#include "network/scratch_folder.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -107,15 +109,23 @@ Workspace::Workspace() {
         ready = ::rename(staging.c_str(), run.c_str()) == 0;
         if (ready) path_ = run;
     }
-    if (!ready || ::chdir(path_.c_str()) != 0) {
+    if (!ready) {
         const int saved = errno;
         RemoveNow();
         errno = saved;
         throw Failure(path_);
     }
+    try {
+        ScratchFolderForThisThread(path_);
+    } catch (const std::system_error& e) {
+        RemoveNow();
+        errno = e.code().value();
+        throw Failure(path_);
+    }
 }
 
 Workspace::~Workspace() {
+    // Only this thread's own folder changes: it took one in the constructor.
     if (!original_.empty() && ::chdir(original_.c_str()) != 0 && ::chdir("/") != 0) {
         // Nowhere to go; the folder is removed all the same.
     }

@@ -3,7 +3,10 @@
 // The toolkit keeps each project's hydraulic results in a scratch file in
 // the current folder (tens of megabytes on a large network). So that no
 // run ever writes into the user's folder, a program makes a folder of its
-// own, readable by its user alone, its current folder for the whole run:
+// own, readable by its user alone, the current folder of the thread that
+// makes it and of the threads that thread starts afterwards (see
+// ScratchFolderForThisThread); the process's folder, and that of threads
+// already running, stay as they are:
 //   <temp>/tesmar-<uid>/run-XXXXXX
 // The folder is removed when the Workspace goes. A run that was killed
 // cannot clean up: its folder is removed by the next run that starts,
@@ -17,11 +20,11 @@ namespace network {
 
 class Workspace {
 public:
-    // Creates the folder and makes it the current folder; removes the
+    // Creates the folder and makes it this thread's current folder; removes the
     // folders of runs that ended without cleaning. Throws
     // std::runtime_error when no private folder can be made.
     Workspace();
-    // Returns to the folder that was current before and removes the workspace.
+    // Returns this thread to the folder that was current before and removes the workspace.
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;

@@ -120,6 +120,37 @@ TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
     EXPECT_EQ(fs::current_path(), before);
 }
 
+// A workspace made on one thread moves that thread, and the threads it
+// starts, into the folder; the process's folder, as every other thread
+// sees it, stays where it was, and no scratch file lands there.
+TEST(Workspace, MovesOnlyTheThreadThatMakesItAndTheThreadsItStarts) {
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
+    const fs::path before = fs::current_path();
+    std::string path, seenByWorker;
+    int scratchFiles = -1;
+    fs::path seenFromOutside;
+    std::thread([&] {
+        Workspace workspace;
+        path = workspace.Path();
+        std::thread([&] {
+            seenByWorker = fs::current_path().string();
+            network::Project project(*testing_support::Toolkit());
+            project.Open(dir.File("chain.inp"));
+            project.SolveH();
+            scratchFiles = ToolkitScratchFiles(path);
+        }).join();
+        seenFromOutside = fs::read_symlink("/proc/self/cwd");
+    }).join();
+    EXPECT_EQ(seenByWorker, path);
+    EXPECT_EQ(scratchFiles, 1);
+    EXPECT_EQ(seenFromOutside, before);
+    EXPECT_EQ(fs::current_path(), before);
+    EXPECT_EQ(ToolkitScratchFiles(before.string()), 0);
+    EXPECT_EQ(ToolkitScratchFiles(dir.path()), 0);
+    EXPECT_FALSE(fs::exists(path));
+}
+
 // A run killed without cleaning leaves its folder; the next run removes it,
 // but never the folder of a run still alive.
 TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
