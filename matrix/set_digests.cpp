@@ -15,23 +15,13 @@
 #include <stdexcept>
 
 #include "matrix/file_names.h"
+#include "network/sha256.h"
 
 namespace matrix {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Hex(const unsigned char* bytes, unsigned int length) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * length);
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kHex[bytes[i] >> 4];
-        hex += kHex[bytes[i] & 15];
-    }
-    return hex;
-}
 
 bool IsBinary(const std::string& name) { return name.size() > 4 && name.compare(name.size() - 4, 4, ".npy") == 0; }
 
@@ -76,7 +66,7 @@ FileDigest DigestFile(const std::string& path, const std::string& name) {
     unsigned int length = 0;
     if (!ok || EVP_DigestFinal_ex(context.get(), value, &length) != 1)
         throw std::runtime_error(path + " cannot be read: " + std::strerror(saved));
-    digest.sha256 = Hex(value, length);
+    digest.sha256 = network::DigestHex(value, length);
     return digest;
 }
 

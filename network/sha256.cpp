@@ -11,6 +11,10 @@ std::string Sha256Hex(std::string_view bytes) {
     unsigned int length = 0;
     if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
         throw std::runtime_error("cannot compute a SHA-256 digest");
+    return DigestHex(digest, length);
+}
+
+std::string DigestHex(const unsigned char* digest, unsigned int length) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(2 * length);
