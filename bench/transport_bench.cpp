@@ -1,7 +1,8 @@
 // Tesmar's own transport engine against the toolkit's quality solver, on
 // one worker, the two alternating event by event in one run (so both see
 // the same machine load):
-//   transport_bench [network-2 events]      (default 40)
+//   transport_bench [network-2 events] [own]      (default 40)
+// With "own" only the own engine runs (for profiling it alone).
 // Network 1: its default event set (288 events, seeded). Network 2: a
 // seeded set of random events with the window's other defaults. Prints the
 // median time per event of each engine, the events whose results differ
@@ -57,7 +58,7 @@ struct Medians {
     double toolkit = 0, own = 0;
 };
 
-Medians Measure(int number, const std::string& folder, RunParameters parameters, std::uint64_t seed) {
+Medians Measure(int number, const std::string& folder, RunParameters parameters, std::uint64_t seed, bool ownOnly) {
     const std::string n = std::to_string(number);
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp", path,
@@ -84,6 +85,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     for (std::size_t i = 0; i < events.size(); ++i) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool ownTurn = (turn == 0) == (i % 2 == 1);
+            if (ownOnly && !ownTurn) continue;
             t0 = Clock::now();
             if (ownTurn) {
                 own.BeginEvent();
@@ -95,8 +97,9 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
                 toolkitTimes.push_back(Seconds(t0));
             }
         }
-        differing += !SameResults(a, b);
+        differing += !ownOnly && !SameResults(a, b);
     }
+    if (ownOnly) toolkitTimes.push_back(0.0);
     const Medians m{Median(toolkitTimes), Median(ownTimes)};
     std::printf("Network %d, %zu events: median %.2f ms on the toolkit's solver, %.2f ms on the own engine: %.1fx; "
                 "events whose results differ: %zu\n",
@@ -110,13 +113,14 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
 
 int main(int argc, char** argv) {
     const int sample = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+    const bool ownOnly = argc > 2 && std::string(argv[2]) == "own";
     network::Workspace workspace;
     const std::string folder = workspace.Path();
-    Measure(1, folder, RunParameters{}, 12345);
+    Measure(1, folder, RunParameters{}, 12345, ownOnly);
     RunParameters random;
     random.Mode = EventMode::RandomEvents;
     random.nRandomEvents = sample;
-    const Medians m = Measure(2, folder, random, 2026);
+    const Medians m = Measure(2, folder, random, 2026, ownOnly);
     if (m.own > 0)
         std::printf("Network 2, default build of %.0f events projected on one worker: %.1f h on the toolkit's "
                     "solver, %.1f h on the own engine\n",

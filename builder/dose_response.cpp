@@ -9,20 +9,55 @@ namespace builder {
 
 double NormalPdf(double x) { return std::exp((x * (-x)) * 0.5) * 0.398942280401433; }
 
+namespace {
+
+// Abramowitz and Stegun 26.2.17.
+constexpr double kP = 0.2316419, kB1 = 0.31938153, kB2 = -0.356563782, kB3 = 1.781477937, kB4 = -1.821255978,
+                 kB5 = 1.330274429;
+
+// 1 - a, turned round below the mean: the last steps of NormalCdf, which
+// never decrease (or never increase) as a grows.
+double CdfFromTail(double a, double x) {
+    const double result = 1 - a;
+    return x <= 0 ? 1 - result : result;
+}
+
+}  // namespace
+
 // Abramowitz and Stegun 26.2.17, with a tail form beyond |x| > 7.
 double NormalCdf(double x) {
     if (x < -7) return NormalPdf(x) / std::sqrt(x * x + 1);
     if (x > 7) return 1 - NormalCdf(-x);
-    const double p = 0.2316419, b1 = 0.31938153, b2 = -0.356563782, b3 = 1.781477937,
-                 b4 = -1.821255978, b5 = 1.330274429;
-    double t = 1 / (1 + p * std::fabs(x));
-    double sum = b2 * std::pow(t, 2) + b1 * t;
-    sum = sum + b3 * std::pow(t, 3);
-    sum = sum + b4 * std::pow(t, 4);
-    sum = sum + b5 * std::pow(t, 5);
-    double result = 1 - sum * NormalPdf(x);
-    if (x <= 0) result = 1 - result;
-    return result;
+    double t = 1 / (1 + kP * std::fabs(x));
+    double sum = kB2 * std::pow(t, 2) + kB1 * t;
+    sum = sum + kB3 * std::pow(t, 3);
+    sum = sum + kB4 * std::pow(t, 4);
+    sum = sum + kB5 * std::pow(t, 5);
+    return CdfFromTail(sum * NormalPdf(x), x);
+}
+
+// Products in place of the powers put the sum within 16 units in the last
+// place of the sum of its terms' magnitudes, at most 5.61 t, of the sum
+// NormalCdf forms; their tail a = sum x pdf lies within delta of each
+// other. When every value within delta gives the same single, so does
+// NormalCdf; otherwise (rarely) NormalCdf decides. The comparison over
+// every single in [-7, 7] is bench/normal_cdf_exhaustive.
+float NormalCdfSingle(float z) {
+    const double x = z;
+    if (!(std::fabs(x) <= 7)) return static_cast<float>(NormalCdf(x));
+    const double t = 1 / (1 + kP * std::fabs(x));
+    const double t2 = t * t, t3 = t2 * t, t4 = t2 * t2, t5 = t4 * t;
+    double sum = kB2 * t2 + kB1 * t;
+    sum = sum + kB3 * t3;
+    sum = sum + kB4 * t4;
+    sum = sum + kB5 * t5;
+    const double pdf = NormalPdf(x);
+    const double a = sum * pdf;
+    const double delta = 0x1p-44 * t * pdf + 0x1p-50 * a;
+    const auto low = static_cast<float>(CdfFromTail(a - delta, x));
+    const auto high = static_cast<float>(CdfFromTail(a + delta, x));
+    if (low != high) return static_cast<float>(NormalCdf(x));
+    return static_cast<float>(CdfFromTail(a, x));
 }
 
 float ResponseProbability(const DoseResponse& model, float exposure) {
@@ -36,7 +71,7 @@ float ResponseProbability(const DoseResponse& model, float exposure) {
                                 " mg (body weight " + std::to_string(model.BodyWeight) + " kg, D50 " +
                                 std::to_string(model.D50) + " mg/kg)");
     auto z = static_cast<float>(model.Beta * (std::log(x) / std::log(10.0)));
-    return static_cast<float>(NormalCdf(z));
+    return NormalCdfSingle(z);
 }
 
 void ResponseCache::Reset(std::size_t nodeSlots) {

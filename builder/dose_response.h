@@ -8,6 +8,9 @@ namespace builder {
 
 double NormalPdf(double x);
 double NormalCdf(double x);
+// NormalCdf(z) rounded to single, for the single-precision z the response
+// works with: the same single, found without the library's powers.
+float NormalCdfSingle(float z);
 
 // Dose-response parameters and the time step they are applied over.
 struct DoseResponse {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
 #include <stdexcept>
 
 #include "builder/dose_response.h"
@@ -30,6 +34,20 @@ TEST(DoseResponse, NormalDistributionMatchesPublishedValues) {
     for (double x : {0.3, 1.7, 4.0, 7.0, 8.0}) EXPECT_NEAR(NormalCdf(-x), 1 - NormalCdf(x), 1e-15) << x;
     EXPECT_NEAR(NormalPdf(0), 0.3989422804014327, 1e-15);
     EXPECT_NEAR(NormalPdf(2), 0.05399096651318806, 1e-15);
+}
+
+// Every 4096th single of [-7, 7] with both signs, the ends and the tails;
+// bench/normal_cdf_exhaustive compares all of them.
+TEST(DoseResponse, SingleNormalDistributionIsTheDoubleOneRounded) {
+    std::vector<float> zs{0.0f, -0.0f, 7.0f, -7.0f, 7.0000005f, -7.0000005f, 12.5f, -12.5f, -40.0f,
+                          std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+    for (std::uint32_t bits = 1; bits < std::bit_cast<std::uint32_t>(7.0f); bits += 4096) {
+        zs.push_back(std::bit_cast<float>(bits));
+        zs.push_back(-std::bit_cast<float>(bits));
+    }
+    std::size_t differing = 0;
+    for (float z : zs) differing += NormalCdfSingle(z) != static_cast<float>(NormalCdf(z));
+    EXPECT_EQ(differing, 0u) << "of " << zs.size();
 }
 
 TEST(DoseResponse, WorkedExampleReproducesItsDigits) {
