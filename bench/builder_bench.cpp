@@ -74,9 +74,9 @@ struct Bench {
     network::Network net;
     RunParameters parameters;
     FlowFactors flow;
-    std::vector<clsPollutionEvent> events;  // the default event set, seeded
+    std::vector<Event> events;  // the default event set, seeded
 
-    const clsPollutionEvent& Event(std::int32_t k) const { return events[static_cast<std::size_t>(k) - 1]; }
+    const Event& EventAt(std::int32_t k) const { return events[static_cast<std::size_t>(k) - 1]; }
     EventSettings Settings() const { return MakeEventSettings(net, parameters, flow); }
     std::unique_ptr<ProjectSession> Session() const {
         return std::make_unique<ProjectSession>(net, net.ToolkitFile(), parameters);
@@ -86,16 +86,16 @@ struct Bench {
 constexpr std::uint64_t kSeed = 12345;
 
 // The same stepping with no node reads and no detection bookkeeping.
-void FloorEvent(ProjectSession& session, const clsPollutionEvent& event, long q) {
+void FloorEvent(ProjectSession& session, const Event& event, long q) {
     session.BeginEvent();
     session.OpenQuality();
     long t = -q, tleft = 0;
     do {
-        for (const auto& injection : event.colInjectionEvent) {
-            long start = q * injection.evTime, length = injection.evPollutionDuration * 3600L, next = t + q;
+        for (const auto& injection : event.injections) {
+            long start = q * injection.startStep, length = injection.hours * 3600L, next = t + q;
             bool on = next == start || (start < next && next < start + length);
-            if (!on) session.SetSourceQuality(injection.evNodeInd, 0.0f);
-            else if (t % q == 0) session.SetSourceQuality(injection.evNodeInd, injection.evPollutionLevel);
+            if (!on) session.SetSourceQuality(injection.node, 0.0f);
+            else if (t % q == 0) session.SetSourceQuality(injection.node, injection.massRate);
         }
         t = session.RunQ();
         tleft = session.StepQ();
@@ -182,10 +182,10 @@ void MeasureFloor(const Bench& bench, std::int32_t events, const Baseline& basel
     for (std::int32_t k = 1; k <= events; ++k) {
         auto t0 = Clock::now();
         session.BeginEvent();
-        simulation.Run(session, bench.Event(k), result);
+        simulation.Run(session, bench.EventAt(k), result);
         worker += Seconds(t0);
         t0 = Clock::now();
-        FloorEvent(session, bench.Event(k), bench.net.QualStep);
+        FloorEvent(session, bench.EventAt(k), bench.net.QualStep);
         floorTime += Seconds(t0);
     }
 }
@@ -198,7 +198,7 @@ double SteppingShare(const Bench& bench, std::int32_t events, const Baseline& ba
     const auto t0 = Clock::now();
     for (std::int32_t k = 1; k <= events; ++k) {
         session.BeginEvent();
-        simulation.Run(timed, bench.Event(k), result);
+        simulation.Run(timed, bench.EventAt(k), result);
     }
     return timed.stepping / Seconds(t0);
 }
@@ -213,7 +213,7 @@ double WritingShare(const Bench& bench, std::int32_t events, const Baseline& bas
     const auto t0 = Clock::now();
     for (std::int32_t k = 1; k <= events; ++k) {
         session.BeginEvent();
-        simulation.Run(session, bench.Event(k), results[static_cast<std::size_t>(k) - 1]);
+        simulation.Run(session, bench.EventAt(k), results[static_cast<std::size_t>(k) - 1]);
     }
     const double simulating = Seconds(t0);
     const std::string path = folder + "/writing.inp";
@@ -222,7 +222,7 @@ double WritingShare(const Bench& bench, std::int32_t events, const Baseline& bas
     std::vector<matrix::InjectionColumns> columns;
     const auto t1 = Clock::now();
     for (std::int32_t k = 1; k <= events; ++k) {
-        EncodeResult(bench.Event(k), k, results[static_cast<std::size_t>(k) - 1], true, columns, encoded);
+        EncodeResult(bench.EventAt(k), k, results[static_cast<std::size_t>(k) - 1], true, columns, encoded);
         writer.Append(encoded);
     }
     writer.Close();
@@ -239,7 +239,7 @@ double FloorScaling(const Bench& bench, std::int32_t events, int cores) {
     const long q = bench.net.QualStep;
     std::vector<double> ratios;
     for (std::int32_t k = 1; k <= events; ++k) {
-        const clsPollutionEvent& event = bench.Event(k);
+        const Event& event = bench.EventAt(k);
         auto t0 = Clock::now();
         FloorEvent(*sessions[0], event, q);
         const double alone = Seconds(t0);

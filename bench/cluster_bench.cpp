@@ -273,7 +273,7 @@ void Replay(cluster::MpiLink& link, const network::Network& net, const builder::
     const builder::Baseline baseline = builder::RunBaseline(net, net.ToolkitFile(), parameters, flow);
     builder::ProjectSession session(net, net.ToolkitFile(), parameters);
     builder::EventSimulation simulation(baseline, builder::MakeEventSettings(net, parameters, flow));
-    const std::vector<builder::clsPollutionEvent> events =
+    const std::vector<builder::Event> events =
         builder::GenerateEvents(net, parameters, builder::SeededUniformSource(1));
     builder::EventResult result;
     simulation.Run(session, events.front(), result);

@@ -55,7 +55,7 @@ struct Network {
     RunParameters parameters;  // the window's defaults
     FlowFactors flow;
     Baseline baseline;
-    std::vector<clsPollutionEvent> events;  // the default event set, seeded
+    std::vector<Event> events;  // the default event set, seeded
 };
 
 Network Load(int number, const std::string& folder) {
@@ -87,7 +87,7 @@ void MeasureNetwork1(const std::string& folder) {
     EventResult early, whole;
     double earlyTime = 0, wholeTime = 0, leftOut = 0;
     std::size_t endedEarly = 0, differing = 0;
-    for (const clsPollutionEvent& event : n.events) {
+    for (const Event& event : n.events) {
         auto t0 = Clock::now();
         session.BeginEvent();
         simulation.Run(session, event, early);

@@ -66,7 +66,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     const network::Network net = network::LoadNetwork(path, network::LoadToolkit());
     const FlowFactors flow = ValidateBuild(net, parameters);
     const Baseline baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
-    const std::vector<clsPollutionEvent> events = GenerateEvents(net, parameters, SeededUniformSource(seed));
+    const std::vector<Event> events = GenerateEvents(net, parameters, SeededUniformSource(seed));
     BuildDescription description;
     description.parameters = parameters;
     auto t0 = Clock::now();

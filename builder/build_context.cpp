@@ -10,12 +10,11 @@ WorkerSetup SetupOf(const BuildContext& build) {
                        build.description.acceptWarnings, build.transport};
 }
 
-void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
+void EncodeResult(const Event& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
                   std::vector<matrix::InjectionColumns>& columns, matrix::EncodedEvent& encoded) {
     columns.clear();
-    for (std::int32_t i = 0; i < event.nInjections; ++i) {
-        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
-        columns.push_back({injection.evNodeID, injection.evTime, injection.evPollutionLevel});
+    for (const Injection& injection : event.injections) {
+        columns.push_back({injection.nodeId, injection.startStep, injection.massRate});
     }
     // The result arrays hold node n at n; the records take nodes 1..nNodes.
     const std::size_t nodes = result.Z1.size() - 1;

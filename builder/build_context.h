@@ -35,7 +35,7 @@ WorkerSetup SetupOf(const BuildContext& build);
 
 // Encodes an event's results as the records of the matrix files; columns
 // is working room, reused from event to event.
-void EncodeResult(const clsPollutionEvent& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
+void EncodeResult(const Event& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,
                   std::vector<matrix::InjectionColumns>& columns, matrix::EncodedEvent& encoded);
 
 // Measures the pace of the events from the start of the first one.

@@ -24,7 +24,7 @@ namespace builder {
 // One event of the set and its number in it.
 struct EventTask {
     std::int32_t index = 0;  // from 1
-    clsPollutionEvent event;
+    Event event;
 };
 
 // Where the workers take their events from; called on the worker threads.

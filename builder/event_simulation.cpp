@@ -25,7 +25,7 @@ EventSimulation::EventSimulation(const Baseline& baseline, const EventSettings& 
     newDetections_.reserve(slots);
 }
 
-void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result) {
+void EventSimulation::Reset(const Event& event, EventResult& result) {
     const auto slots = static_cast<std::size_t>(base_.nNodes) + 1;
     result.DetectedFlag.assign(slots, 0);
     result.Z1.assign(slots, static_cast<float>(120 * settings_.MaxSimDuration));
@@ -46,12 +46,11 @@ void EventSimulation::Reset(const clsPollutionEvent& event, EventResult& result)
     firstInjectionTime_ = 100 * 3600;
     sourcesEnd_ = 0;
     sourcesOn_ = false;
-    for (std::int32_t i = 0; i < event.nInjections; ++i) {
-        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
-        std::int32_t start = settings_.QualStep * injection.evTime;
+    for (const Injection& injection : event.injections) {
+        std::int32_t start = settings_.QualStep * injection.startStep;
         firstInjectionTime_ = std::min(firstInjectionTime_, start);
-        sourcesEnd_ = std::max(sourcesEnd_, static_cast<long>(settings_.QualStep) * injection.evTime +
-                                                static_cast<long>(injection.evPollutionDuration) * 3600);
+        sourcesEnd_ = std::max(sourcesEnd_, static_cast<long>(settings_.QualStep) * injection.startStep +
+                                                static_cast<long>(injection.hours) * 3600);
     }
     firstInjectionStep_ = ToInt32(static_cast<double>(firstInjectionTime_) / settings_.QualStep);
 }

@@ -68,13 +68,13 @@ public:
     // Simulates one event in an open session and fills result. processEvents
     // is called once at the start of every pass of the quality loop.
     template <typename Session>
-    void Run(Session& session, const clsPollutionEvent& event, EventResult& result,
+    void Run(Session& session, const Event& event, EventResult& result,
              const std::function<void()>& processEvents = {});
 
 private:
-    void Reset(const clsPollutionEvent& event, EventResult& result);
+    void Reset(const Event& event, EventResult& result);
     template <typename Session>
-    void SwitchSources(Session& session, const clsPollutionEvent& event, long t);
+    void SwitchSources(Session& session, const Event& event, long t);
     void RecordStep(std::int32_t s, long t, EventResult& result);
     void RecordCleanStep(std::int32_t s);
     bool SourcesSpent(long t) const;
@@ -99,27 +99,26 @@ private:
 };
 
 template <typename Session>
-void EventSimulation::SwitchSources(Session& session, const clsPollutionEvent& event, long t) {
+void EventSimulation::SwitchSources(Session& session, const Event& event, long t) {
     const long qualStep = settings_.QualStep;
     sourcesOn_ = false;
-    for (std::int32_t i = 0; i < event.nInjections; ++i) {
-        const clsInjectionEvent& injection = event.colInjectionEvent[static_cast<std::size_t>(i)];
-        const long start = qualStep * injection.evTime;
-        const long length = static_cast<long>(injection.evPollutionDuration) * 3600;
+    for (const Injection& injection : event.injections) {
+        const long start = qualStep * injection.startStep;
+        const long length = static_cast<long>(injection.hours) * 3600;
         const long next = t + qualStep;
         if (next == start || (start < next && next < start + length)) {
             // Between two recorded steps the source keeps its strength.
-            if (t % qualStep == 0) session.SetSourceQuality(injection.evNodeInd, injection.evPollutionLevel);
+            if (t % qualStep == 0) session.SetSourceQuality(injection.node, injection.massRate);
             sourcesSwitchedOn_ = true;
             sourcesOn_ = true;
         } else {
-            session.SetSourceQuality(injection.evNodeInd, 0.0f);
+            session.SetSourceQuality(injection.node, 0.0f);
         }
     }
 }
 
 template <typename Session>
-void EventSimulation::Run(Session& session, const clsPollutionEvent& event, EventResult& result,
+void EventSimulation::Run(Session& session, const Event& event, EventResult& result,
                           const std::function<void()>& processEvents) {
     Reset(event, result);
     long t = -settings_.QualStep;

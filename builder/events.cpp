@@ -40,36 +40,32 @@ EventGenerator::EventGenerator(const network::Network& net, const RunParameters&
     : net_(net), parameters_(parameters), random_(std::move(random)), stepsPerDay_(StepsPerDay(net.QualStep)),
       count_(EventCount(net, parameters)) {}
 
-clsInjectionEvent EventGenerator::Injection(std::int32_t node, std::int32_t step) const {
-    clsInjectionEvent injection;
-    injection.evPollutionDuration = parameters_.InjectionDuration;
-    injection.evPollutionLevel = static_cast<float>(parameters_.InjectionMassFlow);
-    injection.evPollutionMulti = 1.0f;
-    injection.evNodeInd = node;
-    injection.evNodeID = net_.NodeID[static_cast<std::size_t>(node)];
-    injection.evTime = step;
+Injection EventGenerator::InjectionAt(std::int32_t node, std::int32_t step) const {
+    Injection injection;
+    injection.hours = parameters_.InjectionDuration;
+    injection.massRate = static_cast<float>(parameters_.InjectionMassFlow);
+    injection.node = node;
+    injection.nodeId = net_.NodeID[static_cast<std::size_t>(node)];
+    injection.startStep = step;
     return injection;
 }
 
-bool EventGenerator::Next(clsPollutionEvent& event) {
+bool EventGenerator::Next(Event& event) {
     if (made_ >= count_) return false;
     const std::int64_t k = made_++;
-    event.colInjectionEvent.clear();
-    event.DemandMulti = 1.0f;
+    event.injections.clear();
     switch (parameters_.Mode) {
         case EventMode::AllNodesAllTimes: {
             // Node-major: every start step of node 1, then of node 2, ...
             const std::int64_t starts = count_ / net_.nNodes;
-            event.colInjectionEvent.push_back(Injection(static_cast<std::int32_t>(k / starts) + 1,
-                                                        static_cast<std::int32_t>(k % starts)));
-            event.nInjections = 1;
+            event.injections.push_back(InjectionAt(static_cast<std::int32_t>(k / starts) + 1,
+                                                   static_cast<std::int32_t>(k % starts)));
             break;
         }
         case EventMode::AllNodesRepeated: {
             // Repetition-major: one event per node, then again.
             const auto node = static_cast<std::int32_t>(k % net_.nNodes) + 1;
-            event.colInjectionEvent.push_back(Injection(node, ToInt32((stepsPerDay_ - 1) * random_())));
-            event.nInjections = 1;
+            event.injections.push_back(InjectionAt(node, ToInt32((stepsPerDay_ - 1) * random_())));
             break;
         }
         case EventMode::RandomEvents: {
@@ -77,22 +73,19 @@ bool EventGenerator::Next(clsPollutionEvent& event) {
             for (std::int32_t j = 1; j <= injections; ++j) {
                 const auto node = static_cast<std::int32_t>(std::floor(random_() * net_.nNodes)) + 1;
                 const std::int32_t step = ToInt32((stepsPerDay_ - 1) * random_());
-                event.colInjectionEvent.push_back(Injection(node, step));
+                event.injections.push_back(InjectionAt(node, step));
             }
-            // An event without injections keeps the counts of a new event.
-            event.nInjections = injections > 0 ? injections : 0;
-            if (injections <= 0) event.DemandMulti = 0.0f;
             break;
         }
     }
     return true;
 }
 
-std::vector<clsPollutionEvent> GenerateEvents(const network::Network& net, const RunParameters& parameters,
-                                              UniformSource random) {
+std::vector<Event> GenerateEvents(const network::Network& net, const RunParameters& parameters,
+                                  UniformSource random) {
     EventGenerator generator(net, parameters, std::move(random));
-    std::vector<clsPollutionEvent> events(static_cast<std::size_t>(generator.Count()));
-    for (clsPollutionEvent& event : events) generator.Next(event);
+    std::vector<Event> events(static_cast<std::size_t>(generator.Count()));
+    for (Event& event : events) generator.Next(event);
     return events;
 }
 

@@ -17,22 +17,17 @@
 namespace builder {
 
 // One injection of contaminant at one node.
-class clsInjectionEvent {
-public:
-    std::int32_t evTime = 0;     // start, in quality steps from the simulation start
-    std::int32_t evNodeInd = 0;  // toolkit node index
-    std::string evNodeID;
-    float evPollutionLevel = 0.0f;         // mass inflow, mg/min
-    std::int32_t evPollutionDuration = 0;  // hours
-    float evPollutionMulti = 0.0f;
+struct Injection {
+    std::int32_t startStep = 0;  // in quality steps from the simulation start
+    std::int32_t node = 0;       // toolkit node index
+    std::string nodeId;
+    float massRate = 0.0f;       // mass inflow, mg/min
+    std::int32_t hours = 0;      // duration
 };
 
-// One contamination event; colInjectionEvent[k - 1] is its injection k.
-class clsPollutionEvent {
-public:
-    std::vector<clsInjectionEvent> colInjectionEvent;
-    std::int32_t nInjections = 0;
-    float DemandMulti = 0.0f;
+// One contamination event: its injections, in the order they were drawn.
+struct Event {
+    std::vector<Injection> injections;
 };
 
 // A uniform pseudo-random source on [0, 1).
@@ -62,10 +57,10 @@ public:
     // Event number of the event Next() gives, from 1.
     std::int64_t NextNumber() const { return made_ + 1; }
     // Fills event with the next event of the set; false after the last.
-    bool Next(clsPollutionEvent& event);
+    bool Next(Event& event);
 
 private:
-    clsInjectionEvent Injection(std::int32_t node, std::int32_t step) const;
+    Injection InjectionAt(std::int32_t node, std::int32_t step) const;
 
     const network::Network& net_;
     const RunParameters& parameters_;
@@ -76,7 +71,7 @@ private:
 };
 
 // The whole set at once, for small sets and tests.
-std::vector<clsPollutionEvent> GenerateEvents(const network::Network& net, const RunParameters& parameters,
-                                              UniformSource random);
+std::vector<Event> GenerateEvents(const network::Network& net, const RunParameters& parameters,
+                                  UniformSource random);
 
 }  // namespace builder

@@ -11,7 +11,7 @@ BuildStatus RunEventsInOrder(BuildContext& build) {
     const BuildHost& host = build.host;
     EventSimulation simulation(build.baseline, build.settings);
     EventResult result;
-    clsPollutionEvent event;
+    Event event;
     matrix::EncodedEvent encoded;
     std::vector<matrix::InjectionColumns> columns;
     const ProgressClock clock;

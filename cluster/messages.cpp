@@ -140,32 +140,28 @@ void EncodeEvents(std::span<const builder::EventTask> tasks, std::vector<char>& 
     WireWriter out(bytes);
     out.Put(static_cast<std::int32_t>(tasks.size()));
     for (const builder::EventTask& task : tasks) {
-        const builder::clsPollutionEvent& event = task.event;
+        const builder::Event& event = task.event;
         out.Put(task.index);
-        out.Put(event.nInjections);
-        out.Put(event.DemandMulti);
-        out.Put(static_cast<std::int32_t>(event.colInjectionEvent.size()));
-        for (const builder::clsInjectionEvent& injection : event.colInjectionEvent) {
-            out.Put(injection.evTime);
-            out.Put(injection.evNodeInd);
-            out.Put(injection.evPollutionLevel);
-            out.Put(injection.evPollutionDuration);
-            out.Put(injection.evPollutionMulti);
+        out.Put(static_cast<std::int32_t>(event.injections.size()));
+        for (const builder::Injection& injection : event.injections) {
+            out.Put(injection.startStep);
+            out.Put(injection.node);
+            out.Put(injection.massRate);
+            out.Put(injection.hours);
         }
     }
 }
 
 namespace {
 
-void GetInjection(WireReader& in, const network::Network& net, builder::clsInjectionEvent& injection) {
-    injection.evTime = in.Get<std::int32_t>();
-    injection.evNodeInd = in.Get<std::int32_t>();
-    injection.evPollutionLevel = in.Get<float>();
-    injection.evPollutionDuration = in.Get<std::int32_t>();
-    injection.evPollutionMulti = in.Get<float>();
-    if (injection.evNodeInd < 1 || injection.evNodeInd > net.nNodes)
-        throw WireError("an event injects at node " + std::to_string(injection.evNodeInd) + ", which the network lacks");
-    injection.evNodeID = net.NodeID[static_cast<std::size_t>(injection.evNodeInd)];
+void GetInjection(WireReader& in, const network::Network& net, builder::Injection& injection) {
+    injection.startStep = in.Get<std::int32_t>();
+    injection.node = in.Get<std::int32_t>();
+    injection.massRate = in.Get<float>();
+    injection.hours = in.Get<std::int32_t>();
+    if (injection.node < 1 || injection.node > net.nNodes)
+        throw WireError("an event injects at node " + std::to_string(injection.node) + ", which the network lacks");
+    injection.nodeId = net.NodeID[static_cast<std::size_t>(injection.node)];
 }
 
 }  // namespace
@@ -176,13 +172,11 @@ void DecodeEvents(std::span<const char> bytes, const network::Network& net, std:
     for (std::int32_t t = 0; t < count; ++t) {
         builder::EventTask& task = tasks.emplace_back();
         task.index = in.Get<std::int32_t>();
-        task.event.nInjections = in.Get<std::int32_t>();
-        task.event.DemandMulti = in.Get<float>();
         const auto injections = in.Get<std::int32_t>();
         if (injections < 0 || static_cast<std::size_t>(injections) > bytes.size())
             throw WireError("an event claims " + std::to_string(injections) + " injections");
-        task.event.colInjectionEvent.resize(static_cast<std::size_t>(injections));
-        for (builder::clsInjectionEvent& injection : task.event.colInjectionEvent) GetInjection(in, net, injection);
+        task.event.injections.resize(static_cast<std::size_t>(injections));
+        for (builder::Injection& injection : task.event.injections) GetInjection(in, net, injection);
     }
     RequireEnd(in, "events");
 }

@@ -36,7 +36,7 @@ std::string BranchedNetwork(const std::string& tankMixing = "", const std::strin
 
 // Each event and the recorded steps a worker left out of it.
 struct Comparison {
-    std::vector<std::pair<clsPollutionEvent, std::int32_t>> events;
+    std::vector<std::pair<Event, std::int32_t>> events;
     int EndedEarly() const {
         int early = 0;
         for (const auto& event : events) early += event.second > 0;
@@ -45,9 +45,9 @@ struct Comparison {
 };
 
 // Whether an event injects at one of the nodes.
-bool InjectsAt(const clsPollutionEvent& event, const std::set<std::string>& nodes) {
-    for (const clsInjectionEvent& injection : event.colInjectionEvent)
-        if (nodes.count(injection.evNodeID) > 0) return true;
+bool InjectsAt(const Event& event, const std::set<std::string>& nodes) {
+    for (const Injection& injection : event.injections)
+        if (nodes.count(injection.nodeId) > 0) return true;
     return false;
 }
 
@@ -76,7 +76,7 @@ protected:
         EventSimulation simulation(baseline_, settings), reference(baseline_, settings);
         EventResult fromWorker, fromReference;
         Comparison comparison;
-        for (const clsPollutionEvent& event : GenerateEvents(net, p, SeededUniformSource(4242))) {
+        for (const Event& event : GenerateEvents(net, p, SeededUniformSource(4242))) {
             ReferenceSession session(net, net.ToolkitFile(), p);
             reference.Run(session, event, fromReference);
             session.Close();
@@ -128,7 +128,7 @@ TEST_F(EarlyEndTest, AMixedTankKeepsContaminatedEventsRunning) {
     const Comparison c = Compare(BranchedNetwork("MIXED"), p, 24);
     EXPECT_TRUE(baseline_.CleanIsFinal);
     for (const auto& [event, leftOut] : c.events)
-        EXPECT_EQ(leftOut > 0, InjectsAt(event, {"J3", "J4", "J5"})) << event.colInjectionEvent[0].evNodeID;
+        EXPECT_EQ(leftOut > 0, InjectsAt(event, {"J3", "J4", "J5"})) << event.injections[0].nodeId;
 }
 
 // A tank whose node shows only part of its water, or water that starts

@@ -56,7 +56,7 @@ protected:
 
 TEST_F(EventFlowTest, HandsOutEventsInOrderWithinTheWindow) {
     EventGenerator events(net_, parameters_, SeededUniformSource(3));
-    const std::vector<clsPollutionEvent> expected = GenerateEvents(net_, parameters_, SeededUniformSource(3));
+    const std::vector<Event> expected = GenerateEvents(net_, parameters_, SeededUniformSource(3));
     EventFlow flow(events, 10, 4);
     matrix::MatrixWriter writer(net_.path, ids_, true);
     std::vector<EventTask> tasks;
@@ -67,8 +67,8 @@ TEST_F(EventFlowTest, HandsOutEventsInOrderWithinTheWindow) {
     tasks.insert(tasks.begin(), one);
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         EXPECT_EQ(tasks[i].index, static_cast<std::int32_t>(i + 1));
-        EXPECT_EQ(tasks[i].event.colInjectionEvent[0].evNodeInd, expected[i].colInjectionEvent[0].evNodeInd);
-        EXPECT_EQ(tasks[i].event.colInjectionEvent[0].evTime, expected[i].colInjectionEvent[0].evTime);
+        EXPECT_EQ(tasks[i].event.injections[0].node, expected[i].injections[0].node);
+        EXPECT_EQ(tasks[i].event.injections[0].startStep, expected[i].injections[0].startStep);
     }
     Deliver(flow, 1);
     EXPECT_EQ(flow.WriteReady(writer), 1);

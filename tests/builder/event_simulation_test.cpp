@@ -84,17 +84,16 @@ EventSettings Settings(float sensitivity = 0.0f, bool noZ2 = false) {
     return settings;
 }
 
-clsPollutionEvent Event(std::vector<std::pair<int, int>> nodeAndStep, int hours = 2) {
-    clsPollutionEvent event;
+Event EventOf(std::vector<std::pair<int, int>> nodeAndStep, int hours = 2) {
+    Event event;
     for (auto [node, step] : nodeAndStep) {
-        clsInjectionEvent injection;
-        injection.evNodeInd = node;
-        injection.evTime = step;
-        injection.evPollutionDuration = hours;
-        injection.evPollutionLevel = 479167.0f;
-        event.colInjectionEvent.push_back(injection);
+        Injection injection;
+        injection.node = node;
+        injection.startStep = step;
+        injection.hours = hours;
+        injection.massRate = 479167.0f;
+        event.injections.push_back(injection);
     }
-    event.nInjections = static_cast<int>(nodeAndStep.size());
     return event;
 }
 
@@ -106,7 +105,7 @@ TEST(EventSimulation, DetectionTimesCountFromTheFirstInjection) {
     FakeSession session{Steps(4 * 3600), [](int node, long t) { return node == 2 && t >= 5400 ? 1.0f : 0.0f; }};
     EventResult result;
     // Injections at steps 20 and 12: the earlier one (3600 s) sets the origin.
-    simulation.Run(session, Event({{1, 20}, {1, 12}}), result);
+    simulation.Run(session, EventOf({{1, 20}, {1, 12}}), result);
     EXPECT_EQ(result.DetectedFlag[2], 1);
     EXPECT_EQ(result.Z1[2], 30.0f);
     // Undetected nodes keep the no-detection values.
@@ -126,13 +125,13 @@ TEST(EventSimulation, DetectionNeedsAConcentrationAboveTheSensitivity) {
                             return t >= 600 ? 0.50000006f : 0.0f;
                         }};
     EventResult result;
-    simulation.Run(session, Event({{3, 0}}), result);
+    simulation.Run(session, EventOf({{3, 0}}), result);
     EXPECT_EQ(result.DetectedFlag[1], 0);
     EXPECT_EQ(result.DetectedFlag[2], 1);
     EXPECT_EQ(result.Z1[2], 10.0f);
     // Injection starting at or after 100 hours: detection measured from 100 hours.
     FakeSession early{Steps(1200), [](int node, long) { return node == 2 ? 1.0f : 0.0f; }};
-    simulation.Run(early, Event({{3, 1300}}), result);
+    simulation.Run(early, EventOf({{3, 1300}}), result);
     EXPECT_EQ(result.Z1[2], -6000.0f);
 }
 
@@ -147,7 +146,7 @@ TEST(EventSimulation, ConsumedVolumeCountsEveryContaminatedNodeUpToTheDetectionS
                             return t >= 600 ? 5.0f : 0.0f;
                         }};
     EventResult result;
-    simulation.Run(session, Event({{1, 0}}), result);
+    simulation.Run(session, EventOf({{1, 0}}), result);
     // One step of 10 gpm is 10 x 300 / 60 = 50 gallons.
     EXPECT_EQ(result.Z3[1], 50.0f);
     EXPECT_EQ(result.Z3[2], 50.0f);  // detects at the same step, sees the same volume
@@ -165,7 +164,7 @@ TEST(EventSimulation, AffectedPopulationUsesTheRunningExposureOfAllNodes) {
                             return node == 2 && t >= 900 ? 1.0f : 0.0f;
                         }};
     EventResult result;
-    simulation.Run(session, Event({{1, 0}}), result);
+    simulation.Run(session, EventOf({{1, 0}}), result);
     // Node 1 detects at the first injection step: nobody is affected yet.
     EXPECT_EQ(result.Z2[1], 0.0f);
     // At step 3 node 1 has an exposure sum of 4 x 2 (demand / average = 1), node 2 of 1.
@@ -175,7 +174,7 @@ TEST(EventSimulation, AffectedPopulationUsesTheRunningExposureOfAllNodes) {
     EXPECT_EQ(result.Z2[2], expected);
 
     EventSimulation withoutZ2(base, Settings(0.0f, true));
-    withoutZ2.Run(session, Event({{1, 0}}), result);
+    withoutZ2.Run(session, EventOf({{1, 0}}), result);
     EXPECT_EQ(result.Z2[2], -1.0f);
     EXPECT_EQ(result.DetectedFlag[2], 1);
 }
@@ -185,20 +184,20 @@ TEST(EventSimulation, InjectionsAreSwitchedOnForTheirWholeStepsOnly) {
     EventSimulation simulation(base, Settings());
     FakeSession session{Steps(3 * 3600), [](int, long) { return 0.0f; }};
     EventResult result;
-    simulation.Run(session, Event({{1, 2}}, 1), result);  // 600 s for one hour
+    simulation.Run(session, EventOf({{1, 2}}, 1), result);  // 600 s for one hour
     for (auto [t, strength] : session.strengthAtRun)
         EXPECT_EQ(strength, (t >= 600 && t < 4200) ? 479167.0f : 0.0f) << "t = " << t;
 
     // After a time between two steps the due injection is not switched on.
     FakeSession uneven{{0, 150, 450, 600, 900, 1200}, [](int, long) { return 0.0f; }};
-    simulation.Run(uneven, Event({{1, 2}}, 1), result);
+    simulation.Run(uneven, EventOf({{1, 2}}, 1), result);
     EXPECT_EQ(uneven.strengthAtRun[450], 0.0f);
     EXPECT_EQ(uneven.strengthAtRun[600], 0.0f);
     EXPECT_EQ(uneven.strengthAtRun[900], 479167.0f);
 
     // Two injections at one node: a later inactive one switches off an earlier active one.
     FakeSession twice{Steps(3600), [](int, long) { return 0.0f; }};
-    simulation.Run(twice, Event({{1, 0}, {1, 10}}, 1), result);
+    simulation.Run(twice, EventOf({{1, 0}, {1, 10}}, 1), result);
     EXPECT_EQ(twice.strengthAtRun[0], 0.0f);
     EXPECT_EQ(twice.strengthAtRun[3000], 479167.0f);
 }
@@ -206,7 +205,7 @@ TEST(EventSimulation, InjectionsAreSwitchedOnForTheirWholeStepsOnly) {
 // Runs the event with a session that reports clean steps and with one that
 // never looks: the results must not differ.
 void ExpectEarlyEndChangesNothing(const std::vector<long>& times, const std::function<float(int, long)>& c,
-                                  const std::function<bool(long)>& linksCarry, const clsPollutionEvent& event,
+                                  const std::function<bool(long)>& linksCarry, const Event& event,
                                   const EventSettings& settings, std::size_t expectedPasses) {
     Baseline base = ThreeNodeBaseline(times);
     EventSimulation simulation(base, settings);
@@ -235,10 +234,10 @@ TEST(EventSimulation, AnEventEndsWhenItsSourcesAreSpentAndNothingCarriesContamin
     const auto c = [](int node, long t) { return node == 2 && t >= 10800 && t < 14400 ? 1.5f : 0.0f; };
     const auto links = [](long t) { return t >= 3600 && t < 10800; };
     // Steps 0..48 are run; step 48 (4 hours) is the first clean one after the source.
-    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}}), Settings(), 48);
-    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}}), Settings(0.0f, true), 48);
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, EventOf({{1, 0}}), Settings(), 48);
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, EventOf({{1, 0}}), Settings(0.0f, true), 48);
     // A source switched on again later keeps the event running until it is spent.
-    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, Event({{1, 0}, {1, 60}}), Settings(), 84);
+    ExpectEarlyEndChangesNothing(Steps(12 * 3600), c, links, EventOf({{1, 0}, {1, 60}}), Settings(), 84);
 }
 
 // Where the toolkit reports times between the recorded steps, a recorded
@@ -249,5 +248,5 @@ TEST(EventSimulation, StepsLeftOutKeepTheGapsOfTheRecordedSteps) {
     times[60] += 150;  // no step 60
     const auto c = [](int node, long t) { return node == 1 && t >= 300 && t < 1800 ? 2.0f : 0.0f; };
     const auto links = [](long) { return false; };
-    ExpectEarlyEndChangesNothing(times, c, links, Event({{1, 0}}, 1), Settings(), 12);
+    ExpectEarlyEndChangesNothing(times, c, links, EventOf({{1, 0}}, 1), Settings(), 12);
 }

@@ -18,7 +18,7 @@ protected:
         return [this, values]() { return values[draws_++ % values.size()]; };
     }
 
-    std::vector<clsPollutionEvent> Generate(UniformSource random) { return GenerateEvents(net_, p_, std::move(random)); }
+    std::vector<Event> Generate(UniformSource random) { return GenerateEvents(net_, p_, std::move(random)); }
 
     testing_support::ScratchFolder folder_;
     network::Network net_;
@@ -41,18 +41,16 @@ TEST_F(EventsTest, AllNodesAndAllTimesIsNodeMajorOnTheQualityGrid) {
     EXPECT_EQ(draws_, 0u);
     ASSERT_EQ(events.size(), 4u * 288);
     EXPECT_EQ(EventCount(net_, p_), 4 * 288);
-    EXPECT_EQ(events[0].colInjectionEvent[0].evTime, 0);
-    EXPECT_EQ(events[287].colInjectionEvent[0].evTime, 287);
-    EXPECT_EQ(events[287].colInjectionEvent[0].evNodeInd, 1);
-    const clsInjectionEvent& first = events[288].colInjectionEvent[0];
-    EXPECT_EQ(first.evNodeInd, 2);
-    EXPECT_EQ(first.evNodeID, "J2");
-    EXPECT_EQ(first.evTime, 0);
-    EXPECT_EQ(first.evPollutionDuration, 2);
-    EXPECT_EQ(first.evPollutionLevel, 479167.0f);
-    EXPECT_EQ(first.evPollutionMulti, 1.0f);
-    EXPECT_EQ(events[288].nInjections, 1);
-    EXPECT_EQ(events[288].DemandMulti, 1.0f);
+    EXPECT_EQ(events[0].injections[0].startStep, 0);
+    EXPECT_EQ(events[287].injections[0].startStep, 287);
+    EXPECT_EQ(events[287].injections[0].node, 1);
+    const Injection& first = events[288].injections[0];
+    EXPECT_EQ(first.node, 2);
+    EXPECT_EQ(first.nodeId, "J2");
+    EXPECT_EQ(first.startStep, 0);
+    EXPECT_EQ(first.hours, 2);
+    EXPECT_EQ(first.massRate, 479167.0f);
+    EXPECT_EQ(events[288].injections.size(), 1u);
 }
 
 TEST_F(EventsTest, AllTimesFollowsOddQualitySteps) {
@@ -61,8 +59,8 @@ TEST_F(EventsTest, AllTimesFollowsOddQualitySteps) {
     auto events = Generate(Script({0.5}));
     EXPECT_EQ(events.size(), 4u * 12342);
     EXPECT_EQ(EventCount(net_, p_), 4 * 12342);
-    EXPECT_EQ(events[12341].colInjectionEvent[0].evTime, 12341);
-    EXPECT_EQ(events[12342].colInjectionEvent[0].evTime, 0);
+    EXPECT_EQ(events[12341].injections[0].startStep, 12341);
+    EXPECT_EQ(events[12342].injections[0].startStep, 0);
 
     net_.QualStep = 86401;  // less than one step a day: no events at all
     EXPECT_TRUE(Generate(Script({0.5})).empty());
@@ -78,8 +76,8 @@ TEST_F(EventsTest, AllNodesXTimesIsRepetitionMajorWithOneDrawPerEvent) {
     ASSERT_EQ(events.size(), 8u);
     std::vector<int> nodes, times;
     for (const auto& event : events) {
-        nodes.push_back(event.colInjectionEvent[0].evNodeInd);
-        times.push_back(event.colInjectionEvent[0].evTime);
+        nodes.push_back(event.injections[0].node);
+        times.push_back(event.injections[0].startStep);
     }
     EXPECT_EQ(nodes, (std::vector<int>{1, 2, 3, 4, 1, 2, 3, 4}));
     EXPECT_EQ(times[0], 0);
@@ -99,21 +97,22 @@ TEST_F(EventsTest, RandomEventsDrawNodeThenTimeForEveryInjection) {
     auto events = Generate(Script({0.0, 0.5, 0.99, 0.5, 0.3, 0.0}));
     EXPECT_EQ(draws_, 12u);
     ASSERT_EQ(events.size(), 2u);
-    const clsPollutionEvent& event = events[0];
-    EXPECT_EQ(event.nInjections, 3);
-    ASSERT_EQ(event.colInjectionEvent.size(), 3u);
-    EXPECT_EQ(event.colInjectionEvent[0].evNodeInd, 1);
-    EXPECT_EQ(event.colInjectionEvent[0].evTime, 144);
-    EXPECT_EQ(event.colInjectionEvent[1].evNodeID, "R1");
-    EXPECT_EQ(event.colInjectionEvent[2].evNodeInd, 2);  // floor(0.3 x 4) + 1
-    EXPECT_EQ(event.colInjectionEvent[2].evTime, 0);
+    const Event& event = events[0];
+    ASSERT_EQ(event.injections.size(), 3u);
+    EXPECT_EQ(event.injections[0].node, 1);
+    EXPECT_EQ(event.injections[0].startStep, 144);
+    EXPECT_EQ(event.injections[1].nodeId, "R1");
+    EXPECT_EQ(event.injections[2].node, 2);  // floor(0.3 x 4) + 1
+    EXPECT_EQ(event.injections[2].startStep, 0);
 
-    // No injections per event: empty events with the record defaults.
+    // No injections per event: events without injections, and no draws.
     p_.nInjectionsPerEvent = 0;
+    draws_ = 0;
     events = Generate(Script({0.5}));
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].nInjections, 0);
-    EXPECT_EQ(events[1].DemandMulti, 0.0f);
+    EXPECT_EQ(draws_, 0u);
+    EXPECT_TRUE(events[0].injections.empty());
+    EXPECT_TRUE(events[1].injections.empty());
 }
 
 // The generator hands out the set one event at a time, the same events
@@ -124,12 +123,12 @@ TEST_F(EventsTest, GeneratorGivesTheSetOneEventAtATime) {
     const auto all = Generate(SeededUniformSource(9));
     EventGenerator generator(net_, p_, SeededUniformSource(9));
     EXPECT_EQ(generator.Count(), 5);
-    clsPollutionEvent event;
+    Event event;
     for (std::size_t k = 0; k < all.size(); ++k) {
         EXPECT_EQ(generator.NextNumber(), static_cast<std::int64_t>(k) + 1);
         ASSERT_TRUE(generator.Next(event));
-        EXPECT_EQ(event.colInjectionEvent[0].evNodeInd, all[k].colInjectionEvent[0].evNodeInd);
-        EXPECT_EQ(event.colInjectionEvent[0].evTime, all[k].colInjectionEvent[0].evTime);
+        EXPECT_EQ(event.injections[0].node, all[k].injections[0].node);
+        EXPECT_EQ(event.injections[0].startStep, all[k].injections[0].startStep);
     }
     EXPECT_FALSE(generator.Next(event));
 }
@@ -140,7 +139,7 @@ TEST_F(EventsTest, SeededSourcesRepeatAndDifferentSeedsDiffer) {
     auto codes = [&](std::uint64_t seed) {
         std::vector<int> codes;
         for (const auto& e : Generate(SeededUniformSource(seed)))
-            codes.push_back(e.colInjectionEvent[0].evNodeInd * 1000 + e.colInjectionEvent[0].evTime);
+            codes.push_back(e.injections[0].node * 1000 + e.injections[0].startStep);
         return codes;
     };
     EXPECT_EQ(codes(42), codes(42));

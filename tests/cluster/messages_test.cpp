@@ -106,7 +106,7 @@ TEST(ClusterMessages, EventsComeBackWithTheReceiversNodeIds) {
     parameters.Mode = builder::EventMode::RandomEvents;
     parameters.nRandomEvents = 5;
     parameters.nInjectionsPerEvent = 3;
-    const std::vector<builder::clsPollutionEvent> events =
+    const std::vector<builder::Event> events =
         builder::GenerateEvents(net, parameters, builder::SeededUniformSource(8));
     std::vector<builder::EventTask> sent;
     for (std::size_t i = 0; i < events.size(); ++i) sent.push_back({static_cast<std::int32_t>(40 + i), events[i]});
@@ -117,19 +117,18 @@ TEST(ClusterMessages, EventsComeBackWithTheReceiversNodeIds) {
     ASSERT_EQ(back.size(), sent.size());
     for (std::size_t i = 0; i < sent.size(); ++i) {
         EXPECT_EQ(back[i].index, sent[i].index);
-        EXPECT_EQ(back[i].event.nInjections, 3);
-        ASSERT_EQ(back[i].event.colInjectionEvent.size(), 3u);
+        ASSERT_EQ(back[i].event.injections.size(), 3u);
         for (std::size_t j = 0; j < 3; ++j) {
-            const builder::clsInjectionEvent &a = back[i].event.colInjectionEvent[j],
-                                             &b = sent[i].event.colInjectionEvent[j];
-            EXPECT_EQ(a.evNodeInd, b.evNodeInd);
-            EXPECT_EQ(a.evNodeID, b.evNodeID);
-            EXPECT_EQ(a.evTime, b.evTime);
-            EXPECT_EQ(a.evPollutionLevel, b.evPollutionLevel);
-            EXPECT_EQ(a.evPollutionDuration, b.evPollutionDuration);
+            const builder::Injection &a = back[i].event.injections[j],
+                                             &b = sent[i].event.injections[j];
+            EXPECT_EQ(a.node, b.node);
+            EXPECT_EQ(a.nodeId, b.nodeId);
+            EXPECT_EQ(a.startStep, b.startStep);
+            EXPECT_EQ(a.massRate, b.massRate);
+            EXPECT_EQ(a.hours, b.hours);
         }
     }
-    sent[2].event.colInjectionEvent[1].evNodeInd = net.nNodes + 1;
+    sent[2].event.injections[1].node = net.nNodes + 1;
     EncodeEvents(sent, bytes);
     back.clear();
     EXPECT_THROW(DecodeEvents(bytes, net, back), WireError);
