@@ -30,6 +30,7 @@
 #include "matrix/matrix_writer.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 using namespace builder;
@@ -336,6 +337,7 @@ int main(int argc, char** argv) {
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
         const network::Workspace workspace;
+        const network::ThreadScratchFolder inWorkspace(workspace);
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
                 scratch, plan);
         std::filesystem::remove_all(scratch);

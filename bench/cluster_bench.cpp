@@ -45,6 +45,7 @@
 #include "cluster/mpi_link.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 extern char** environ;
@@ -350,6 +351,7 @@ void Write(cluster::MpiLink& link, const network::Network& net, const builder::R
 
 int WriterMode(int records) {
     network::Workspace workspace;
+    const network::ThreadScratchFolder inWorkspace(workspace);
     cluster::MpiLink link;
     const std::string folder = workspace.Path() + "/net" + std::to_string(link.Rank());
     fs::create_directories(folder);
@@ -385,6 +387,7 @@ int Measure(int rounds, int events1, int events2, int records) {
         return 1;
     }
     network::Workspace workspace;
+    const network::ThreadScratchFolder inWorkspace(workspace);
     double perWorker2 = 0;
     for (int number : {1, 2}) {
         const std::string folder = workspace.Path() + "/n" + std::to_string(number);

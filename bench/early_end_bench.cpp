@@ -23,6 +23,7 @@
 #include "builder/validation.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 using namespace builder;
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
     try {
         const std::size_t sample = argc > 1 ? static_cast<std::size_t>(std::stoul(argv[1])) : 40;
         network::Workspace workspace;
+        const network::ThreadScratchFolder inWorkspace(workspace);
         MeasureNetwork1(workspace.Path());
         MeasureNetwork2(workspace.Path(), sample);
         return 0;

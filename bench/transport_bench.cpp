@@ -25,6 +25,7 @@
 #include "builder/validation.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 using namespace builder;
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     const int sample = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
     const bool ownOnly = argc > 2 && std::string(argv[2]) == "own";
     network::Workspace workspace;
+    const network::ThreadScratchFolder inWorkspace(workspace);
     const std::string folder = workspace.Path();
     Measure(1, folder, RunParameters{}, 12345, ownOnly);
     RunParameters random;

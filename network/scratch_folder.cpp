@@ -3,15 +3,21 @@
 #include <sched.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <filesystem>
 #include <system_error>
 
 namespace network {
 
-void ScratchFolderForThisThread(const std::string& folder) {
-    if (::unshare(CLONE_FS) != 0)
-        throw std::system_error(errno, std::generic_category(), "cannot give this thread a folder of its own");
-    if (::chdir(folder.c_str()) != 0) throw std::system_error(errno, std::generic_category(), folder);
+ThreadScratchFolder::ThreadScratchFolder(const Workspace& workspace) {
+    std::error_code ec;
+    previous_ = std::filesystem::current_path(ec).string();
+    if (::unshare(CLONE_FS) != 0 || ::chdir(workspace.Path().c_str()) != 0) throw WorkspaceFailure(workspace.Path());
+}
+
+ThreadScratchFolder::~ThreadScratchFolder() {
+    if (!previous_.empty() && ::chdir(previous_.c_str()) != 0 && ::chdir("/") != 0) {
+        // Nowhere to go; the thread stays where it is.
+    }
 }
 
 }  // namespace network

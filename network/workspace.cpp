@@ -1,7 +1,5 @@
 #include "network/workspace.h"
 
-#include "network/scratch_folder.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -27,20 +25,15 @@ constexpr const char* kRunPrefix = "run-";
 // folder of a run that died.
 constexpr const char* kNewPrefix = "new-";
 
-std::runtime_error Failure(const std::string& what) {
-    return std::runtime_error("Cannot make the program's private working folder: " + what + ": " +
-                              std::strerror(errno));
-}
-
 // The user's folder must be a real folder of this user that nobody else
 // can enter; another user may have planted one under the same name.
 void RequireOwnPrivateFolder(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw Failure(folder);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw WorkspaceFailure(folder);
     struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0) throw Failure(folder);
+    if (::lstat(folder.c_str(), &st) != 0) throw WorkspaceFailure(folder);
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0) {
         errno = EPERM;
-        throw Failure(folder + " is not a private folder of this user");
+        throw WorkspaceFailure(folder + " is not a private folder of this user");
     }
 }
 
@@ -56,6 +49,11 @@ bool Abandoned(const fs::path& run, bool made) {
 }
 
 }  // namespace
+
+std::runtime_error WorkspaceFailure(const std::string& what) {
+    return std::runtime_error("Cannot make the program's private working folder: " + what + ": " +
+                              std::strerror(errno));
+}
 
 std::string Workspace::UserFolder() {
     std::error_code ec;
@@ -92,13 +90,11 @@ std::optional<std::string> NoSpaceLeft(int toolkitCode) {
 }
 
 Workspace::Workspace() {
-    std::error_code ec;
-    original_ = fs::current_path(ec).string();
     const std::string user = UserFolder();
     RequireOwnPrivateFolder(user);
     RemoveAbandoned();
     std::string staging = user + "/" + kNewPrefix + "XXXXXX";
-    if (!::mkdtemp(staging.data())) throw Failure(staging);
+    if (!::mkdtemp(staging.data())) throw WorkspaceFailure(staging);
     path_ = staging;
     // The lock file, too, gets its name only once it is locked.
     const std::string lock = path_ + "/" + kLockName;
@@ -113,24 +109,11 @@ Workspace::Workspace() {
         const int saved = errno;
         RemoveNow();
         errno = saved;
-        throw Failure(path_);
-    }
-    try {
-        ScratchFolderForThisThread(path_);
-    } catch (const std::system_error& e) {
-        RemoveNow();
-        errno = e.code().value();
-        throw Failure(path_);
+        throw WorkspaceFailure(path_);
     }
 }
 
-Workspace::~Workspace() {
-    // Only this thread's own folder changes: it took one in the constructor.
-    if (!original_.empty() && ::chdir(original_.c_str()) != 0 && ::chdir("/") != 0) {
-        // Nowhere to go; the folder is removed all the same.
-    }
-    RemoveNow();
-}
+Workspace::~Workspace() { RemoveNow(); }
 
 void Workspace::RemoveNow() noexcept {
     std::error_code ec;

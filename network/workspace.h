@@ -3,10 +3,8 @@
 // The toolkit keeps each project's hydraulic results in a scratch file in
 // the current folder (tens of megabytes on a large network). So that no
 // run ever writes into the user's folder, a program makes a folder of its
-// own, readable by its user alone, the current folder of the thread that
-// makes it and of the threads that thread starts afterwards (see
-// ScratchFolderForThisThread); the process's folder, and that of threads
-// already running, stay as they are:
+// own, readable by its user alone, and enters it on the thread that starts
+// its work (see ThreadScratchFolder):
 //   <temp>/tesmar-<uid>/run-XXXXXX
 // The folder is removed when the Workspace goes. A run that was killed
 // cannot clean up: its folder is removed by the next run that starts,
@@ -14,24 +12,22 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace network {
 
 class Workspace {
 public:
-    // Creates the folder and makes it this thread's current folder; removes the
-    // folders of runs that ended without cleaning. Throws
-    // std::runtime_error when no private folder can be made.
+    // Creates the folder; removes the folders of runs that ended without
+    // cleaning. Throws std::runtime_error when no private folder can be made.
     Workspace();
-    // Returns this thread to the folder that was current before and removes the workspace.
+    // Removes the folder.
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
     const std::string& Path() const { return path_; }
-    // The folder that was current when the workspace was made.
-    const std::string& OriginalFolder() const { return original_; }
 
     // Removes the folder at once, for a program about to end without
     // unwinding (the window's "Quit").
@@ -44,9 +40,12 @@ public:
 
 private:
     std::string path_;
-    std::string original_;
     int lockFd_ = -1;
 };
+
+// The error of a program whose private folder cannot be made or entered,
+// naming what failed and errno's reason.
+std::runtime_error WorkspaceFailure(const std::string& what);
 
 // What a toolkit failure to read or write its own files (codes 301 to 309)
 // really means when the file system of the current folder, where the

@@ -11,6 +11,7 @@
 
 #include "base/number_text.h"
 #include "base/user_text.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "tesmar/build_command.h"
 #include "tesmar/convert_command.h"
@@ -430,8 +431,10 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
     }
     CompleteRequests(c);
     std::unique_ptr<network::Workspace> workspace;
+    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
     try {
         workspace = std::make_unique<network::Workspace>();
+        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
     } catch (const std::exception& e) {
         err << CommandName(app, c) << ": " << e.what() << std::endl;
         return kRunFailed;

@@ -12,6 +12,7 @@
 
 #include "builder/window/form1.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 namespace {
@@ -34,8 +35,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // The toolkit's scratch files go to a private folder of this run.
     std::unique_ptr<network::Workspace> workspace;
+    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
     try {
         workspace = std::make_unique<network::Workspace>();
+        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
         return 1;

@@ -10,6 +10,7 @@
 
 #include "evaluator/window/frm_main.h"
 #include "network/program_folder.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 
 int main(int argc, char** argv) {
@@ -17,8 +18,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral(FENTARO_PROGRAM_NAME));
     // The toolkit's scratch files go to a private folder of this run.
     std::unique_ptr<network::Workspace> workspace;
+    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
     try {
         workspace = std::make_unique<network::Workspace>();
+        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
         return EXIT_FAILURE;

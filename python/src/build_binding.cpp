@@ -6,6 +6,7 @@
 #include "bindings.h"
 #include "builder/build.h"
 #include "command_error.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "python_calls.h"
 #include "session.h"
@@ -47,6 +48,7 @@ std::string Trimmed(std::string text) {
 
 BuildResult RunBuild(const BuildRequest& request, PythonCalls& calls) {
     network::Workspace workspace;
+    const network::ThreadScratchFolder inWorkspace(workspace);
     const network::Network net = PrepareBuild(request, request.NetworkFile, ModuleToolkit());
     std::ostringstream out, err;
     const builder::BuildDescription description = DescribeBuild(request, err, false);

@@ -8,6 +8,7 @@
 #include "builder/flow_units.h"
 #include "command_error.h"
 #include "network/map_geometry.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "session.h"
 #include "tesmar/network_input.h"
@@ -54,6 +55,7 @@ std::map<std::string, std::pair<double, double>> Coordinates(const network::Netw
         // The toolkit reads the network's private copy, which lives in the
         // workspace of one call: the file is read again for this one.
         network::Workspace workspace;
+        const network::ThreadScratchFolder inWorkspace(workspace);
         const network::MapGeometry map = network::LoadMapGeometry(OpenNetworkFile(net.path, net.toolkit));
         std::map<std::string, std::pair<double, double>> places;
         for (std::int32_t node = 1; node <= net.nNodes; ++node) {

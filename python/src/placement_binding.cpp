@@ -6,6 +6,7 @@
 
 #include "bindings.h"
 #include "command_error.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "opened_set.h"
 #include "python_calls.h"
@@ -52,6 +53,7 @@ std::string Report(const OpenedSet& set, const std::string& output, std::vector<
         nb::gil_scoped_release released;
         code = Guarded("tesmar report", [&] {
             network::Workspace workspace;
+            const network::ThreadScratchFolder inWorkspace(workspace);
             return RunReportCommand(request, ModuleToolkit(), out, err);
         });
     }

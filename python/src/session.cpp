@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "command_error.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "tesmar/network_input.h"
 
@@ -21,6 +22,7 @@ network::Network OpenNetwork(const std::string& path, const std::string& command
     return Guarded(command, [&] {
         const std::string absolute = AbsoluteNetworkPath(path);
         network::Workspace workspace;
+        const network::ThreadScratchFolder inWorkspace(workspace);
         return OpenNetworkFile(absolute, ModuleToolkit());
     });
 }

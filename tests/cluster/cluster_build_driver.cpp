@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "network/toolkit.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "tesmar/app.h"
 #include "tesmar/cluster_build.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
         const tesmar::BuildRequest request =
             tesmar::ParseBuildArguments(std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(build) + 1, args.end()));
         network::Workspace workspace;
+        const network::ThreadScratchFolder inWorkspace(workspace);
         return tesmar::RunClusterBuildCommand(request, network::LoadToolkit(), std::cout, std::cerr, false,
                                               [&hooks](int rank, cluster::ProcessJob& job) { Apply(hooks, rank, job); });
     } catch (const std::exception& e) {

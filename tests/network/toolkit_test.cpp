@@ -12,6 +12,7 @@
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "network/project.h"
+#include "network/scratch_folder.h"
 #include "network/workspace.h"
 #include "support/test_support.h"
 
@@ -98,8 +99,8 @@ int ToolkitScratchFiles(const std::string& folder) {
 }  // namespace
 
 // The toolkit's scratch files go into the workspace, which is private,
-// current while it lives and gone afterwards; the folder that was current
-// before is current again.
+// current while the thread stands in it and gone afterwards; the folder that
+// was current before is current again.
 TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
     testing_support::ScratchFolder dir;
     testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
@@ -107,6 +108,7 @@ TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
     std::string path;
     {
         Workspace workspace;
+        const ThreadScratchFolder inWorkspace(workspace);
         path = workspace.Path();
         EXPECT_EQ(fs::current_path(), fs::path(path));
         EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_all);
@@ -120,10 +122,10 @@ TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
     EXPECT_EQ(fs::current_path(), before);
 }
 
-// A workspace made on one thread moves that thread, and the threads it
+// A workspace entered on one thread moves that thread, and the threads it
 // starts, into the folder; the process's folder, as every other thread
 // sees it, stays where it was, and no scratch file lands there.
-TEST(Workspace, MovesOnlyTheThreadThatMakesItAndTheThreadsItStarts) {
+TEST(Workspace, EnteringMovesOnlyThatThreadAndTheThreadsItStarts) {
     testing_support::ScratchFolder dir;
     testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
     const fs::path before = fs::current_path();
@@ -132,6 +134,7 @@ TEST(Workspace, MovesOnlyTheThreadThatMakesItAndTheThreadsItStarts) {
     fs::path seenFromOutside;
     std::thread([&] {
         Workspace workspace;
+        const ThreadScratchFolder inWorkspace(workspace);
         path = workspace.Path();
         std::thread([&] {
             seenByWorker = fs::current_path().string();
@@ -152,7 +155,8 @@ TEST(Workspace, MovesOnlyTheThreadThatMakesItAndTheThreadsItStarts) {
 }
 
 // A run killed without cleaning leaves its folder; the next run removes it,
-// but never the folder of a run still alive.
+// but never the folder of a run still alive. Making or removing a workspace
+// moves no thread.
 TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
     const fs::path before = fs::current_path();
     const std::string abandoned = Workspace::UserFolder() + "/run-killed";
@@ -161,6 +165,7 @@ TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
     testing_support::WriteText(abandoned + "/.owner", "");
     {
         Workspace alive;
+        EXPECT_EQ(fs::current_path(), before);
         EXPECT_FALSE(fs::exists(abandoned));
         EXPECT_EQ(Workspace::RemoveAbandoned(), 0);
         EXPECT_TRUE(fs::exists(alive.Path()));
