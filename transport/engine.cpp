@@ -39,8 +39,9 @@ Engine::Engine(const SharedTransport& shared, std::vector<double>& record) : Eng
 }
 
 void Engine::SetSource(int node, double strength) {
-    source_[static_cast<std::size_t>(node)] = strength;
-    UpdateDue(node);
+    const int n = shared_.numbering.node[static_cast<std::size_t>(node)];
+    source_[static_cast<std::size_t>(n)] = strength;
+    UpdateDue(n);
 }
 
 void Engine::Activate(int n) {
@@ -157,12 +158,12 @@ void Engine::Transport(long dt) {
     } else {
         cleanRow_ = shared_.CleanVolumes(step_);
     }
-    const int* order = period_->order.data();
+    const NodeVisit* visits = period_->visits.data();
     for (std::size_t w = 0; w < due_.size(); ++w) {
         std::uint64_t bits = due_[w];
         while (bits != 0) {
             const int b = std::countr_zero(bits);
-            VisitNode(order[w * 64 + static_cast<std::size_t>(b)], dt);
+            VisitNode(visits + w * 64 + static_cast<std::size_t>(b), dt);
             // Visiting may have made nodes further down this word due.
             bits = b == 63 ? 0 : due_[w] & (~std::uint64_t{0} << (b + 1));
         }
@@ -170,48 +171,40 @@ void Engine::Transport(long dt) {
     ++step_;
 }
 
-void Engine::VisitNode(int n, long dt) {
-    const FlowPeriod& p = *period_;
-    const auto i = static_cast<std::size_t>(n);
-    const int* plan = p.plan.data();
-    const double* flow = p.flow.data();
+void Engine::VisitNode(const NodeVisit* visit, long dt) {
+    const LinkStep* links = period_->linkSteps.data();
     const double seconds = static_cast<double>(dt);
-    const int split = p.split[i], end = layout_.adjStart[i + 1];
+    const int split = visit->split, end = visit[1].first;
     double volin = 0.0, massin = 0.0;
-    for (int a = layout_.adjStart[i]; a < split; ++a) {
-        const int k = plan[a];
-        TakeInflow(k, flow[static_cast<std::size_t>(k)] * seconds, volin, massin);
-    }
-    const double volout = p.outflowRate[i] * seconds;
-    const double c = NodeQuality(n, volin, massin, volout, dt);
-    for (int a = split; a < end; ++a) {
-        const int k = plan[a];
-        ReleaseOutflow(k, c, flow[static_cast<std::size_t>(k)] * seconds);
-    }
+    for (int a = visit->first; a < split; ++a) TakeInflow(links[a], links[a].flow * seconds, volin, massin);
+    const double volout = visit->outflowRate * seconds;
+    const double c = NodeQuality(*visit, volin, massin, volout, dt);
+    for (int a = split; a < end; ++a) ReleaseOutflow(links[a], c, links[a].flow * seconds);
     // A node that took on contaminant is visited from now on, even when
     // nothing flows in: the solver keeps or resets its quality each step.
+    const auto i = static_cast<std::size_t>(visit->node);
     if (quality_[i] != 0.0 && !marked_[i]) {
         marked_[i] = 1;
-        Activate(n);
+        Activate(visit->node);
     }
 }
 
 // The volume of untouched link k just before its downstream node is
 // visited: the clean network's at the step's start, plus what its upstream
 // node released into it if that came first.
-double Engine::CleanVolumeAt(int k, double v) const {
-    const auto ki = static_cast<std::size_t>(k);
-    double volume = cleanRow_[ki];
-    if (period_->upstreamFirst[ki]) volume = volume < 0.0 ? v : volume + v;
+double Engine::CleanVolumeAt(int k, double v, bool upstreamFirst) const {
+    double volume = cleanRow_[static_cast<std::size_t>(k)];
+    if (upstreamFirst) volume = volume < 0.0 ? v : volume + v;
     return volume;
 }
 
-void Engine::TakeInflow(int k, double v, double& volin, double& massin) {
+void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& massin) {
+    const int k = step.link;
     const auto ki = static_cast<std::size_t>(k);
     if (!touched_[ki]) {
         // Clean water adds volume and no mass; the link stays as the clean network's.
         if (!(v > 0.0)) return;
-        const double volume = CleanVolumeAt(k, v);
+        const double volume = CleanVolumeAt(k, v, step.upstreamFirst != 0);
         if (volume >= 0.0) volin += Least(volume, v);
         return;
     }
@@ -228,12 +221,13 @@ void Engine::TakeInflow(int k, double v, double& volin, double& massin) {
     }
 }
 
-void Engine::ReleaseOutflow(int k, double c, double v) {
+void Engine::ReleaseOutflow(const LinkStep& step, double c, double v) {
+    const int k = step.link;
     const auto ki = static_cast<std::size_t>(k);
     if (v == 0.0) return;
     if (!touched_[ki]) {
         if (c == 0.0) return;
-        Touch(k, v);
+        Touch(k, v, step.upstreamFirst != 0);
     }
     const int s = last_[ki];
     if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < layout_.tolerance) {
@@ -248,10 +242,10 @@ void Engine::ReleaseOutflow(int k, double c, double v) {
 // Link k takes the clean network's state as its upstream node is about
 // to release into it: the step's starting volume, less what its
 // downstream node took if that came first.
-void Engine::Touch(int k, double v) {
+void Engine::Touch(int k, double v, bool upstreamFirst) {
     const auto ki = static_cast<std::size_t>(k);
     double volume = cleanRow_[ki];
-    if (volume >= 0.0 && !period_->upstreamFirst[ki]) {
+    if (volume >= 0.0 && !upstreamFirst) {
         const double vseg = Least(volume, v);
         const double rest = v - vseg;
         if (rest >= 0.0 && vseg >= volume) volume = -1.0;
@@ -279,11 +273,12 @@ void Engine::TouchTank(int n) {
     Activate(n);
 }
 
-double Engine::NodeQuality(int n, double volin, double massin, double volout, long dt) {
+double Engine::NodeQuality(const NodeVisit& visit, double volin, double massin, double volout, long dt) {
+    const int n = visit.node;
     const auto i = static_cast<std::size_t>(n);
-    const int type = layout_.nodeType[i];
+    const int type = visit.type;
     if (type == EN_JUNCTION) {
-        volin -= period_->negativeDemand[i] * static_cast<double>(dt);
+        volin -= visit.negativeDemand * static_cast<double>(dt);
         if (volin > 0.0) quality_[i] = massin / volin;
     } else if (type == EN_TANK) {
         quality_[i] = MixTank(n, volin, massin, volout);

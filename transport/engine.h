@@ -24,7 +24,7 @@ public:
     // and tank simulated from the start, each step's volumes appended to record.
     Engine(const SharedTransport& shared, std::vector<double>& record);
 
-    // A node's mass inflow in mass units per minute; 0 switches it off.
+    // A node's (the toolkit's number) mass inflow in mass units per minute; 0 switches it off.
     void SetSource(int node, double strength);
     // Back to time 0 with the clean network (sources stay as set).
     void Open();
@@ -33,8 +33,10 @@ public:
     // As the toolkit's: advances one quality step; returns the time left.
     long StepQ();
 
-    // A node's concentration in the network's concentration units.
-    double Quality(int node) const { return quality_[static_cast<std::size_t>(node)] * factor_; }
+    // A node's (the toolkit's number) concentration in the network's concentration units.
+    double Quality(int node) const {
+        return quality_[static_cast<std::size_t>(shared_.numbering.node[static_cast<std::size_t>(node)])] * factor_;
+    }
     // Whether no node and no link carries any contaminant.
     bool Clean() const;
     // Bytes the engine holds of its own (the shared data aside).
@@ -52,18 +54,19 @@ private:
     // The per-node and per-link steps run for nearly every node at every
     // step once contamination has spread; inlined into the node loop they
     // keep the running sums in registers.
-    [[gnu::always_inline]] inline void VisitNode(int n, long dt);
-    [[gnu::always_inline]] inline void TakeInflow(int k, double v, double& volin, double& massin);
-    [[gnu::always_inline]] inline void ReleaseOutflow(int k, double c, double v);
-    [[gnu::always_inline]] inline double NodeQuality(int n, double volin, double massin, double volout, long dt);
+    [[gnu::always_inline]] inline void VisitNode(const NodeVisit* visit, long dt);
+    [[gnu::always_inline]] inline void TakeInflow(const LinkStep& step, double v, double& volin, double& massin);
+    [[gnu::always_inline]] inline void ReleaseOutflow(const LinkStep& step, double c, double v);
+    [[gnu::always_inline]] inline double NodeQuality(const NodeVisit& visit, double volin, double massin,
+                                                     double volout, long dt);
     double MixTank(int n, double volin, double massin, double volout);
-    void Touch(int k, double v);
+    void Touch(int k, double v, bool upstreamFirst);
     void MarkTouched(int k);
     void Activate(int n);
     void UpdateDue(int n);
     void LayOutDue();
     void TouchTank(int n);
-    double CleanVolumeAt(int k, double v) const;
+    double CleanVolumeAt(int k, double v, bool upstreamFirst) const;
     void AddSegment(int chain, double v, double c);
     void DropFirst(int chain);
     void Reverse(int chain);
@@ -92,7 +95,7 @@ private:
     std::vector<int> flagged_;
     std::vector<std::uint8_t> isFlagged_;      // by node
     const double* cleanRow_ = nullptr;         // the clean volumes at the current step
-    const FlowPeriod* period_ = nullptr;
+    const PeriodPlan* period_ = nullptr;
     std::size_t nextPeriod_ = 0;
     std::size_t step_ = 0;  // transport steps taken
     long qtime_ = 0, htime_ = 0;

@@ -15,10 +15,13 @@ namespace transport {
 
 namespace {
 
+// A period's plan, and the period it is made from while the two are held at once.
 std::size_t PeriodBytes(const NetworkLayout& l) {
     const auto nodes = static_cast<std::size_t>(l.nNodes) + 1, links = static_cast<std::size_t>(l.nLinks) + 1;
-    return links * (sizeof(double) + 2) + nodes * (3 * sizeof(int) + 2 * sizeof(double)) +
-           l.adjLink.size() * sizeof(int);
+    const std::size_t plan = nodes * (sizeof(NodeVisit) + sizeof(int)) + l.adjLink.size() * sizeof(LinkStep);
+    const std::size_t period = links * (sizeof(double) + 2) + nodes * (3 * sizeof(int) + 2 * sizeof(double)) +
+                               l.adjLink.size() * sizeof(int);
+    return plan + period;
 }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; }
@@ -54,9 +57,12 @@ void RunCleanNetwork(SharedTransport& shared) {
 }  // namespace
 
 std::size_t SharedTransport::Bytes() const {
-    return cleanVolume.capacity() * sizeof(double) + periods.size() * PeriodBytes(layout) +
-           (layout.adjLink.size() + 4 * static_cast<std::size_t>(layout.nLinks) +
-            6 * static_cast<std::size_t>(layout.nNodes)) * sizeof(double);
+    std::size_t bytes = cleanVolume.capacity() * sizeof(double) +
+                        (layout.adjLink.size() + 4 * static_cast<std::size_t>(layout.nLinks) +
+                         6 * static_cast<std::size_t>(layout.nNodes)) * sizeof(double) +
+                        (numbering.node.capacity() + numbering.link.capacity()) * sizeof(int);
+    for (const PeriodPlan& plan : periods) bytes += plan.Bytes();
+    return bytes;
 }
 
 std::size_t AvailableMemory() {
@@ -74,8 +80,7 @@ TransportPreparation PrepareTransport(const network::Project& project, std::size
     prep.fallbackReason = UnsupportedFeature(project);
     if (!prep.fallbackReason.empty()) return prep;
     SharedTransport& shared = prep.shared;
-    shared.layout = ReadLayout(project);
-    const NetworkLayout& layout = shared.layout;
+    const NetworkLayout layout = ReadLayout(project);
     shared.chains = static_cast<std::size_t>(layout.nLinks + layout.tankCount) + 1;
     std::vector<HydraulicPeriod> hydraulics = SavedHydraulics(project, layout);
     // Every quality step, and one more wherever a hydraulic period starts inside one.
@@ -86,7 +91,15 @@ TransportPreparation PrepareTransport(const network::Project& project, std::size
                             " of memory for the transport data its workers share, and " + Megabytes(memoryLimit) +
                             " are available");
     try {
-        shared.periods = MakeFlowPeriods(layout, std::move(hydraulics));
+        std::vector<FlowPeriod> flows = MakeFlowPeriods(layout, std::move(hydraulics));
+        if (flows.empty()) throw std::runtime_error("the hydraulics hold no period");
+        shared.numbering = NumberAlongFlow(layout, flows.front());
+        shared.layout = Renumbered(layout, shared.numbering);
+        shared.periods.reserve(flows.size());
+        for (FlowPeriod& flow : flows) {
+            shared.periods.push_back(MakePeriodPlan(flow, layout, shared.numbering));
+            flow = {};
+        }
         RunCleanNetwork(shared);
     } catch (const std::runtime_error& e) {
         prep.fallbackReason = e.what();

@@ -10,15 +10,17 @@
 #include <vector>
 
 #include "network/project.h"
-#include "transport/flow_periods.h"
 #include "transport/network_layout.h"
+#include "transport/numbering.h"
+#include "transport/period_plan.h"
 
 namespace transport {
 
 struct SharedTransport {
-    NetworkLayout layout;
-    std::vector<FlowPeriod> periods;
-    // Volume of chain c (link, or tank after the links) at the start of
+    NetworkLayout layout;  // in the engine's numbering
+    Numbering numbering;
+    std::vector<PeriodPlan> periods;
+    // Volume of chain c (link, or tank after the links, in the engine's numbering) at the start of
     // transport step s at s * chains + c; a negative one: the chain is empty.
     std::vector<double> cleanVolume;
     std::size_t chains = 0;

@@ -185,15 +185,27 @@ TEST(EngineIdentity, GeneratedNetworkExercisesWhatItClaims) {
     const transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
     ASSERT_EQ(prep.fallbackReason, "");
     const transport::SharedTransport& shared = prep.shared;
-    constexpr std::size_t pipe6 = 6, pump = 16, j8 = 8;
+    const transport::Numbering& number = shared.numbering;
+    const int pipe6 = number.link[6], pump = number.link[16], j8 = number.node[8];
+    // A link's flow in a period, as both its nodes' visits read it.
+    const auto flowOf = [](const transport::PeriodPlan& p, int link) {
+        std::vector<double> seen;
+        for (const transport::LinkStep& step : p.linkSteps)
+            if (step.link == link) seen.push_back(step.flow);
+        EXPECT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen.front(), seen.back());
+        return seen.front();
+    };
     bool pumpOn = false, pumpOff = false, pipeClosed = false, reversed = false, negativeDemand = false;
-    for (const transport::FlowPeriod& p : shared.periods) {
-        (p.flow[pump] > 0 ? pumpOn : pumpOff) = true;
-        pipeClosed = pipeClosed || p.flow[pipe6] == 0.0;
+    for (const transport::PeriodPlan& p : shared.periods) {
+        (flowOf(p, pump) > 0 ? pumpOn : pumpOff) = true;
+        pipeClosed = pipeClosed || flowOf(p, pipe6) == 0.0;
         reversed = reversed || !p.reversed.empty();
-        negativeDemand = negativeDemand || p.negativeDemand[j8] < 0.0;
+        const transport::NodeVisit& visit = p.visits[static_cast<std::size_t>(p.position[static_cast<std::size_t>(j8)])];
+        EXPECT_EQ(visit.node, j8);
+        negativeDemand = negativeDemand || visit.negativeDemand < 0.0;
     }
-    const std::size_t tank = static_cast<std::size_t>(shared.layout.tankChain[13]);
+    const auto tank = static_cast<std::size_t>(shared.layout.tankChain[static_cast<std::size_t>(number.node[13])]);
     bool fills = false, drains = false;
     for (std::size_t s = 1; s < shared.steps; ++s) {
         const double before = shared.CleanVolumes(s - 1)[tank], after = shared.CleanVolumes(s)[tank];
