@@ -1,7 +1,7 @@
 // Tesmar's own transport engine against the toolkit's quality solver, on
 // one worker, the two alternating event by event in one run (so both see
 // the same machine load):
-//   transport_bench [network-2 events] [own]      (default 40)
+//   transport_bench [network-2 events] [own]      (default 40; 0: network 1 alone)
 // With "own" only the own engine runs (for profiling it alone).
 // Network 1: its default event set (288 events, seeded). Network 2: a
 // seeded set of random events with the window's other defaults. Prints the
@@ -113,12 +113,13 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int sample = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+    const int sample = argc > 1 ? std::max(0, std::atoi(argv[1])) : 40;
     const bool ownOnly = argc > 2 && std::string(argv[2]) == "own";
     network::Workspace workspace;
     const network::ThreadScratchFolder inWorkspace(workspace);
     const std::string folder = workspace.Path();
     Measure(1, folder, RunParameters{}, 12345, ownOnly);
+    if (sample == 0) return 0;
     RunParameters random;
     random.Mode = EventMode::RandomEvents;
     random.nRandomEvents = sample;

@@ -12,6 +12,9 @@ namespace {
 const double kStagnantFlow = 0.005 / 448.831;
 constexpr double kSecondsPerMinute = 60.0;
 
+// Zero divided by a positive volume is zero: a division saved where clean water mixes.
+bool IsPositiveZero(double x) { return std::bit_cast<std::uint64_t>(x) == 0; }
+
 // The solver's minimum and maximum, which keep their first argument on a tie.
 double Least(double x, double y) { return x <= y ? x : y; }
 double Most(double x, double y) { return x >= y ? x : y; }
@@ -232,7 +235,7 @@ void Engine::ReleaseOutflow(const LinkStep& step, double c, double v) {
     const int s = last_[ki];
     if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < layout_.tolerance) {
         Segment& seg = seg_[static_cast<std::size_t>(s)];
-        seg.c = (seg.c * seg.v + c * v) / (seg.v + v);
+        if (!IsPositiveZero(c) || !IsPositiveZero(seg.c)) seg.c = (seg.c * seg.v + c * v) / (seg.v + v);
         seg.v += v;
     } else {
         AddSegment(k, v, c);
@@ -279,7 +282,7 @@ double Engine::NodeQuality(const NodeVisit& visit, double volin, double massin, 
     const int type = visit.type;
     if (type == EN_JUNCTION) {
         volin -= visit.negativeDemand * static_cast<double>(dt);
-        if (volin > 0.0) quality_[i] = massin / volin;
+        if (volin > 0.0) quality_[i] = IsPositiveZero(massin) ? 0.0 : massin / volin;
     } else if (type == EN_TANK) {
         quality_[i] = MixTank(n, volin, massin, volout);
     }
