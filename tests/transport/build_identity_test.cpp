@@ -74,10 +74,10 @@ TEST(BuildIdentity, NetworkOneWholeDefaultSet) {
     EXPECT_EQ(own.starts.front().engine, "own");
 }
 
-TEST(BuildIdentity, NetworkTwoSeededRandomEvents) {
-    BuildDescription d = Random(4, 2, 77);
-    d.parameters.MaxSimDuration = 24;
-    EXPECT_EQ(ExpectSameBytes(testing_support::ReadText(testing_support::ExampleNetwork(2)), d).engine, "own");
+TEST(BuildIdentity, NetworkTwoTwoHundredSeededRandomEvents) {
+    const Built own = ExpectSameBytes(testing_support::ReadText(testing_support::ExampleNetwork(2)), Random(200, 2, 77));
+    EXPECT_EQ(own.engine, "own");
+    EXPECT_EQ(own.outcome.eventsWritten, 200);
 }
 
 TEST(BuildIdentity, EveryInjectionTimeOfTheFirstDayWithDetectionThreshold) {
