@@ -7,8 +7,8 @@
 // the run's private folder. Linux lets a thread have a current folder of its
 // own (unshare(CLONE_FS)); the process's, and that of every thread already
 // running, stay as they are. Threads this thread starts afterwards share its
-// folder. Programs enter their workspace this way, explicitly; nothing in the
-// libraries changes a folder.
+// folder. Programs enter their workspace this way, explicitly; no other
+// library code changes a folder.
 #pragma once
 
 #include <string>
