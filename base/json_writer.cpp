@@ -12,6 +12,13 @@ void JsonWriter::BeforeValue() {
     if (filled_.empty()) return;
     if (filled_.back()) text_ += spacing_ == Spacing::Spaced ? ", " : ",";
     filled_.back() = true;
+    NewLine();
+}
+
+void JsonWriter::NewLine() {
+    if (spacing_ != Spacing::Indented) return;
+    text_ += '\n';
+    text_.append(2 * filled_.size(), ' ');
 }
 
 JsonWriter& JsonWriter::Open(char bracket) {
@@ -22,7 +29,9 @@ JsonWriter& JsonWriter::Open(char bracket) {
 }
 
 JsonWriter& JsonWriter::Close(char bracket) {
+    const bool filled = filled_.back();
     filled_.pop_back();
+    if (filled) NewLine();
     text_ += bracket;
     return *this;
 }
@@ -34,15 +43,15 @@ JsonWriter& JsonWriter::EndArray() { return Close(']'); }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
     BeforeValue();
-    AppendJsonString(text_, name);
-    text_ += spacing_ == Spacing::Spaced ? ": " : ":";
+    AppendJsonString(text_, name, escaping_);
+    text_ += spacing_ == Spacing::Compact ? ":" : ": ";
     afterKey_ = true;
     return *this;
 }
 
 JsonWriter& JsonWriter::String(std::string_view text) {
     BeforeValue();
-    AppendJsonString(text_, text);
+    AppendJsonString(text_, text, escaping_);
     return *this;
 }
 

@@ -8,15 +8,21 @@
 #include <string_view>
 #include <vector>
 
+#include "base/user_text.h"
+
 namespace base {
 
 class JsonWriter {
 public:
     // Compact: {"a":1,"b":[1,2]}, the report page's script data.
     // Spaced: {"a": 1, "b": [1, 2]}, tesmar's --json output.
-    enum class Spacing { Compact, Spaced };
+    // Indented: each member and element on a line of its own, two spaces
+    // deeper than its object or array; empty ones as {} and [] (the build
+    // manifest).
+    enum class Spacing { Compact, Spaced, Indented };
 
-    explicit JsonWriter(Spacing spacing) : spacing_(spacing) {}
+    explicit JsonWriter(Spacing spacing, JsonEscaping escaping = JsonEscaping::ScriptSafe)
+        : spacing_(spacing), escaping_(escaping) {}
 
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
@@ -39,10 +45,13 @@ public:
 
 private:
     void BeforeValue();
+    // A new line at the depth of the open objects and arrays (Indented).
+    void NewLine();
     JsonWriter& Open(char bracket);
     JsonWriter& Close(char bracket);
 
     Spacing spacing_;
+    JsonEscaping escaping_;
     std::string text_;
     // One entry per open object or array: whether it holds a value yet.
     std::vector<bool> filled_;

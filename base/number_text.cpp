@@ -4,6 +4,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 namespace base {
 
@@ -38,6 +39,33 @@ std::string ShortestText(double value) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
     return std::string(text, end);
+}
+
+std::string ShortestPointText(double value) {
+    if (!std::isfinite(value)) return "null";
+    std::string text = std::signbit(value) ? "-" : "";
+    value = std::fabs(value);
+    if (value == 0) return text + "0.0";
+    // d.ddde+XX: the shortest digits and the exponent of the first one.
+    char buffer[32];
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
+    const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
+    const std::size_t e = scientific.find('e');
+    std::string digits(1, scientific[0]);
+    if (e > 2) digits.append(scientific.substr(2, e - 2));
+    int exponent = 0;
+    std::from_chars(buffer + e + (scientific[e + 1] == '+' ? 2 : 1), end, exponent);
+    // The point goes after `point` digits.
+    const int count = static_cast<int>(digits.size()), point = exponent + 1;
+    constexpr int kFixedFrom = -3, kFixedTo = 15;
+    if (count <= point && point <= kFixedTo) return text + digits + std::string(point - count, '0') + ".0";
+    if (0 < point && point <= kFixedTo) return text + digits.insert(static_cast<std::size_t>(point), ".");
+    if (kFixedFrom <= point && point <= 0) return text + "0." + std::string(-point, '0') + digits;
+    text += digits[0];
+    if (count > 1) text.append(".").append(digits, 1);
+    text += exponent < 0 ? "e-" : "e+";
+    if (std::abs(exponent) < 10) text += '0';
+    return text + std::to_string(std::abs(exponent));
 }
 
 std::string GeneralText(double value, int digits) {

@@ -12,6 +12,13 @@ namespace base {
 std::string ShortestText(float value);
 std::string ShortestText(double value);
 
+// The shortest decimal that reads back as the value, always showing it is
+// not a whole number: fixed from 1e-4 up to 1e15, a whole number with ".0"
+// ("70.0", "0.34", "0.0001"); beyond, the exponent form with its sign and
+// at least two digits ("1e-05", "1.5e+20"); "null" for NaN and infinities.
+// The build manifest's numbers.
+std::string ShortestPointText(double value);
+
 // printf's "%.*g" in the "C" locale: at most `digits` significant digits,
 // trailing zeros dropped, the exponent form ("1.5e+20") for very large or
 // small values: (2149.39236, 6) -> "2149.39".

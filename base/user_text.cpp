@@ -62,24 +62,32 @@ std::string ShownText(std::string_view text, std::size_t most) {
     return EscapedText(text.substr(0, most)) + "... (" + std::to_string(text.size()) + " characters)";
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
+void AppendJsonString(std::string& out, std::string_view text, JsonEscaping escaping) {
+    const bool scriptSafe = escaping == JsonEscaping::ScriptSafe;
     out += '"';
     ForEachCharacter(text, [&](char32_t c, std::string_view bytes) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '<': case '>': case '&': case 0x2028: case 0x2029: AppendUnicodeEscape(out, c); break;
-            default:
-                if (c == kReplacementCharacter && bytes.size() == 1)
-                    out += "\xEF\xBF\xBD";
-                else if (c < 0x20 || c == 0x7F)
-                    AppendUnicodeEscape(out, c);
-                else
-                    out += bytes;
+            case '"': out += "\\\""; return;
+            case '\\': out += "\\\\"; return;
+            case '\n': out += "\\n"; return;
+            case '\r': out += "\\r"; return;
+            case '\t': out += "\\t"; return;
+            case '\b': case '\f':
+                if (scriptSafe) break;
+                out += c == '\b' ? "\\b" : "\\f";
+                return;
+            case '<': case '>': case '&': case 0x2028: case 0x2029:
+                if (!scriptSafe) break;
+                AppendUnicodeEscape(out, c);
+                return;
+            default: break;
         }
+        if (c == kReplacementCharacter && bytes.size() == 1)
+            out += "\xEF\xBF\xBD";
+        else if (c < 0x20 || (scriptSafe && c == 0x7F))
+            AppendUnicodeEscape(out, c);
+        else
+            out += bytes;
     });
     out += '"';
 }

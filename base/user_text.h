@@ -46,10 +46,13 @@ constexpr bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9
 
 // A JSON string literal, quotes included, of any bytes: always valid UTF-8
 // JSON (bytes that are not UTF-8 become U+FFFD, control characters are
-// escaped) and safe inside an HTML <script> element (< > & and U+2028,
-// U+2029 are escaped too). The one escaper of every JSON text the programs
-// write by hand.
-void AppendJsonString(std::string& out, std::string_view text);
+// escaped). ScriptSafe is safe inside an HTML <script> element too: < > &,
+// DEL, U+2028 and U+2029 are escaped as well. Minimal escapes only what JSON
+// requires (the quote, the backslash, C0 controls, \b \f \n \r \t in their
+// short forms): the build manifest's form. The one escaper of every JSON
+// text the programs write.
+enum class JsonEscaping { ScriptSafe, Minimal };
+void AppendJsonString(std::string& out, std::string_view text, JsonEscaping escaping = JsonEscaping::ScriptSafe);
 std::string JsonString(std::string_view text);
 
 }  // namespace base

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/atomic_file.h"
+#include "base/json_writer.h"
 #include "base/number_text.h"
 #include "matrix/file_names.h"
 #include "network/input_file.h"
@@ -21,57 +22,85 @@ namespace {
 using nlohmann::json;
 
 // A single as the shortest decimal that reads back as it: 0.34, not 0.3400000035762787.
-double Decimal(float value) {
+std::string SingleText(float value) {
     const std::string text = base::ShortestText(value);
     double decimal = 0;
     std::from_chars(text.data(), text.data() + text.size(), decimal);
-    return decimal;
+    return base::ShortestPointText(decimal);
 }
 
-json ToJson(const ManifestParameters& p) {
-    json j{{"mode", p.mode},
-           {"repeat", p.repeat},
-           {"random_events", p.randomEvents},
-           {"injections_per_event", p.injectionsPerEvent},
-           {"injection_hours", p.injectionHours},
-           {"mass_flow_mg_per_min", p.massFlow},
-           {"max_hours", p.maxHours},
-           {"sensitivity_mg_per_l", Decimal(p.sensitivity)},
-           {"no_z2", p.noZ2},
-           {"ingestion_rate_l_per_day", Decimal(p.ingestionRate)},
-           {"body_weight_kg", Decimal(p.bodyWeight)},
-           {"d50_mg_per_kg", Decimal(p.d50)},
-           {"beta", Decimal(p.beta)},
-           {"per_capita_l_per_day", p.perCapita}};
-    if (p.chemical) j["chemical"] = true;
-    return j;
+template <typename Integer>
+void WholeMember(base::JsonWriter& out, std::string_view name, Integer value) {
+    out.Member(name, std::to_string(value));
 }
 
-json FilesToJson(const std::vector<FileDigest>& files) {
-    json list = json::array();
-    for (const FileDigest& f : files) list.push_back({{"file", f.name}, {"bytes", f.bytes}, {"sha256", f.sha256}});
-    return list;
+// Every object's members go in the order of their names.
+void WriteParameters(base::JsonWriter& out, const ManifestParameters& p) {
+    out.Key("parameters").BeginObject();
+    out.Member("beta", SingleText(p.beta));
+    out.Member("body_weight_kg", SingleText(p.bodyWeight));
+    if (p.chemical) out.Key("chemical").Bool(true);
+    out.Member("d50_mg_per_kg", SingleText(p.d50));
+    out.Member("ingestion_rate_l_per_day", SingleText(p.ingestionRate));
+    WholeMember(out, "injection_hours", p.injectionHours);
+    WholeMember(out, "injections_per_event", p.injectionsPerEvent);
+    WholeMember(out, "mass_flow_mg_per_min", p.massFlow);
+    WholeMember(out, "max_hours", p.maxHours);
+    out.Key("mode").String(p.mode);
+    out.Key("no_z2").Bool(p.noZ2);
+    // The single as it is, not its shortest decimal, as manifests have always had it.
+    out.Member("per_capita_l_per_day", base::ShortestPointText(p.perCapita));
+    WholeMember(out, "random_events", p.randomEvents);
+    WholeMember(out, "repeat", p.repeat);
+    out.Member("sensitivity_mg_per_l", SingleText(p.sensitivity));
+    out.EndObject();
 }
 
-json ToJson(const Manifest& m) {
-    return json{{"format", m.format},
-                {"program", m.program},
-                {"toolkit_version", m.toolkitVersion},
-                {"engine", m.engine},
-                {"network", {{"file", m.networkName}, {"path", m.networkPath}, {"bytes", m.networkBytes},
-                             {"sha256", m.networkSha256}, {"nodes", m.nodes}}},
-                {"parameters", ToJson(m.parameters)},
-                {"seed", m.seed},
-                {"workers", m.workers},
-                {"processes", m.processes},
-                {"events", {{"planned", m.eventsPlanned}, {"written", m.eventsWritten}}},
-                {"outcome", m.outcome},
-                {"reason", m.reason},
-                {"warnings", m.warnings},
-                {"started", m.started},
-                {"ended", m.ended},
-                {"elapsed_seconds", m.elapsedSeconds},
-                {"files", FilesToJson(m.files)}};
+void WriteFiles(base::JsonWriter& out, const std::vector<FileDigest>& files) {
+    out.Key("files").BeginArray();
+    for (const FileDigest& f : files) {
+        out.BeginObject();
+        WholeMember(out, "bytes", f.bytes);
+        out.Key("file").String(f.name);
+        out.Key("sha256").String(f.sha256);
+        out.EndObject();
+    }
+    out.EndArray();
+}
+
+std::string ManifestText(const Manifest& m) {
+    base::JsonWriter out(base::JsonWriter::Spacing::Indented, base::JsonEscaping::Minimal);
+    out.BeginObject();
+    out.Member("elapsed_seconds", base::ShortestPointText(m.elapsedSeconds));
+    out.Key("ended").String(m.ended);
+    out.Key("engine").String(m.engine);
+    out.Key("events").BeginObject();
+    WholeMember(out, "planned", m.eventsPlanned);
+    WholeMember(out, "written", m.eventsWritten);
+    out.EndObject();
+    WriteFiles(out, m.files);
+    WholeMember(out, "format", m.format);
+    out.Key("network").BeginObject();
+    WholeMember(out, "bytes", m.networkBytes);
+    out.Key("file").String(m.networkName);
+    WholeMember(out, "nodes", m.nodes);
+    out.Key("path").String(m.networkPath);
+    out.Key("sha256").String(m.networkSha256);
+    out.EndObject();
+    out.Key("outcome").String(m.outcome);
+    WriteParameters(out, m.parameters);
+    WholeMember(out, "processes", m.processes);
+    out.Key("program").String(m.program);
+    out.Key("reason").String(m.reason);
+    WholeMember(out, "seed", m.seed);
+    out.Key("started").String(m.started);
+    WholeMember(out, "toolkit_version", m.toolkitVersion);
+    out.Key("warnings").BeginArray();
+    for (int code : m.warnings) out.Literal(std::to_string(code));
+    out.EndArray();
+    WholeMember(out, "workers", m.workers);
+    out.EndObject();
+    return out.Text() + "\n";
 }
 
 ManifestParameters ParametersFromJson(const json& j) {
@@ -133,7 +162,7 @@ std::string Number(double value) {
 
 void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     const std::string path = ManifestFileName(networkPath);
-    const std::string text = ToJson(manifest).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    const std::string text = ManifestText(manifest);
     try {
         base::WriteFileAtomically(path, text, base::OldLink::Replace);
     } catch (const std::runtime_error& e) {

@@ -30,6 +30,20 @@ TEST(JsonWriter, PlacesEverySeparatorInBothSpacings) {
               "{\"n\":1,\"ok\":true}],\"none\":null,\"inner\":{}}");
 }
 
+// The indented layout with the minimal escapes is the JSON library's
+// dump(2): the build manifest keeps its bytes.
+TEST(JsonWriter, IndentedIsTheJsonLibrarysIndentedLayout) {
+    JsonWriter indented(JsonWriter::Spacing::Indented, base::JsonEscaping::Minimal);
+    WriteSample(indented);
+    EXPECT_EQ(indented.Text(), nlohmann::ordered_json::parse(indented.Text()).dump(2));
+    const std::string odd[] = {"\b\f\x01\x1f\x7f", "<&>", "Z\xc3\xbcrich \xe2\x80\xa8", "a\\b\"c"};
+    JsonWriter strings(JsonWriter::Spacing::Indented, base::JsonEscaping::Minimal);
+    strings.BeginArray();
+    for (const std::string& text : odd) strings.String(text);
+    strings.EndArray();
+    EXPECT_EQ(strings.Text(), nlohmann::json::parse(strings.Text()).dump(2));
+}
+
 TEST(JsonWriter, AnyTextReadsBackThroughAJsonParser) {
     const std::string texts[] = {"plain", "tab\tand \\ back", std::string("nul\0byte", 8), "Z\xc3\xbcrich", "bad\xff",
                                  "\xe2\x80\xa8 line", "</script>"};

@@ -2,12 +2,16 @@
 // files and messages whose bytes must not move.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "base/number_text.h"
 
@@ -63,6 +67,33 @@ TEST(NumberText, ShortestFormReadsBackAsTheSameValue) {
     }
     EXPECT_EQ(base::ShortestText(0.34f), "0.34");
     EXPECT_EQ(base::ShortestText(0.95), "0.95");
+}
+
+// The build manifest's numbers were written by the JSON library; the point
+// form writes them the same way.
+TEST(NumberText, PointFormIsTheJsonLibrarysDoubleForm) {
+    std::vector<double> values = SampleValues();
+    for (double v : std::initializer_list<double>{-0.0, 1e-4, 1e-5, 9.9999e-5, 1e15, 1e16, 999999999999999.9,
+                     123456789012345680.0, 1e300, 5e-324, 300.0, 70.0, 0.34f, 0.1f, 0.695985259, -2.5e-7})
+        values.push_back(v);
+    // The library's Grisu2 digits read back as the value but, now and then
+    // on a 16- or 17-digit value, are not the shortest or the nearest ones;
+    // the form is the same.
+    std::size_t differing = 0;
+    for (double v : values) {
+        const std::string point = base::ShortestPointText(v), library = nlohmann::json(v).dump();
+        if (point == library) continue;
+        ++differing;
+        EXPECT_LE(point.size(), library.size()) << library;
+        const std::string mantissa = library.substr(0, library.find('e'));
+        EXPECT_GE(std::count_if(mantissa.begin(), mantissa.end(), ::isdigit), 16) << library;
+        EXPECT_EQ(std::strtod(point.c_str(), nullptr), v) << library;
+        EXPECT_EQ(point.find('e') == std::string::npos, library.find('e') == std::string::npos) << library;
+    }
+    EXPECT_LT(differing, values.size() / 100);
+    EXPECT_EQ(base::ShortestPointText(70), "70.0");
+    EXPECT_EQ(base::ShortestPointText(1e-5), "1e-05");
+    EXPECT_EQ(base::ShortestPointText(std::nan("")), "null");
 }
 
 TEST(NumberText, ZeroIsNeverSignedInTheFixedForms) {
