@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "network/program_folder.h"
 #include "base/user_text.h"
 
 namespace evaluator {
@@ -36,11 +35,6 @@ std::vector<std::int32_t> SelectedNodeIndexes(const std::vector<std::string>& se
         indexes.push_back(*index);
     }
     return indexes;
-}
-
-bool AcceptedNetworkFile(const std::string& path, const std::vector<std::int64_t>& acceptedSizes) {
-    std::int64_t size = network::FileSize(path);
-    return size >= 0 && std::find(acceptedSizes.begin(), acceptedSizes.end(), size) != acceptedSizes.end();
 }
 
 }  // namespace evaluator

@@ -25,7 +25,5 @@ AddOutcome AddSelectedNode(std::vector<std::string>& selected, std::string_view 
 std::vector<std::int32_t> SelectedNodeIndexes(const std::vector<std::string>& selected,
                                               const network::KeyedTable& nodes);
 
-// Whether the network file's size is one of the accepted sizes.
-bool AcceptedNetworkFile(const std::string& path, const std::vector<std::int64_t>& acceptedSizes);
 
 }  // namespace evaluator

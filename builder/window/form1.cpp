@@ -18,6 +18,7 @@
 #include "builder/window/field_reading.h"
 #include "builder/window/load_network.h"
 #include "builder/window/progress_caption.h"
+#include "network/example_networks.h"
 #include "network/workspace.h"
 
 namespace builder::window {
@@ -79,9 +80,9 @@ int Form1::SelectedEventMode() const {
 }
 
 bool Form1::LoadNetwork() {
-    const int network = optNet1->isChecked() ? 1 : 2;
-    NetworkPath = ExampleNetworkPath(programFolder_, network);
-    NetworkLoad load = OpenExampleNetwork(programFolder_, network, toolkit_);
+    const int number = optNet1->isChecked() ? 1 : 2;
+    NetworkPath = network::ExampleNetworkPath(programFolder_, network::Example(number));
+    NetworkLoad load = OpenExampleNetwork(programFolder_, number, toolkit_);
     if (!load.Loaded) {
         EndWithMessage(load.Message, 1);
         return false;

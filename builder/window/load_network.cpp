@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "network/program_folder.h"
+#include "network/example_networks.h"
 
 namespace builder::window {
 
@@ -12,20 +12,11 @@ constexpr const char* kTerminates = " - program will terminate";
 
 }  // namespace
 
-std::string ExampleNetworkPath(const std::string& programFolder, int network) {
-    const std::string n = std::to_string(network);
-    return programFolder + "/Networks/Example" + n + "/Network_" + n + ".inp";
-}
-
-bool ExampleSizeAccepted(int network, std::int64_t size) {
-    if (network == 1) return size == 45063;
-    return size == 2307252 || size == 3299022;
-}
-
-NetworkLoad OpenExampleNetwork(const std::string& programFolder, int network, const network::SharedToolkit& toolkit) {
+NetworkLoad OpenExampleNetwork(const std::string& programFolder, int number, const network::SharedToolkit& toolkit) {
     NetworkLoad load;
-    const std::string path = ExampleNetworkPath(programFolder, network);
-    if (!ExampleSizeAccepted(network, network::FileSize(path))) {
+    const network::ExampleNetwork& example = network::Example(number);
+    const std::string path = network::ExampleNetworkPath(programFolder, example);
+    if (!network::AcceptedExampleFile(path, example.builderSizes)) {
         load.Message = "Problem with input file - program will terminate";
         return load;
     }

@@ -1,6 +1,6 @@
 // Fentaro1 and Fentaro2: the fitness evaluator, built once per example
-// network. The build gives the network file, its accepted sizes and the
-// caption that tell the two apart.
+// network. The build gives the network's number; its file, accepted sizes
+// and caption tell the two apart.
 #include <QApplication>
 #include <QMessageBox>
 
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "evaluator/window/frm_main.h"
+#include "network/example_networks.h"
 #include "network/program_folder.h"
 #include "network/scratch_folder.h"
 #include "network/workspace.h"
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
         return EXIT_FAILURE;
     }
-    fentaro::EvaluatorEdition edition{FENTARO_NETWORK_FILE, {FENTARO_ACCEPTED_SIZES}, FENTARO_NETWORK_CAPTION};
+    const network::ExampleNetwork& example = network::Example(FENTARO_EXAMPLE_NETWORK);
+    fentaro::EvaluatorEdition edition{example.file, example.evaluatorSizes, example.caption};
     network::SharedToolkit toolkit;
     try {
         toolkit = network::LoadToolkit();

@@ -12,6 +12,7 @@
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
 #include "matrix/matrix_store.h"
+#include "network/example_networks.h"
 
 namespace fentaro {
 
@@ -125,7 +126,7 @@ bool frmMain::Form_Load() {
 
 bool frmMain::Command1_Click() {
     NetworkPath_ = programFolder_ + "/" + edition_.networkFile;
-    if (!evaluator::AcceptedNetworkFile(NetworkPath_, edition_.acceptedSizes)) {
+    if (!network::AcceptedExampleFile(NetworkPath_, edition_.acceptedSizes)) {
         Message(kInputProblem, MessageIcon::None);
         return false;
     }

@@ -28,11 +28,3 @@ TEST(NodeSelection, AddsTrimmedIdsOnceInTheirTypedCase) {
     EXPECT_EQ(selected, (std::vector<std::string>{"J10", "j10", "r1"}));
     EXPECT_EQ(SelectedNodeIndexes(selected, nodes), (std::vector<std::int32_t>{1, 1, 2}));
 }
-
-TEST(NodeSelection, AcceptsOnlyTheListedNetworkFileSizes) {
-    testing_support::ScratchFolder dir;
-    testing_support::WriteText(dir.File("net.inp"), std::string(123, 'x'));
-    EXPECT_TRUE(AcceptedNetworkFile(dir.File("net.inp"), {100, 123}));
-    EXPECT_FALSE(AcceptedNetworkFile(dir.File("net.inp"), {122, 124}));
-    EXPECT_FALSE(AcceptedNetworkFile(dir.File("missing.inp"), {-1, 0}));
-}

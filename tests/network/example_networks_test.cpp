@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "network/example_networks.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "support/test_support.h"
@@ -45,11 +46,19 @@ void ExpectClean96HourRun(const Network& net) {
     project.Close();
 }
 
+// The shipped file is one every window takes.
+void ExpectAcceptedByEveryWindow(int number) {
+    const std::string path = testing_support::ExampleNetwork(number);
+    EXPECT_TRUE(AcceptedExampleFile(path, Example(number).builderSizes));
+    EXPECT_TRUE(AcceptedExampleFile(path, Example(number).evaluatorSizes));
+}
+
 }  // namespace
 
 TEST(ExampleNetworks, Network1HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(1);
     EXPECT_EQ(FileSize(path), 45063);
+    ExpectAcceptedByEveryWindow(1);
     const Network net = LoadNetwork(path, testing_support::Toolkit());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 100);
@@ -63,6 +72,7 @@ TEST(ExampleNetworks, Network1HasItsAcceptedSizeAndRunsClean) {
 TEST(ExampleNetworks, Network2HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(2);
     EXPECT_EQ(FileSize(path), 2307252);
+    ExpectAcceptedByEveryWindow(2);
     const Network net = LoadNetwork(path, testing_support::Toolkit());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 12000);
@@ -70,4 +80,16 @@ TEST(ExampleNetworks, Network2HasItsAcceptedSizeAndRunsClean) {
     EXPECT_GE(net.nTanks, 2);
     EXPECT_GE(net.nPumps, 2);
     EXPECT_GE(net.nValves, 2);
+}
+
+// The builder window takes network 1 at one size, the evaluator windows at
+// three; a missing file is never taken.
+TEST(ExampleNetworks, EachWindowTakesOnlyItsListedSizes) {
+    testing_support::ScratchFolder dir;
+    testing_support::WriteText(dir.File("net.inp"), std::string(45011, 'x'));
+    EXPECT_FALSE(AcceptedExampleFile(dir.File("net.inp"), Example(1).builderSizes));
+    EXPECT_TRUE(AcceptedExampleFile(dir.File("net.inp"), Example(1).evaluatorSizes));
+    EXPECT_FALSE(AcceptedExampleFile(dir.File("net.inp"), Example(2).evaluatorSizes));
+    EXPECT_FALSE(AcceptedExampleFile(dir.File("missing.inp"), {-1, 0}));
+    EXPECT_THROW(Example(3), std::out_of_range);
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "network/example_networks.h"
 #include "network/program_folder.h"
 
 namespace testing_support {
@@ -45,8 +46,7 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string ExampleNetwork(int number) {
-    std::string n = std::to_string(number);
-    return network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp";
+    return network::ExampleNetworkPath(network::ProgramFolder(), network::Example(number));
 }
 
 std::string ChainNetwork(int junctions, double demand) {
