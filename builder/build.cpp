@@ -90,12 +90,28 @@ Baseline PrepareBaseline(const network::Network& net, const BuildDescription& de
     return baseline;
 }
 
-BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
+namespace {
+
+// This process's worker threads.
+EventRunner LocalRunner(const BuildDescription& description) {
     EventRunner runner;
     runner.workers = WorkerCount(description);
     runner.run = [&description, workers = runner.workers](BuildContext& build) {
         return description.reference ? RunEventsInOrder(build) : RunEventsInParallel(build, workers);
     };
+    return runner;
+}
+
+}  // namespace
+
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host) {
+    return RunBuild(net, description, host, LocalRunner(description));
+}
+
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description,
+                      const ValidatedBuild& validated, const BuildHost& host) {
+    EventRunner runner = LocalRunner(description);
+    runner.validated = &validated;
     return RunBuild(net, description, host, runner);
 }
 
@@ -109,7 +125,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     std::vector<int> warnings = runner.warnings;
     TransportChoice transport;
     try {
-        flow = ValidateBuild(net, parameters);
+        flow = runner.validated ? runner.validated->Flow() : ValidateBuild(net, parameters).Flow();
         matrix::CheckReplaceable(net.path);
         lock = std::make_unique<matrix::SetLock>(net.path, matrix::SetLock::Kind::Exclusive, Holder(description));
         if (!baseline) {

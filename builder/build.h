@@ -105,6 +105,11 @@ struct BuildOutcome {
 // Runs the build of the network (loaded from its path) as described.
 BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description, const BuildHost& host = {});
 
+// The same, for a network and parameters the caller validated: the build
+// does not check them again.
+BuildOutcome RunBuild(const network::Network& net, const BuildDescription& description,
+                      const ValidatedBuild& validated, const BuildHost& host);
+
 struct BuildContext;
 
 // Runs the events of a build elsewhere than in this process's worker
@@ -122,6 +127,9 @@ struct EventRunner {
     const Baseline* baseline = nullptr;
     // The toolkit warnings accepted while that baseline was run.
     std::vector<int> warnings;
+    // The checks' outcome for the network and the description's parameters,
+    // when the runner has it already; RunBuild runs them otherwise.
+    const ValidatedBuild* validated = nullptr;
 };
 
 // The same build with the events run by runner.

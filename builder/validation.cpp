@@ -110,12 +110,19 @@ void ValidateBaseline(const Baseline& baseline, const RunParameters& p) {
     }
 }
 
-FlowFactors ValidateBuild(const network::Network& net, const RunParameters& p) {
+namespace {
+
+// The network's own checks; its flow factors.
+FlowFactors ValidateNetworkAndUnits(const network::Network& net, const RunParameters& p) {
     ValidateNetwork(net, p);
     const auto flow = FlowFactorsOf(net.FlowUnits);
     Require(flow.has_value(),
             "The network's flow units (" + FlowUnitsName(net.FlowUnits) + ") are not supported by the builder");
-    ValidateRunParameters(p);
+    return *flow;
+}
+
+// What the run parameters ask of this network.
+void ValidateFit(const network::Network& net, const RunParameters& p) {
     // The toolkit refuses the last quality step of a run that does not end on one.
     Require(static_cast<std::int64_t>(p.MaxSimDuration) * 3600 % net.QualStep == 0,
             "The simulated time (" + std::to_string(p.MaxSimDuration) +
@@ -124,7 +131,21 @@ FlowFactors ValidateBuild(const network::Network& net, const RunParameters& p) {
     const std::int64_t events = EventCount(net, p);
     Require(events <= std::numeric_limits<std::int32_t>::max(),
             "The number of events (" + std::to_string(events) + ") does not fit a 32-bit integer");
-    return *flow;
+}
+
+}  // namespace
+
+ValidatedBuild ValidateBuild(const network::Network& net, const RunParameters& p) {
+    const FlowFactors flow = ValidateNetworkAndUnits(net, p);
+    ValidateRunParameters(p);
+    ValidateFit(net, p);
+    return ValidatedBuild(flow);
+}
+
+ValidatedBuild ValidateNetworkFor(const network::Network& net, const RunParameters& p) {
+    const FlowFactors flow = ValidateNetworkAndUnits(net, p);
+    ValidateFit(net, p);
+    return ValidatedBuild(flow);
 }
 
 }  // namespace builder

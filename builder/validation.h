@@ -48,13 +48,32 @@ public:
     using BuildError::BuildError;
 };
 
+// A network and run parameters that passed every check a build makes
+// before it touches a file, with the network's flow factors. Only the checks
+// make one, so a build handed one does not check again.
+class ValidatedBuild {
+public:
+    const FlowFactors& Flow() const { return flow_; }
+    operator const FlowFactors&() const { return flow_; }
+
+private:
+    explicit ValidatedBuild(const FlowFactors& flow) : flow_(flow) {}
+    friend ValidatedBuild ValidateBuild(const network::Network& net, const RunParameters& parameters);
+    friend ValidatedBuild ValidateNetworkFor(const network::Network& net, const RunParameters& parameters);
+
+    FlowFactors flow_;
+};
+
 // Throws ParameterError for the first run parameter a build cannot take.
 void ValidateRunParameters(const RunParameters& parameters);
 
-// Checks the network and the run parameters; returns the network's flow
-// factors. Throws BuildError (ParameterError for a run parameter) naming the
-// first problem.
-FlowFactors ValidateBuild(const network::Network& net, const RunParameters& parameters);
+// Checks the network and the run parameters, the network first. Throws
+// BuildError (ParameterError for a run parameter) naming the first problem.
+ValidatedBuild ValidateBuild(const network::Network& net, const RunParameters& parameters);
+
+// The checks of ValidateBuild but those of ValidateRunParameters, for run
+// parameters that passed it already. Throws BuildError.
+ValidatedBuild ValidateNetworkFor(const network::Network& net, const RunParameters& parameters);
 
 // Checks what the baseline run derived from the parameters (populations
 // overflow with a vanishing per capita consumption). Throws ParameterError.

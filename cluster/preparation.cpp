@@ -12,8 +12,8 @@ Preparation::~Preparation() { thread_.join(); }
 
 void Preparation::Prepare(const network::Network& net, const builder::BuildDescription& description) {
     try {
-        flow_ = builder::ValidateBuild(net, description.parameters);
-        baseline_ = builder::PrepareBaseline(net, description, flow_, warnings_);
+        validated_ = builder::ValidateBuild(net, description.parameters);
+        baseline_ = builder::PrepareBaseline(net, description, validated_->Flow(), warnings_);
         transport_ = builder::ChooseTransport(net, description);
     } catch (const std::exception& e) {
         problem_ = e.what();

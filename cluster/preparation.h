@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include "builder/flow_units.h"
 #include "builder/own_transport.h"
 #include "builder/run_parameters.h"
+#include "builder/validation.h"
 #include "network/netload.h"
 
 namespace cluster {
@@ -30,8 +32,11 @@ public:
     bool Finished() const { return finished_.load(); }
     // Once finished: why the build cannot run here, or "" when it can.
     const std::string& Problem() const { return problem_; }
+    // Once finished without a problem: the baseline and the network's flow factors.
     const builder::Baseline& Baseline() const { return baseline_; }
-    const builder::FlowFactors& Flow() const { return flow_; }
+    const builder::FlowFactors& Flow() const { return validated_->Flow(); }
+    // Once finished without a problem: the checks' outcome, for the build.
+    const builder::ValidatedBuild& Validated() const { return *validated_; }
     // The toolkit's warnings, when the description accepts them.
     const std::vector<int>& Warnings() const { return warnings_; }
     // The own engine's shared data; none: the events run on the toolkit's solver.
@@ -40,7 +45,7 @@ public:
 private:
     void Prepare(const network::Network& net, const builder::BuildDescription& description);
 
-    builder::FlowFactors flow_{};
+    std::optional<builder::ValidatedBuild> validated_;
     builder::Baseline baseline_;
     std::vector<int> warnings_;
     builder::TransportChoice transport_;

@@ -154,6 +154,7 @@ WriterEnd Build(MpiLink& link, const ProcessJob& job, const Preparation& prepara
     if (preparation.Problem().empty()) {
         runner.baseline = &preparation.Baseline();
         runner.warnings = preparation.Warnings();
+        runner.validated = &preparation.Validated();
     }
     bool ran = false;
     std::string stopReason;

@@ -1,5 +1,6 @@
 #include "tesmar/build_command.h"
 
+#include <optional>
 #include <ostream>
 
 #include "tesmar/build_steps.h"
@@ -15,11 +16,11 @@ int RunBuildCommand(const BuildRequest& request, const network::SharedToolkit& t
     if (StartedAsClusterProcess()) return RunClusterBuildCommand(request, toolkit, out, err, liveProgress);
     StopSignals signals;
     const std::string path = AbsoluteNetworkPath(request.NetworkFile);
-    network::Network net;
+    std::optional<PreparedBuild> prepared;
     std::string analysis;
     try {
-        net = PrepareBuild(request, path, toolkit);
-        analysis = AnalysisNote(request, net);
+        prepared.emplace(PrepareBuild(request, path, toolkit));
+        analysis = AnalysisNote(request, prepared->net);
     } catch (const InputError& e) {
         err << "tesmar build: " << e.what() << std::endl;
         return kBadInput;
@@ -32,7 +33,8 @@ int RunBuildCommand(const BuildRequest& request, const network::SharedToolkit& t
     ProgressReporter progress(err, liveProgress);
     const builder::BuildHost host =
         ReportingHost([&signals] { return signals.Received(); }, progress, request, path, analysis, toolkit, err);
-    return ReportOutcome(request, builder::RunBuild(net, description, host), progress, out, err);
+    return ReportOutcome(request, builder::RunBuild(prepared->net, description, prepared->validated, host), progress,
+                         out, err);
 }
 
 }  // namespace tesmar

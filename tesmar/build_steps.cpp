@@ -10,18 +10,18 @@
 
 namespace tesmar {
 
-network::Network PrepareBuild(const BuildRequest& request, const std::string& path,
-                              const network::SharedToolkit& toolkit) {
+PreparedBuild PrepareBuild(const BuildRequest& request, const std::string& path, const network::SharedToolkit& toolkit) {
+    // The run parameters are checked with the options, before the network is read.
     ValidateBuildRequest(request);
     network::Network net = OpenNetworkFile(path, toolkit);
     try {
-        builder::ValidateBuild(net, ToRunParameters(request));
+        builder::ValidatedBuild validated = builder::ValidateNetworkFor(net, ToRunParameters(request));
+        return {std::move(net), validated};
     } catch (const builder::AnalysisError& e) {
         throw InputError(std::string(e.what()) + "; use --chemical to study a chemical anyway");
     } catch (const builder::BuildError& e) {
         throw InputError(e.what());
     }
-    return net;
 }
 
 builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostream& err, bool announceSeed) {

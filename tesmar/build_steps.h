@@ -13,10 +13,16 @@
 
 namespace tesmar {
 
-// Everything that can be refused before a matrix file is touched: the
-// options, the network file and the toolkit's reading of it. Throws InputError.
-network::Network PrepareBuild(const BuildRequest& request, const std::string& path,
-                              const network::SharedToolkit& toolkit);
+// A network read for a build, and the outcome of the build's checks.
+struct PreparedBuild {
+    network::Network net;
+    builder::ValidatedBuild validated;
+};
+
+// Everything that can be refused before a matrix file is touched, each
+// checked once: the options, the network file, the toolkit's reading of it
+// and the build's checks of the two. Throws InputError.
+PreparedBuild PrepareBuild(const BuildRequest& request, const std::string& path, const network::SharedToolkit& toolkit);
 
 // The build the request describes. Without --seed the seed comes from the
 // clock and, when announceSeed, is written to err so the set can be repeated.

@@ -59,7 +59,8 @@ int RunClusterBuildCommand(const BuildRequest& request, const network::SharedToo
     cluster::ProcessJob job;
     std::string analysis;
     try {
-        net = PrepareBuild(request, path, toolkit);
+        // The writing process's parameters rule: each process checks them on its network again.
+        net = PrepareBuild(request, path, toolkit).net;
         if (writes) analysis = AnalysisNote(request, net);
         job.net = &net;
     } catch (const InputError& e) {

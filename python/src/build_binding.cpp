@@ -49,7 +49,7 @@ std::string Trimmed(std::string text) {
 BuildResult RunBuild(const BuildRequest& request, PythonCalls& calls) {
     network::Workspace workspace;
     const network::ThreadScratchFolder inWorkspace(workspace);
-    const network::Network net = PrepareBuild(request, request.NetworkFile, ModuleToolkit());
+    const PreparedBuild prepared = PrepareBuild(request, request.NetworkFile, ModuleToolkit());
     std::ostringstream out, err;
     const builder::BuildDescription description = DescribeBuild(request, err, false);
     ProgressReporter reporter(err, false);
@@ -58,7 +58,7 @@ BuildResult RunBuild(const BuildRequest& request, PythonCalls& calls) {
         calls.Call(p.done, p.total, p.eventsPerSecond, p.remainingSeconds);
     };
     host.stopRequested = [&calls] { return calls.StopRequested(); };
-    const builder::BuildOutcome outcome = builder::RunBuild(net, description, host);
+    const builder::BuildOutcome outcome = builder::RunBuild(prepared.net, description, prepared.validated, host);
     std::ostringstream message;
     BuildResult result;
     result.exitCode = ReportOutcome(request, outcome, reporter, out, message);

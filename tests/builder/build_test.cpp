@@ -151,6 +151,29 @@ TEST_F(BuildTest, UnsoundParametersAreRefusedBeforeAnyFileIsTouched) {
     expectRefused("flow units (code 42)", [](RunParameters&) {});
 }
 
+// A caller that ran the checks hands their outcome to the build, which does
+// not check again and writes the same set; the network-only checks leave the
+// run parameters to the caller.
+TEST_F(BuildTest, AValidatedBuildWritesWhatACheckingOneWrites) {
+    BuildDescription description = AtJ1();
+    description.parameters.Mode = EventMode::RandomEvents;
+    description.parameters.nRandomEvents = 2;
+    ASSERT_EQ(Build(description).status, BuildStatus::Completed);
+    std::vector<std::string> checked;
+    for (int k = 1; k <= 4; ++k) checked.push_back(testing_support::ReadText(MatrixFileName(path_, k)));
+
+    const ValidatedBuild validated = ValidateBuild(net_, description.parameters);
+    ASSERT_EQ(RunBuild(net_, description, validated, recorder_.Host()).status, BuildStatus::Completed);
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(testing_support::ReadText(MatrixFileName(path_, k)), checked[k - 1]) << k;
+
+    RunParameters unsound = description.parameters;
+    unsound.BodyWeight = 0;
+    EXPECT_THROW(ValidateBuild(net_, unsound), ParameterError);
+    EXPECT_NO_THROW(ValidateNetworkFor(net_, unsound));
+    net_.FlowUnits = 42;
+    EXPECT_THROW(ValidateNetworkFor(net_, unsound), BuildError);
+}
+
 // Two builds one after another, and two builds on different networks at the
 // same time, each with its own workers: each writes exactly what it writes alone.
 TEST_F(BuildTest, BuildsAfterAndBesideEachOtherAreIndependent) {
