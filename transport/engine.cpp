@@ -33,6 +33,9 @@ Engine::Engine(const SharedTransport& shared) : shared_(shared), layout_(shared.
     source_.assign(nodes, 0.0);
     isFlagged_.assign(nodes, 0);
     due_.assign((static_cast<std::size_t>(layout_.nNodes) + 63) / 64, 0);
+    mixZoneSlot_.assign(chains, 0);
+    for (std::size_t n = 1; n < nodes; ++n)
+        if (layout_.tankChain[n] != 0) mixZoneSlot_[static_cast<std::size_t>(layout_.tankChain[n])] = layout_.mixZoneSlot[n];
     Reset();
 }
 
@@ -103,7 +106,7 @@ void Engine::Reset() {
     for (int n = 1; n <= layout_.nNodes; ++n) {
         const int chain = layout_.tankChain[static_cast<std::size_t>(n)];
         if (chain == 0) continue;
-        AddSegment(chain, layout_.tankInitialVolume[static_cast<std::size_t>(n)], 0.0);
+        AddInitialTankSegments(n);
         touched_[static_cast<std::size_t>(chain)] = 1;
         touchedChains_.push_back(chain);
         Activate(n);
@@ -152,10 +155,12 @@ void Engine::Transport(long dt) {
         for (std::size_t c = 1; c < first_.size(); ++c) {
             const int s = first_[c];
             if (s < 0) continue;
-            if (seg_[static_cast<std::size_t>(s)].prev >= 0)
+            const int behind = seg_[static_cast<std::size_t>(s)].prev;
+            if (behind >= 0 && (!IsTwoCompartmentChain(c) || seg_[static_cast<std::size_t>(behind)].prev >= 0))
                 throw std::runtime_error("the clean network keeps more than one segment in a link");
             (*record_)[base + c] = seg_[static_cast<std::size_t>(s)].v;
         }
+        RecordMixZones(base);
     } else if (step_ >= shared_.steps) {
         throw std::runtime_error("the quality run goes beyond the clean network's");
     } else {
@@ -271,6 +276,7 @@ void Engine::TouchTank(int n) {
     const int chain = layout_.tankChain[i];
     const double volume = cleanRow_[static_cast<std::size_t>(chain)];
     if (volume >= 0.0) AddSegment(chain, volume, 0.0);
+    if (layout_.mixZoneSlot[i] != 0) AddSegment(chain, cleanRow_[static_cast<std::size_t>(layout_.mixZoneSlot[i])], 0.0);
     touched_[static_cast<std::size_t>(chain)] = 1;
     touchedChains_.push_back(chain);
     Activate(n);
@@ -303,6 +309,7 @@ double Engine::MixTank(int n, double volin, double massin, double volout) {
     const auto i = static_cast<std::size_t>(n);
     const auto chain = static_cast<std::size_t>(layout_.tankChain[i]);
     if (!touched_[chain]) TouchTank(n);
+    if (layout_.tankMixing[i] != EN_MIX1) return MixLayeredTank(n, volin, massin, volin - volout);
     const int s = first_[chain];
     if (s < 0) return quality_[i];
     Segment& seg = seg_[static_cast<std::size_t>(s)];

@@ -60,6 +60,15 @@ private:
     [[gnu::always_inline]] inline double NodeQuality(const NodeVisit& visit, double volin, double massin,
                                                      double volout, long dt);
     double MixTank(int n, double volin, double massin, double volout);
+    // The 2COMP, FIFO and LIFO models, in engine_tanks.cpp.
+    double MixLayeredTank(int n, double vin, double win, double vnet);
+    double MixTwoCompartments(int n, double vin, double win, double vnet);
+    double MixFirstInFirstOut(int n, double vin, double win, double vnet);
+    double MixLastInFirstOut(int n, double vin, double win, double vnet);
+    void WithdrawLeading(int chain, double v, double& vsum, double& wsum);
+    void AddInitialTankSegments(int n);
+    bool IsTwoCompartmentChain(std::size_t chain) const;
+    void RecordMixZones(std::size_t base);
     void Touch(int k, double v, bool upstreamFirst);
     void MarkTouched(int k);
     void Activate(int n);
@@ -79,6 +88,7 @@ private:
     std::vector<Segment> seg_;
     int free_ = -1;
     std::vector<int> first_, last_;            // by chain
+    std::vector<int> mixZoneSlot_;             // by chain: a 2COMP tank's mixing zone slot, else 0
     std::vector<std::uint8_t> touched_;        // by chain
     std::vector<int> touchedChains_;
     std::vector<int> activeLinks_;             // by node: touched chains at it

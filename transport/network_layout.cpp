@@ -12,13 +12,34 @@ constexpr double kLitresPerCubicFoot = 28.317;
 
 bool UsUnits(int flowUnits) { return flowUnits >= EN_CFS && flowUnits <= EN_AFD; }
 
+// The solver's FIFO and LIFO models ask at every step whether the tank's
+// volume has reached its maximum, and the volume they see is the one the
+// hydraulic run ended with, which is exactly the maximum when the run left
+// the tank full (it clamps the volume there) and otherwise lies more than a
+// second's flow above the smallest flow the solver counts (1e-6 cfs) below
+// it. The toolkit reports that volume only through the tank's head, which
+// carries it within a few units in the last place of the head; a volume
+// between the two bands cannot be placed.
+enum class Fullness { Full, NotFull, Unclear };
+
+Fullness TankFullness(const network::Project& project, int n) {
+    const double vmax = project.NodeValue(n, EN_MAXVOLUME);
+    const double gap = vmax - project.NodeValue(n, EN_TANKVOLUME);
+    const bool full = gap <= 1e-12 * vmax;
+    const bool notFull = gap > 0.99e-6;
+    if (full == notFull) return Fullness::Unclear;
+    return full ? Fullness::Full : Fullness::NotFull;
+}
+
 std::string NodeFeature(const network::Project& project, int n) {
     const int type = project.NodeType(n);
     if (project.NodeValue(n, EN_INITQUAL) != 0.0) return "a node with a non-zero initial quality";
     if (project.NodeValue(n, EN_SOURCEPAT) != 0.0) return "a quality source with a time pattern";
     if (type != EN_TANK) return "";
-    if (project.NodeValue(n, EN_MIXMODEL) != static_cast<double>(EN_MIX1)) return "a tank mixing model other than complete mixing";
     if (project.NodeValue(n, EN_TANK_KBULK) != 0.0) return "non-zero reaction coefficients";
+    const int mixing = static_cast<int>(project.NodeValue(n, EN_MIXMODEL));
+    if ((mixing == EN_FIFO || mixing == EN_LIFO) && TankFullness(project, n) == Fullness::Unclear)
+        return "a FIFO or LIFO tank left too near its full volume to tell whether it is full";
     return "";
 }
 
@@ -49,6 +70,15 @@ std::string UnsupportedFeature(const network::Project& project) {
     return "";
 }
 
+void AssignMixZoneSlots(NetworkLayout& layout) {
+    layout.mixZoneSlot.assign(layout.tankMixing.size(), 0);
+    layout.twoCompartmentTanks = 0;
+    const int chains = layout.Chains();
+    for (std::size_t n = 1; n < layout.tankMixing.size(); ++n)
+        if (layout.tankChain[n] != 0 && layout.tankMixing[n] == EN_MIX2)
+            layout.mixZoneSlot[n] = chains + layout.twoCompartmentTanks++;
+}
+
 NetworkLayout ReadLayout(const network::Project& project) {
     NetworkLayout layout;
     const int nNodes = layout.nNodes = project.Count(EN_NODECOUNT);
@@ -58,13 +88,20 @@ NetworkLayout ReadLayout(const network::Project& project) {
     layout.tankChain.assign(nodeSlots, 0);
     layout.tankInitialVolume.assign(nodeSlots, 0.0);
     layout.tankMaxVolume.assign(nodeSlots, 0.0);
+    layout.tankMixing.assign(nodeSlots, EN_MIX1);
+    layout.tankMixFraction.assign(nodeSlots, 1.0);
+    layout.tankFull.assign(nodeSlots, 0);
     for (int n = 1; n <= nNodes; ++n) {
         const int type = layout.nodeType[static_cast<std::size_t>(n)] = project.NodeType(n);
         if (type != EN_TANK) continue;
         layout.tankChain[static_cast<std::size_t>(n)] = nLinks + ++layout.tankCount;
         layout.tankInitialVolume[static_cast<std::size_t>(n)] = project.NodeValue(n, EN_INITVOLUME);
         layout.tankMaxVolume[static_cast<std::size_t>(n)] = project.NodeValue(n, EN_MAXVOLUME);
+        layout.tankMixing[static_cast<std::size_t>(n)] = static_cast<int>(project.NodeValue(n, EN_MIXMODEL));
+        layout.tankMixFraction[static_cast<std::size_t>(n)] = project.NodeValue(n, EN_MIXFRACTION);
+        layout.tankFull[static_cast<std::size_t>(n)] = TankFullness(project, n) == Fullness::Full;
     }
+    AssignMixZoneSlots(layout);
     std::vector<double> length(linkSlots - 1), diameter(linkSlots - 1);
     project.LinkValues(EN_LENGTH, length.data());
     project.LinkValues(EN_DIAMETER, diameter.data());

@@ -36,6 +36,9 @@ NetworkLayout Renumbered(const NetworkLayout& l, const Numbering& m) {
     r.pipeVolume = Permuted(l.pipeVolume, m.link);
     r.tankInitialVolume = Permuted(l.tankInitialVolume, m.node);
     r.tankMaxVolume = Permuted(l.tankMaxVolume, m.node);
+    r.tankMixing = Permuted(l.tankMixing, m.node);
+    r.tankMixFraction = Permuted(l.tankMixFraction, m.node);
+    r.tankFull = Permuted(l.tankFull, m.node);
     for (int k = 1; k <= l.nLinks; ++k) {
         const auto i = static_cast<std::size_t>(m.link[static_cast<std::size_t>(k)]);
         r.from[i] = m.node[static_cast<std::size_t>(l.from[static_cast<std::size_t>(k)])];
@@ -53,6 +56,7 @@ NetworkLayout Renumbered(const NetworkLayout& l, const Numbering& m) {
             r.adjLink.push_back(m.link[static_cast<std::size_t>(l.adjLink[static_cast<std::size_t>(a)])]);
     }
     r.adjStart[static_cast<std::size_t>(l.nNodes) + 1] = static_cast<int>(r.adjLink.size());
+    AssignMixZoneSlots(r);
     return r;
 }
 

@@ -81,7 +81,7 @@ TransportPreparation PrepareTransport(const network::Project& project, std::size
     if (!prep.fallbackReason.empty()) return prep;
     SharedTransport& shared = prep.shared;
     const NetworkLayout layout = ReadLayout(project);
-    shared.chains = static_cast<std::size_t>(layout.nLinks + layout.tankCount) + 1;
+    shared.chains = static_cast<std::size_t>(layout.CleanSlots());
     std::vector<HydraulicPeriod> hydraulics = SavedHydraulics(project, layout);
     // Every quality step, and one more wherever a hydraulic period starts inside one.
     const std::size_t steps = static_cast<std::size_t>(layout.duration / layout.qualityStep) + hydraulics.size() + 1;

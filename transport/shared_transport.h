@@ -21,7 +21,8 @@ struct SharedTransport {
     Numbering numbering;
     std::vector<PeriodPlan> periods;
     // Volume of chain c (link, or tank after the links, in the engine's numbering) at the start of
-    // transport step s at s * chains + c; a negative one: the chain is empty.
+    // transport step s at s * chains + c; a negative one: the chain is empty. A 2COMP tank's chain
+    // holds its stagnant zone and layout.mixZoneSlot its mixing zone, so chains counts those too.
     std::vector<double> cleanVolume;
     std::size_t chains = 0;
     std::size_t steps = 0;

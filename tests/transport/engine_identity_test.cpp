@@ -27,6 +27,7 @@ struct Comparison {
     long differences = 0;  // of them, not equal
     long contaminated = 0; // of them, not zero
     long cleanDisagreements = 0;
+    long tankContaminated = 0;  // reads of a tank's concentration that are not zero
 };
 
 // Opens the network as the builder does for its events.
@@ -78,6 +79,7 @@ Comparison Compare(const std::string& path, long duration, const std::vector<std
                 const double expected = values[static_cast<std::size_t>(n - 1)];
                 ++result.reads;
                 if (expected != 0.0) ++result.contaminated;
+                if (expected != 0.0 && project.NodeType(n) == EN_TANK) ++result.tankContaminated;
                 if (engine.Quality(n) != expected) ++result.differences;
             }
             if (engine.Clean() != ToolkitClean(project, values)) ++result.cleanDisagreements;
@@ -140,6 +142,38 @@ TEST(EngineIdentity, EveryUsFlowUnit) {
         NetworkOptions options;
         options.flowUnits = units;
         ExpectIdentical(Compare(Written(folder, options), 26 * 3600, TestEvents()));
+    }
+}
+
+// A tank low enough for the pump to fill it up three times a day; the
+// hydraulics leave it full at 26 hours.
+const char* const kLowTank = "5 1 12";
+constexpr long kLowTankFullAt = 26 * 3600;
+
+// Each tank model with the tank filling and draining between the pump's
+// switching levels, where the 2COMP tank's mixing zone fills up and the
+// stagnant zone takes water and gives it back; and each once more in a
+// lower tank that fills up, overflows and ends the run full, which the FIFO
+// and LIFO models look at in every step.
+TEST(EngineIdentity, EveryTankMixingModel) {
+    struct Case {
+        const char* mixing;
+        const char* fraction;
+        bool low;
+    };
+    for (const Case& c : {Case{"MIXED", "", false}, Case{"2COMP", "0.4", false}, Case{"2COMP", "0.1", false},
+                          Case{"FIFO", "", false}, Case{"LIFO", "", false}, Case{"MIXED", "", true},
+                          Case{"2COMP", "0.3", true}, Case{"FIFO", "", true}, Case{"LIFO", "", true}}) {
+        SCOPED_TRACE(std::string(c.mixing) + " " + c.fraction + (c.low ? " low tank ending full" : ""));
+        testing_support::ScratchFolder folder;
+        NetworkOptions options;
+        options.mixing = c.mixing;
+        options.mixFraction = c.fraction;
+        if (c.low) options.tankLevels = kLowTank;
+        options.tolerance = 0.001;
+        const Comparison result = Compare(Written(folder, options), c.low ? kLowTankFullAt : 30 * 3600, TestEvents());
+        ExpectIdentical(result);
+        EXPECT_GT(result.tankContaminated, 0) << "the tank never took on contaminant";
     }
 }
 
@@ -218,6 +252,43 @@ TEST(EngineIdentity, GeneratedNetworkExercisesWhatItClaims) {
     EXPECT_TRUE(negativeDemand);
     EXPECT_TRUE(fills && drains);
     EXPECT_GT(shared.periods.size(), 26u) << "controls add hydraulic periods between the hourly ones";
+}
+
+}  // namespace
+
+namespace {
+
+// The FIFO and LIFO models depend on whether the hydraulics left the tank
+// full: the layout must tell the low tank that ends the day full from the
+// tall one the controls hold between two levels, and the low tank must
+// really fill and drain during the day.
+TEST(EngineIdentity, TankLeftFullByTheHydraulicsIsToldApart) {
+    for (const char* levels : {"15 1 40", kLowTank}) {
+        SCOPED_TRACE(levels);
+        testing_support::ScratchFolder folder;
+        NetworkOptions options;
+        options.mixing = "FIFO";
+        options.tankLevels = levels;
+        std::vector<int> warnings;
+        network::Project project(*testing_support::Toolkit());
+        OpenForEvents(project, Written(folder, options), kLowTankFullAt, warnings);
+        const transport::TransportPreparation prep = transport::PrepareTransport(project, transport::AvailableMemory());
+        ASSERT_EQ(prep.fallbackReason, "");
+        const transport::SharedTransport& shared = prep.shared;
+        const auto tank = static_cast<std::size_t>(shared.numbering.node[13]);
+        const bool low = levels == kLowTank;
+        EXPECT_EQ(shared.layout.tankFull[tank], low ? 1 : 0);
+        const auto chain = static_cast<std::size_t>(shared.layout.tankChain[tank]);
+        bool fills = false, drains = false;
+        for (std::size_t s = 1; s < shared.steps; ++s) {
+            const double before = shared.CleanVolumes(s - 1)[chain], after = shared.CleanVolumes(s)[chain];
+            fills = fills || after > before;
+            drains = drains || after < before;
+        }
+        EXPECT_TRUE(drains);
+        // A full FIFO tank passes its inflow straight on: its clean volume never rises.
+        EXPECT_EQ(fills, !low);
+    }
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ std::string TestNetwork(const NetworkOptions& o) {
          " J1 10 30 P1\n J2 12 40 P1\n J3 8 20 P1\n J4 15 35 P1\n J5 5 25 P1\n J6 6 30 P1\n"
          " J7 4 15 P1\n J8 9 -20 P1\n J9 3 10 P1\n J10 2 12 P1\n\n"
          "[RESERVOIRS]\n R1 95\n R2 120 HP\n\n"
-         "[TANKS]\n T1 80 15 1 40 25 0\n\n"
+         "[TANKS]\n T1 80 " << o.tankLevels << " 25 0\n\n"
          "[PIPES]\n"
          " P1 R1 J1 300 16 120\n"
          " P2 J1 J2 800 12 110\n P3 J2 J3 700 10 110\n P4 J3 J4 900 10 110\n P5 J4 J1 600 8 110\n"
@@ -25,7 +25,7 @@ std::string TestNetwork(const NetworkOptions& o) {
          "[CONTROLS]\n LINK P6 CLOSED AT TIME 5\n LINK P6 OPEN AT TIME 9\n";
     if (o.tankControls) s << " LINK PU1 OPEN IF NODE T1 BELOW 14\n LINK PU1 CLOSED IF NODE T1 ABOVE 17\n";
     s << "\n[REACTIONS]\n Global Bulk " << o.bulk << "\n Global Wall 0\n\n"
-         "[MIXING]\n T1 " << o.mixing << (o.mixing == "2COMP" ? " 0.4" : "") << "\n\n"
+         "[MIXING]\n T1 " << o.mixing << (o.mixing == "2COMP" ? " " + o.mixFraction : "") << "\n\n"
          "[TIMES]\n Duration 24:00\n Hydraulic Timestep " << o.hydraulicStep << "\n Quality Timestep "
       << o.qualityStep << "\n Pattern Timestep 2:00\n Report Timestep " << o.reportStep
       << "\n Report Start 0:00\n\n"

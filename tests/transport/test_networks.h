@@ -13,6 +13,8 @@ struct NetworkOptions {
     std::string valveType = "PRV";
     std::string valveSetting = "40";
     std::string mixing = "MIXED";
+    std::string mixFraction = "0.4";  // of the 2COMP tank's full volume
+    std::string tankLevels = "15 1 40";  // initial, minimum and maximum level
     std::string hydraulicStep = "1:00";
     std::string qualityStep = "0:05";
     std::string reportStep = "1:00";
