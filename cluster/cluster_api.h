@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "builder/build.h"
@@ -26,6 +27,9 @@ enum class StopRequest { None, AfterRunning, Now };
 struct ProcessJob {
     // The network this process loaded, or nullptr and why it could not.
     const network::Network* net = nullptr;
+    // The checks' outcome for that network and this process's description,
+    // when the command ran them; the writing process does not run them again.
+    std::optional<builder::ValidatedBuild> validated;
     // The toolkit the program bound; the one this process calls, network or not.
     network::SharedToolkit toolkit;
     std::string problem;

@@ -5,14 +5,15 @@
 
 namespace cluster {
 
-Preparation::Preparation(const network::Network& net, const builder::BuildDescription& description)
-    : thread_([this, &net, &description] { Prepare(net, description); }) {}
+Preparation::Preparation(const network::Network& net, const builder::BuildDescription& description,
+                         std::optional<builder::ValidatedBuild> validated)
+    : validated_(validated), thread_([this, &net, &description] { Prepare(net, description); }) {}
 
 Preparation::~Preparation() { thread_.join(); }
 
 void Preparation::Prepare(const network::Network& net, const builder::BuildDescription& description) {
     try {
-        validated_ = builder::ValidateBuild(net, description.parameters);
+        if (!validated_) validated_ = builder::ValidateBuild(net, description.parameters);
         baseline_ = builder::PrepareBaseline(net, description, validated_->Flow(), warnings_);
         transport_ = builder::ChooseTransport(net, description);
     } catch (const std::exception& e) {

@@ -22,8 +22,10 @@ namespace cluster {
 
 class Preparation {
 public:
-    // Starts at once; net and description must outlive it.
-    Preparation(const network::Network& net, const builder::BuildDescription& description);
+    // Starts at once; net and description must outlive it. With the checks'
+    // outcome for the two, they are not run again.
+    Preparation(const network::Network& net, const builder::BuildDescription& description,
+                std::optional<builder::ValidatedBuild> validated = std::nullopt);
     // Waits for the thread: the toolkit cannot be interrupted.
     ~Preparation();
     Preparation(const Preparation&) = delete;

@@ -187,7 +187,7 @@ WriterEnd RunWriterProcess(MpiLink& link, const ProcessJob& job) {
         return Ended(builder::BuildStatus::Refused, job.problem);
     }
     SendAll(link, Tag::Setup, EncodeSetup(SetupOf(link, job)));
-    const Preparation preparation(*job.net, job.description);
+    const Preparation preparation(*job.net, job.description, job.validated);
     Answers answers = Gather(link, job, preparation);
     WriterEnd end;
     if (!answers.lost.empty()) {

@@ -59,10 +59,12 @@ int RunClusterBuildCommand(const BuildRequest& request, const network::SharedToo
     cluster::ProcessJob job;
     std::string analysis;
     try {
-        // The writing process's parameters rule: each process checks them on its network again.
-        net = PrepareBuild(request, path, toolkit).net;
+        PreparedBuild prepared = PrepareBuild(request, path, toolkit);
+        net = std::move(prepared.net);
         if (writes) analysis = AnalysisNote(request, net);
         job.net = &net;
+        // The writing process's parameters rule: the others check them on their network again.
+        job.validated = prepared.validated;
     } catch (const InputError& e) {
         job.problem = e.what();
     }
