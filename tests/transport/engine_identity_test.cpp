@@ -135,8 +135,8 @@ TEST(EngineIdentity, EveryValveTypeWithTankPumpControlsReversalAndNegativeDemand
     }
 }
 
-TEST(EngineIdentity, EveryUsFlowUnit) {
-    for (const char* units : {"CFS", "GPM", "MGD", "IMGD", "AFD"}) {
+TEST(EngineIdentity, EveryFlowUnit) {
+    for (const char* units : {"CFS", "GPM", "MGD", "IMGD", "AFD", "LPS", "LPM", "MLD", "CMH", "CMD", "CMS"}) {
         SCOPED_TRACE(units);
         testing_support::ScratchFolder folder;
         NetworkOptions options;
