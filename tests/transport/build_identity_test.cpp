@@ -114,7 +114,7 @@ TEST(BuildIdentity, EveryTankMixingModel) {
             tank.mixFraction = "0.3";
             BuildDescription d = Random(40, 2, 11);
             if (low) {
-                tank.tankLevels = "5 1 12";
+                tank.tankLevels = "5 1 14";
                 d.parameters.MaxSimDuration = 26;
             }
             const Built own = ExpectSameBytes(TestNetwork(tank), d);

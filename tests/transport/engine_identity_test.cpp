@@ -145,9 +145,10 @@ TEST(EngineIdentity, EveryFlowUnit) {
     }
 }
 
-// A tank low enough for the pump to fill it up three times a day; the
-// hydraulics leave it full at 26 hours.
-const char* const kLowTank = "5 1 12";
+// A tank low enough for the pump to fill it up several times a day, that
+// drains by half in between (deeper than a FIFO or LIFO tank left full
+// keeps its layers) and that the hydraulics leave full at 26 hours.
+const char* const kLowTank = "5 1 14";
 constexpr long kLowTankFullAt = 26 * 3600;
 
 // Each tank model with the tank filling and draining between the pump's
@@ -171,7 +172,10 @@ TEST(EngineIdentity, EveryTankMixingModel) {
         options.mixFraction = c.fraction;
         if (c.low) options.tankLevels = kLowTank;
         options.tolerance = 0.001;
-        const Comparison result = Compare(Written(folder, options), c.low ? kLowTankFullAt : 30 * 3600, TestEvents());
+        std::vector<std::vector<Injection>> events = TestEvents();
+        // Upstream of the tank while it fills.
+        for (const long hour : {0L, 4L, 16L}) events.push_back({{3, hour * 3600, (hour + 2) * 3600, 9000.0}});
+        const Comparison result = Compare(Written(folder, options), c.low ? kLowTankFullAt : 30 * 3600, events);
         ExpectIdentical(result);
         EXPECT_GT(result.tankContaminated, 0) << "the tank never took on contaminant";
     }
