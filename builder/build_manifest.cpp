@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "builder/run_parameter_table.h"
+
 namespace builder {
 
 namespace {
@@ -9,19 +11,13 @@ namespace {
 matrix::ManifestParameters Recorded(const RunParameters& p) {
     matrix::ManifestParameters m;
     m.mode = ModeName(p.Mode);
-    m.repeat = p.RepeatCount;
-    m.randomEvents = p.nRandomEvents;
-    m.injectionsPerEvent = p.nInjectionsPerEvent;
-    m.injectionHours = p.InjectionDuration;
-    m.massFlow = p.InjectionMassFlow;
-    m.maxHours = p.MaxSimDuration;
-    m.sensitivity = p.DetectionSensitivity;
+    for (const RunParameterEntry& entry : RunParameterTable()) {
+        if (entry.kind == ValueKind::Single)
+            m.*entry.manifestSingle = p.*entry.single;
+        else
+            m.*entry.manifestWhole = p.*entry.whole;
+    }
     m.noZ2 = p.NoZ2;
-    m.ingestionRate = p.IngestionRate;
-    m.bodyWeight = p.BodyWeight;
-    m.d50 = p.D50;
-    m.beta = p.Beta;
-    m.perCapita = p.PerCapitaConsumption;
     m.chemical = p.ChemicalAnalysis;
     return m;
 }

@@ -21,8 +21,6 @@ void Require(bool condition, Parameter parameter, const std::string& requirement
     if (!condition) throw ParameterError(parameter, requirement, value);
 }
 
-bool Positive(float value) { return std::isfinite(value) && value > 0; }
-
 std::string Shown(double value) {
     return base::GeneralText(value, 9);
 }
@@ -53,48 +51,29 @@ void ValidateNetwork(const network::Network& net, const RunParameters& p) {
                     " contains a double quote, which the matrix files cannot hold");
 }
 
-void RequireHours(std::int32_t hours, Parameter parameter) {
-    Require(hours >= 1 && hours <= kMaxHours, parameter,
-            "must be a whole number of hours from 1 to " + std::to_string(kMaxHours), hours);
+// The build's checks of the table's entries that the run uses: those for
+// the people affected, or the others.
+void RequireEntries(const RunParameters& p, bool doseResponse) {
+    for (const RunParameterEntry* entry : EntriesInCheckOrder()) {
+        if (!CheckedByBuild(*entry) || entry->doseResponse != doseResponse) continue;
+        const double value = ValueOf(*entry, p);
+        Require(Meets(entry->requirement, value), entry->id, RequirementText(entry->requirement), value);
+    }
 }
 
 }  // namespace
 
-std::string ParameterLabel(Parameter parameter) {
-    switch (parameter) {
-        case Parameter::MaxSimDuration: return "Max simulation duration";
-        case Parameter::InjectionDuration: return "Injection duration";
-        case Parameter::InjectionMassFlow: return "Injection mass flow";
-        case Parameter::DetectionSensitivity: return "Detection sensitivity";
-        case Parameter::PerCapitaConsumption: return "Per capita water consumption rate";
-        case Parameter::IngestionRate: return "Mean volumetric ingestion rate";
-        case Parameter::BodyWeight: return "Assumed body weight";
-        case Parameter::D50: return "D50";
-        case Parameter::Beta: return "Beta";
-    }
-    return "A parameter";
-}
+std::string ParameterLabel(Parameter parameter) { return EntryOf(parameter).name; }
 
 ParameterError::ParameterError(Parameter p, std::string r, double v)
     : BuildError(ParameterLabel(p) + " " + r + " (got " + Shown(v) + ")"), parameter(p), requirement(std::move(r)),
       value(v) {}
 
 void ValidateRunParameters(const RunParameters& p) {
-    RequireHours(p.MaxSimDuration, Parameter::MaxSimDuration);
-    RequireHours(p.InjectionDuration, Parameter::InjectionDuration);
-    // A mass flow that rounds to 0 mg/min injects nothing: no node could detect.
-    Require(p.InjectionMassFlow >= 1, Parameter::InjectionMassFlow, "must be at least 1 mg/min", p.InjectionMassFlow);
-    Require(std::isfinite(p.DetectionSensitivity) && p.DetectionSensitivity >= 0, Parameter::DetectionSensitivity,
-            "must be zero or a positive number of mg/L", p.DetectionSensitivity);
-    Require(Positive(p.PerCapitaConsumption), Parameter::PerCapitaConsumption, "must be positive",
-            p.PerCapitaConsumption);
-    if (p.NoZ2) return;
+    RequireEntries(p, false);
     // Without a positive ingestion rate, body weight and D50 the dose has no
     // logarithm and the dose-response model is undefined.
-    Require(Positive(p.IngestionRate), Parameter::IngestionRate, "must be positive", p.IngestionRate);
-    Require(Positive(p.BodyWeight), Parameter::BodyWeight, "must be positive", p.BodyWeight);
-    Require(Positive(p.D50), Parameter::D50, "must be positive", p.D50);
-    Require(std::isfinite(p.Beta), Parameter::Beta, "must be a finite number", p.Beta);
+    if (!p.NoZ2) RequireEntries(p, true);
 }
 
 void ValidateBaseline(const Baseline& baseline, const RunParameters& p) {

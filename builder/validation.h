@@ -8,26 +8,11 @@
 #include "builder/baseline.h"
 #include "builder/build_error.h"
 #include "builder/flow_units.h"
+#include "builder/run_parameter_table.h"
 #include "builder/run_parameters.h"
 #include "network/netload.h"
 
 namespace builder {
-
-// Most hours a duration may span: the toolkit counts seconds in 32 bits.
-inline constexpr std::int32_t kMaxHours = std::numeric_limits<std::int32_t>::max() / 3600;
-
-// The run parameters that are checked one by one.
-enum class Parameter {
-    MaxSimDuration,
-    InjectionDuration,
-    InjectionMassFlow,
-    DetectionSensitivity,
-    PerCapitaConsumption,
-    IngestionRate,
-    BodyWeight,
-    D50,
-    Beta,
-};
 
 // The name a user of the window knows a parameter by ("Assumed body weight").
 std::string ParameterLabel(Parameter parameter);
@@ -64,7 +49,8 @@ private:
     FlowFactors flow_;
 };
 
-// Throws ParameterError for the first run parameter a build cannot take.
+// Throws ParameterError for the first run parameter a build cannot take, in
+// the table's check order (those unused without Z2 last).
 void ValidateRunParameters(const RunParameters& parameters);
 
 // Checks the network and the run parameters, the network first. Throws

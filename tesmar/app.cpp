@@ -59,26 +59,18 @@ CLI::Validator WholeNumberFor(const std::optional<T>&) {
     return WholeNumberFor(T{});
 }
 
-template <typename T>
-CLI::Option* WholeOption(CLI::App* app, const std::string& name, T& value, const std::string& help) {
-    return app->add_option(name, value, help)->transform(WholeNumberFor(value))->type_name("N")->capture_default_str();
+// The option of a run parameter of the table, bound to its value in the request.
+void AddParameterOption(CLI::App* build, const builder::RunParameterEntry& entry, BuildRequest& r) {
+    double& value = r.Value(entry.id);
+    CLI::Option* option = build->add_option(entry.option, value, entry.optionHelp);
+    if (entry.kind == builder::ValueKind::Whole)
+        option->transform(WholeNumberFor(std::int32_t{}));
+    else
+        option->transform(RealNumber());
+    option->type_name(entry.optionType)->default_str(builder::DefaultText(entry));
 }
 
-// The default as the window's field shows it: the shortest text of the
-// single the value feeds, or 15 significant digits for the mass flow,
-// which is rounded to a whole number instead.
-std::string DefaultText(double value, bool single) {
-    return single ? base::ShortestText(static_cast<float>(value)) : base::GeneralText(value, 15);
-}
-
-CLI::Option* RealOption(CLI::App* app, const std::string& name, double& value, const std::string& help,
-                        const std::string& unit, bool single = true) {
-    return app->add_option(name, value, help)->transform(RealNumber())->type_name(unit)->default_str(
-        DefaultText(value, single));
-}
-
-void AddEventOptions(CLI::App* build, Commands& c) {
-    BuildRequest& r = c.buildRequest;
+void AddParameterOptions(CLI::App* build, Commands& c) {
     build->add_option("--mode", c.mode,
                       "Event set: all-times (every node at every quality step of a day), repeat (every node "
                       "--repeat times at random start times) or random (--random-events events at random "
@@ -88,26 +80,9 @@ void AddEventOptions(CLI::App* build, Commands& c) {
                                builder::ModeName(builder::EventMode::RandomEvents)}))
         ->type_name("MODE")
         ->capture_default_str();
-    WholeOption(build, "--repeat", r.RepeatCount, "Times every node is injected (--mode repeat)")->type_name("X");
-    WholeOption(build, "--random-events", r.RandomEvents, "Number of random events (--mode random)");
-    WholeOption(build, "--injections", r.Injections,
-                "Injections per random event, 1 to " + std::to_string(kMaxInjectionsPerEvent) + " (--mode random)")
-        ->type_name("K");
-    WholeOption(build, "--injection-hours", r.InjectionHours, "Duration of every injection, hours")->type_name("H");
-    RealOption(build, "--mass-flow", r.MassFlow, "Contaminant mass inflow of an injection, mg/min (rounded to a whole number)",
-               "MG_PER_MIN", false);
-    WholeOption(build, "--max-hours", r.MaxHours, "Simulated time of every event, hours")->type_name("H");
-    RealOption(build, "--sensitivity", r.Sensitivity, "Detection sensitivity of a sensor, mg/L", "MG_PER_L");
-}
-
-void AddImpactOptions(CLI::App* build, Commands& c) {
-    BuildRequest& r = c.buildRequest;
-    RealOption(build, "--ingestion-rate", r.IngestionRate, "Mean volumetric ingestion rate, L/day", "L_PER_DAY");
-    RealOption(build, "--body-weight", r.BodyWeight, "Assumed body weight, kg", "KG");
-    RealOption(build, "--d50", r.D50, "Dose affecting half of the people, mg/kg", "MG_PER_KG");
-    RealOption(build, "--beta", r.Beta, "Slope of the log-probit dose-response model", "B");
-    RealOption(build, "--per-capita", r.PerCapita, "Per capita water consumption rate, L/day", "L_PER_DAY");
-    build->add_flag("--no-z2", r.NoZ2, "Do not calculate the Z2 matrix (people affected)");
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        AddParameterOption(build, entry, c.buildRequest);
+    build->add_flag("--no-z2", c.buildRequest.NoZ2, "Do not calculate the Z2 matrix (people affected)");
 }
 
 void AddRunOptions(CLI::App* build, Commands& c) {
@@ -141,8 +116,7 @@ void AddBuild(CLI::App& app, Commands& c) {
     c.build = app.add_subcommand("build", "Build the scenario matrices (.z1 to .z4) of a network, beside it");
     c.build->add_option("NETWORK", c.buildRequest.NetworkFile, "Network file (.inp) the simulation toolkit can open")
         ->required();
-    AddEventOptions(c.build, c);
-    AddImpactOptions(c.build, c);
+    AddParameterOptions(c.build, c);
     AddRunOptions(c.build, c);
     c.build->footer("Ctrl-C or SIGTERM stops the build after the running events; the files keep whole records.\n"
                     "Under mpirun (mpirun -np N tesmar build ...) the processes share one build; SIGUSR1 to mpirun\n"
@@ -285,9 +259,8 @@ void AddReport(CLI::App& app, Commands& c) {
 // refused for the other modes.
 void NoteGivenOptions(Commands& c) {
     BuildRequest& r = c.buildRequest;
-    r.RepeatGiven = c.build->count("--repeat") > 0;
-    r.RandomEventsGiven = c.build->count("--random-events") > 0;
-    r.InjectionsGiven = c.build->count("--injections") > 0;
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        r.Given[static_cast<std::size_t>(entry.id)] = c.build->count(entry.option) > 0;
     for (auto mode : {builder::EventMode::AllNodesAllTimes, builder::EventMode::AllNodesRepeated,
                       builder::EventMode::RandomEvents})
         if (c.mode == builder::ModeName(mode)) r.Mode = mode;

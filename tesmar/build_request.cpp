@@ -13,48 +13,38 @@ namespace tesmar {
 
 namespace {
 
-void Require(bool condition, const std::string& message) {
-    if (!condition) throw InputError(message);
-}
-
 std::string Got(double value) {
     return " (got " + base::GeneralText(value, 10) + ")";
 }
 
+// The checks the command line adds to the build's: options given for
+// another event mode, then the counts of events and injections.
 void ValidateModeOptions(const BuildRequest& r) {
-    const bool random = r.Mode == builder::EventMode::RandomEvents;
-    Require(!r.RepeatGiven || r.Mode == builder::EventMode::AllNodesRepeated, "--repeat applies only to --mode repeat");
-    Require(!r.RandomEventsGiven || random, "--random-events applies only to --mode random");
-    Require(!r.InjectionsGiven || random, "--injections applies only to --mode random");
-    Require(r.RepeatCount >= 1, "--repeat must be at least 1" + Got(r.RepeatCount));
-    Require(r.RandomEvents >= 1, "--random-events must be at least 1" + Got(r.RandomEvents));
-    Require(r.Injections >= 1 && r.Injections <= kMaxInjectionsPerEvent,
-            "--injections must be from 1 to " + std::to_string(kMaxInjectionsPerEvent) + Got(r.Injections));
+    for (const builder::RunParameterEntry* entry : builder::EntriesInCheckOrder())
+        if (entry->onlyMode && r.Given[static_cast<std::size_t>(entry->id)] && r.Mode != *entry->onlyMode)
+            throw InputError(std::string(entry->option) + " applies only to --mode " +
+                             builder::ModeName(*entry->onlyMode));
+    for (const builder::RunParameterEntry* entry : builder::EntriesInCheckOrder())
+        if (!builder::CheckedByBuild(*entry) && !builder::Meets(entry->requirement, r.Value(entry->id)))
+            throw InputError(ParameterMessage(r, entry->id, builder::RequirementText(entry->requirement)));
 }
 
-// The option that sets a run parameter, and the value given for it.
-std::pair<const char*, double> Option(const BuildRequest& r, builder::Parameter parameter) {
-    using builder::Parameter;
-    switch (parameter) {
-        case Parameter::MaxSimDuration: return {"--max-hours", r.MaxHours};
-        case Parameter::InjectionDuration: return {"--injection-hours", r.InjectionHours};
-        case Parameter::InjectionMassFlow: return {"--mass-flow", r.MassFlow};
-        case Parameter::DetectionSensitivity: return {"--sensitivity", r.Sensitivity};
-        case Parameter::PerCapitaConsumption: return {"--per-capita", r.PerCapita};
-        case Parameter::IngestionRate: return {"--ingestion-rate", r.IngestionRate};
-        case Parameter::BodyWeight: return {"--body-weight", r.BodyWeight};
-        case Parameter::D50: return {"--d50", r.D50};
-        case Parameter::Beta: return {"--beta", r.Beta};
+// A real rounded to a whole parameter must round to a 32-bit whole number.
+void ValidateRounding(const BuildRequest& r) {
+    for (const builder::RunParameterEntry* entry : builder::EntriesInCheckOrder()) {
+        if (entry->kind != builder::ValueKind::RoundedReal) continue;
+        const double value = r.Value(entry->id);
+        if (!(std::isfinite(value) && std::fabs(value) < std::numeric_limits<std::int32_t>::max()))
+            throw InputError(std::string(entry->option) + " must be a number of " + entry->unit +
+                             " that rounds to a 32-bit whole number" + Got(value));
     }
-    return {"an option", 0};
 }
 
 }  // namespace
 
 void ValidateBuildRequest(const BuildRequest& r) {
     ValidateModeOptions(r);
-    Require(std::isfinite(r.MassFlow) && std::fabs(r.MassFlow) < std::numeric_limits<std::int32_t>::max(),
-            "--mass-flow must be a number of mg/min that rounds to a 32-bit whole number" + Got(r.MassFlow));
+    ValidateRounding(r);
     RequireThreadCount(r.Threads);
     try {
         builder::ValidateRunParameters(ToRunParameters(r));
@@ -64,38 +54,22 @@ void ValidateBuildRequest(const BuildRequest& r) {
 }
 
 std::string ParameterMessage(const BuildRequest& r, builder::Parameter parameter, const std::string& requirement) {
-    const auto [option, value] = Option(r, parameter);
-    return std::string(option) + " " + requirement + Got(value);
+    return std::string(builder::EntryOf(parameter).option) + " " + requirement + Got(r.Value(parameter));
 }
 
-namespace {
-
-// A single of the value; values beyond its range become an infinity of their
-// sign, which no check accepts, rather than an undefined conversion.
-float ToSingle(double value) {
-    if (std::fabs(value) > std::numeric_limits<float>::max())
-        return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
+ParameterValues DefaultParameterValues() {
+    ParameterValues values{};
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        values[static_cast<std::size_t>(entry.id)] = builder::DefaultValue(entry);
+    return values;
 }
-
-}  // namespace
 
 builder::RunParameters ToRunParameters(const BuildRequest& r) {
     builder::RunParameters p;
     p.Mode = r.Mode;
-    p.RepeatCount = r.RepeatCount;
-    p.nRandomEvents = r.RandomEvents;
-    p.nInjectionsPerEvent = r.Injections;
-    p.InjectionDuration = r.InjectionHours;
-    p.InjectionMassFlow = builder::ToInt32(r.MassFlow);
-    p.MaxSimDuration = r.MaxHours;
-    p.DetectionSensitivity = ToSingle(r.Sensitivity);
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        builder::SetValue(entry, p, r.Value(entry.id));
     p.NoZ2 = r.NoZ2;
-    p.IngestionRate = ToSingle(r.IngestionRate);
-    p.BodyWeight = ToSingle(r.BodyWeight);
-    p.D50 = ToSingle(r.D50);
-    p.Beta = ToSingle(r.Beta);
-    p.PerCapitaConsumption = ToSingle(r.PerCapita);
     p.ChemicalAnalysis = r.Chemical;
     return p;
 }

@@ -2,10 +2,12 @@
 // the builder window's defaults, and how the events are run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "builder/run_parameter_table.h"
 #include "builder/run_parameters.h"
 #include "builder/validation.h"
 #include "tesmar/thread_count.h"
@@ -13,24 +15,22 @@
 namespace tesmar {
 
 // Most injections one random event may have.
-inline constexpr std::int32_t kMaxInjectionsPerEvent = 1000;
+inline constexpr std::int32_t kMaxInjectionsPerEvent = builder::kMaxInjectionsPerEvent;
+
+// The values of the table's run parameters, by builder::Parameter.
+using ParameterValues = std::array<double, builder::kParameterCount>;
+
+// The builder window's defaults of the table's run parameters.
+ParameterValues DefaultParameterValues();
 
 // Every option defaults to the builder window's value.
 struct BuildRequest {
     std::string NetworkFile;
     builder::EventMode Mode = builder::RunParameters{}.Mode;
-    std::int32_t RepeatCount = builder::RunParameters{}.RepeatCount;
-    std::int32_t RandomEvents = builder::RunParameters{}.nRandomEvents;
-    std::int32_t Injections = builder::RunParameters{}.nInjectionsPerEvent;
-    std::int32_t InjectionHours = builder::RunParameters{}.InjectionDuration;
-    double MassFlow = builder::kDefaultMassFlow;  // mg/min, rounded like the window's field
-    std::int32_t MaxHours = builder::RunParameters{}.MaxSimDuration;
-    double Sensitivity = builder::RunParameters{}.DetectionSensitivity;     // mg/L
-    double IngestionRate = builder::RunParameters{}.IngestionRate;          // L/day
-    double BodyWeight = builder::RunParameters{}.BodyWeight;                // kg
-    double D50 = builder::RunParameters{}.D50;                              // mg/kg
-    double Beta = builder::RunParameters{}.Beta;
-    double PerCapita = builder::RunParameters{}.PerCapitaConsumption;       // L/day
+    // Each run parameter of the table as its option gave it: a real parameter
+    // in double precision, so that a value beyond a single's range is
+    // reported as given; the mass flow unrounded.
+    ParameterValues Values = DefaultParameterValues();
     bool NoZ2 = builder::RunParameters{}.NoZ2;
     std::optional<std::uint64_t> Seed;
     std::optional<int> Threads;         // default: every core the process may use
@@ -39,8 +39,12 @@ struct BuildRequest {
     std::string Engine = "own";  // "own" or "toolkit"
     bool Chemical = false;       // a chemical in mg/L whatever the network defines
 
-    // Options that only apply to some event modes, to reject them elsewhere.
-    bool RepeatGiven = false, RandomEventsGiven = false, InjectionsGiven = false;
+    // Which parameters' options were given, to refuse those that apply only
+    // to another event mode.
+    std::array<bool, builder::kParameterCount> Given{};
+
+    double& Value(builder::Parameter parameter) { return Values[static_cast<std::size_t>(parameter)]; }
+    double Value(builder::Parameter parameter) const { return Values[static_cast<std::size_t>(parameter)]; }
 };
 
 // Throws InputError naming the first option whose value the build cannot

@@ -4,57 +4,43 @@
 #include <cmath>
 #include <limits>
 
-#include "base/number_text.h"
 #include "builder/window/field_reading.h"
 
 namespace builder::window {
 
 namespace {
 
-// A real in the general 15-significant-digit format ("479166.666666667").
-std::string General15(double value) {
-    return base::GeneralText(value, 15);
-}
+constexpr std::array<std::string FieldTexts::*, 12> kFields{
+    &FieldTexts::Text1, &FieldTexts::Text2, &FieldTexts::Text3,  &FieldTexts::Text4,
+    &FieldTexts::Text5, &FieldTexts::Text6, &FieldTexts::Text7,  &FieldTexts::Text8,
+    &FieldTexts::Text9, &FieldTexts::Text10, &FieldTexts::Text11, &FieldTexts::Text12};
 
 }  // namespace
 
+std::string& FieldTexts::Field(int n) { return this->*kFields.at(static_cast<std::size_t>(n - 1)); }
+
+const std::string& FieldTexts::Field(int n) const { return this->*kFields.at(static_cast<std::size_t>(n - 1)); }
+
 FieldTexts DefaultFieldTexts() {
-    // Text6: 28.75 kg per minute in mg, in the general 15-digit format.
-    return FieldTexts{.Text1 = "0.34", .Text2 = "2", .Text3 = "3000", .Text4 = "2", .Text5 = "96",
-                      .Text6 = General15(kDefaultMassFlow), .Text7 = "0", .Text8 = "70", .Text9 = "41",
-                      .Text10 = "2", .Text11 = "300", .Text12 = "1"};
+    FieldTexts texts;
+    for (const RunParameterEntry& entry : RunParameterTable()) texts.Field(entry.windowField) = DefaultText(entry);
+    return texts;
 }
 
 FieldValues ReadFields(const FieldTexts& t) {
-    FieldValues v;
-    v.MaxSimDuration = FieldInt32(t.Text5, "Max simulation duration:");
-    v.InjectionDuration = FieldInt32(t.Text4, "Injection duration (hour):");
-    v.InjectionMassFlow = FieldInt32(t.Text6, "Injection mass flow (mg/min):");
-    v.DetectionSensitivity = FieldSingle(t.Text7, "Detection sensativity (mg/L):");
-    v.RepeatCount = FieldInt32(t.Text2, "All nodes X times");
-    v.nRandomEvents = FieldInt32(t.Text3, "Random events");
-    v.IngestionRate = FieldSingle(t.Text10, "Mean volumetric ingestion rate (L/day):");
-    v.BodyWeight = FieldSingle(t.Text8, "Assumed body weight (kg):");
-    v.D50 = FieldSingle(t.Text9, "D50 (mg/Kg):");
-    v.Beta = FieldSingle(t.Text1, "Beta:");
-    v.PerCapitaConsumption = FieldSingle(t.Text11, "Per capita water consumption rate (L/day):");
-    v.nInjectionsPerEvent = FieldInt32(t.Text12, "Number of injections:");
-    return v;
+    FieldValues values{};
+    for (const RunParameterEntry* entry : EntriesInCheckOrder()) {
+        const std::string& text = t.Field(entry->windowField);
+        values[static_cast<std::size_t>(entry->id)] = entry->kind == ValueKind::Single
+                                                          ? static_cast<double>(FieldSingle(text, entry->fieldLabel))
+                                                          : FieldInt32(text, entry->fieldLabel);
+    }
+    return values;
 }
 
-void ApplyFields(const FieldValues& v, RunParameters& p) {
-    p.MaxSimDuration = v.MaxSimDuration;
-    p.InjectionDuration = v.InjectionDuration;
-    p.InjectionMassFlow = v.InjectionMassFlow;
-    p.DetectionSensitivity = v.DetectionSensitivity;
-    p.RepeatCount = v.RepeatCount;
-    p.nRandomEvents = v.nRandomEvents;
-    p.IngestionRate = v.IngestionRate;
-    p.BodyWeight = v.BodyWeight;
-    p.D50 = v.D50;
-    p.Beta = v.Beta;
-    p.PerCapitaConsumption = v.PerCapitaConsumption;
-    p.nInjectionsPerEvent = v.nInjectionsPerEvent;
+void ApplyFields(const FieldValues& values, RunParameters& p) {
+    for (const RunParameterEntry& entry : RunParameterTable())
+        SetValue(entry, p, values[static_cast<std::size_t>(entry.id)]);
 }
 
 namespace {

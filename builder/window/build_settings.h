@@ -2,9 +2,11 @@
 // builder's run parameters, free of any window code.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "builder/run_parameter_table.h"
 #include "builder/run_parameters.h"
 
 namespace builder::window {
@@ -12,22 +14,22 @@ namespace builder::window {
 // The texts of the twelve parameter fields.
 struct FieldTexts {
     std::string Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12;
+
+    // The field TextN of a table entry's windowField N.
+    std::string& Field(int n);
+    const std::string& Field(int n) const;
 };
 
 // The texts the fields hold when the window opens.
 FieldTexts DefaultFieldTexts();
 
-// The fields read into the types of the run parameters they feed.
-struct FieldValues {
-    std::int32_t MaxSimDuration = 0, InjectionDuration = 0, InjectionMassFlow = 0;
-    float DetectionSensitivity = 0.0f;
-    std::int32_t RepeatCount = 0, nRandomEvents = 0;
-    float IngestionRate = 0.0f, BodyWeight = 0.0f, D50 = 0.0f, Beta = 0.0f, PerCapitaConsumption = 0.0f;
-    std::int32_t nInjectionsPerEvent = 0;
-};
+// The fields read into the types of the run parameters they feed, by
+// builder::Parameter.
+using FieldValues = std::array<double, kParameterCount>;
 
-// Reads every field; throws FieldError for the first value that does not
-// fit its parameter, before anything is changed.
+// Reads every field of the run parameter table, in its check order; throws
+// FieldError for the first value that does not fit its parameter, before
+// anything is changed.
 FieldValues ReadFields(const FieldTexts& texts);
 
 // Copies the values into the run parameters.

@@ -10,8 +10,10 @@
 #include <QScreen>
 
 #include <cmath>
+#include <string>
 
 #include "builder/window/form1.h"
+#include "builder/run_parameter_table.h"
 
 namespace builder::window {
 
@@ -60,12 +62,15 @@ QLineEdit* AddField(QWidget* parent, const char* name, int left, int top, int wi
     return field;
 }
 
-// One labelled row of a hidden parameter panel.
-QLineEdit* AddParameterRow(QGroupBox* panel, int row, const char* name, const char* label, int panelWidth) {
+// One labelled row of a hidden parameter panel: the run parameter's field
+// TextN with its label.
+QLineEdit* AddParameterRow(QGroupBox* panel, int row, Parameter parameter, int panelWidth) {
     constexpr int fieldWidth = 975, rowHeight = 480, firstTop = 360;
+    const RunParameterEntry& entry = EntryOf(parameter);
     const int top = firstTop + row * rowHeight;
-    Add<QLabel>(panel, "", label, 120, top + 60, panelWidth - fieldWidth - 360, 255);
-    return AddField(panel, name, panelWidth - fieldWidth - 120, top, fieldWidth, 375);
+    Add<QLabel>(panel, "", entry.fieldLabel, 120, top + 60, panelWidth - fieldWidth - 360, 255);
+    const std::string name = "Text" + std::to_string(entry.windowField);
+    return AddField(panel, name.c_str(), panelWidth - fieldWidth - 120, top, fieldWidth, 375);
 }
 
 }  // namespace
@@ -85,9 +90,9 @@ void Form1::CreateControls() {
 
     Frame1 = Add<QGroupBox>(this, "Frame1", "Number of injection events", 3600, 240, 3015, 1815);
     Option1 = Add<QRadioButton>(Frame1, "Option1", "All nodes and all times", 240, 360, 2415, 495);
-    Option2 = Add<QRadioButton>(Frame1, "Option2", "All nodes X times", 240, 840, 2175, 495);
+    Option2 = Add<QRadioButton>(Frame1, "Option2", EntryOf(Parameter::RepeatCount).fieldLabel, 240, 840, 2175, 495);
     Text2 = AddField(Frame1, "Text2", 2040, 840, 735, 375);
-    Option3 = Add<QRadioButton>(Frame1, "Option3", "Random events", 240, 1440, 1695, 255);
+    Option3 = Add<QRadioButton>(Frame1, "Option3", EntryOf(Parameter::RandomEvents).fieldLabel, 240, 1440, 1695, 255);
     Text3 = AddField(Frame1, "Text3", 2040, 1320, 735, 375);
 
     chkNoZ2 = Add<QCheckBox>(this, "chkNoZ2", "Do not calculate Z2 matrix", 240, 1800, 2895, 255);
@@ -112,18 +117,18 @@ void Form1::CreateControls() {
     // Below the client area and disabled: the user can neither see nor change these.
     constexpr int frame3Width = 4215, frame2Width = 5295;
     Frame3 = Add<QGroupBox>(this, "Frame3", "", 5520, kPanelTop, frame3Width, kPanelHeight);
-    Text4 = AddParameterRow(Frame3, 0, "Text4", "Injection duration (hour):", frame3Width);
-    Text6 = AddParameterRow(Frame3, 1, "Text6", "Injection mass flow (mg/min):", frame3Width);
-    Text5 = AddParameterRow(Frame3, 2, "Text5", "Max simulation duration:", frame3Width);
-    Text7 = AddParameterRow(Frame3, 3, "Text7", "Detection sensativity (mg/L):", frame3Width);
-    Text12 = AddParameterRow(Frame3, 4, "Text12", "Number of injections:", frame3Width);
+    Text4 = AddParameterRow(Frame3, 0, Parameter::InjectionDuration, frame3Width);
+    Text6 = AddParameterRow(Frame3, 1, Parameter::InjectionMassFlow, frame3Width);
+    Text5 = AddParameterRow(Frame3, 2, Parameter::MaxSimDuration, frame3Width);
+    Text7 = AddParameterRow(Frame3, 3, Parameter::DetectionSensitivity, frame3Width);
+    Text12 = AddParameterRow(Frame3, 4, Parameter::InjectionsPerEvent, frame3Width);
 
     Frame2 = Add<QGroupBox>(this, "Frame2", "Z2 parameters", 120, kPanelTop, frame2Width, kPanelHeight);
-    Text10 = AddParameterRow(Frame2, 0, "Text10", "Mean volumetric ingestion rate (L/day):", frame2Width);
-    Text8 = AddParameterRow(Frame2, 1, "Text8", "Assumed body weight (kg):", frame2Width);
-    Text9 = AddParameterRow(Frame2, 2, "Text9", "D50 (mg/Kg):", frame2Width);
-    Text1 = AddParameterRow(Frame2, 3, "Text1", "Beta:", frame2Width);
-    Text11 = AddParameterRow(Frame2, 4, "Text11", "Per capita water consumption rate (L/day):", frame2Width);
+    Text10 = AddParameterRow(Frame2, 0, Parameter::IngestionRate, frame2Width);
+    Text8 = AddParameterRow(Frame2, 1, Parameter::BodyWeight, frame2Width);
+    Text9 = AddParameterRow(Frame2, 2, Parameter::D50, frame2Width);
+    Text1 = AddParameterRow(Frame2, 3, Parameter::Beta, frame2Width);
+    Text11 = AddParameterRow(Frame2, 4, Parameter::PerCapitaConsumption, frame2Width);
 
     Command1 = Add<QPushButton>(this, "Command1", "Load network", 120, 8040, 1815, 495);
     for (QWidget* hidden : {static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame3),

@@ -77,7 +77,7 @@ TEST(TesmarJson, StringsAndNumbers) {
 TEST(TesmarRequest, DefaultsAreValidAndZ2ValuesMatterOnlyWithZ2) {
     BuildRequest request;
     EXPECT_NO_THROW(ValidateBuildRequest(request));
-    request.D50 = 0;
+    request.Value(builder::Parameter::D50) = 0;
     EXPECT_THROW(ValidateBuildRequest(request), InputError);
     request.NoZ2 = true;
     EXPECT_NO_THROW(ValidateBuildRequest(request));
@@ -88,7 +88,7 @@ TEST(TesmarRequest, RunParametersFollowTheWindowsReading) {
     const builder::RunParameters defaults = ToRunParameters(request);
     EXPECT_EQ(defaults.InjectionMassFlow, 479167);
     EXPECT_EQ(defaults.Beta, builder::RunParameters{}.Beta);
-    request.MassFlow = 1000.5;  // ties to even
+    request.Value(builder::Parameter::InjectionMassFlow) = 1000.5;  // ties to even
     request.Mode = builder::EventMode::RandomEvents;
     const builder::RunParameters p = ToRunParameters(request);
     EXPECT_EQ(p.InjectionMassFlow, 1000);
