@@ -6,9 +6,7 @@
 
 namespace builder {
 
-namespace {
-
-matrix::ManifestParameters Recorded(const RunParameters& p) {
+matrix::ManifestParameters RecordedParameters(const RunParameters& p) {
     matrix::ManifestParameters m;
     m.mode = ModeName(p.Mode);
     for (const RunParameterEntry& entry : RunParameterTable()) {
@@ -21,6 +19,8 @@ matrix::ManifestParameters Recorded(const RunParameters& p) {
     m.chemical = p.ChemicalAnalysis;
     return m;
 }
+
+namespace {
 
 const char* OutcomeName(BuildStatus status) {
     switch (status) {
@@ -46,7 +46,7 @@ matrix::Manifest StartManifest(const network::Network& net, const BuildDescripti
         m.networkSha256 = net.file->Sha256();
     }
     m.nodes = net.nNodes;
-    m.parameters = Recorded(description.parameters);
+    m.parameters = RecordedParameters(description.parameters);
     m.seed = description.random ? 0 : description.seed;
     m.workers = workers;
     m.processes = processes;

@@ -7,6 +7,9 @@
 
 namespace builder {
 
+// The run parameters as the manifest records them.
+matrix::ManifestParameters RecordedParameters(const RunParameters& parameters);
+
 // The manifest written when the build starts: outcome "running".
 matrix::Manifest StartManifest(const network::Network& net, const BuildDescription& description, int processes,
                                int workers, std::int32_t eventsPlanned);
