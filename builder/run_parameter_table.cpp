@@ -15,60 +15,58 @@ using M = matrix::ManifestParameters;
 using R = RunParameters;
 
 constexpr RunParameterEntry Whole(Parameter id, const char* option, const char* help, const char* type,
-                                  const char* name, const char* label, int field, const char* unit, const char* key,
+                                  const char* name, const char* label, int field, const char* unit,
                                   Requirement requirement, std::optional<EventMode> onlyMode, int checkOrder,
                                   std::int32_t R::*member, std::int32_t M::*recorded,
                                   ValueKind kind = ValueKind::Whole) {
-    return {id, option, help, type, name, label, field, unit, key, kind, requirement, false, onlyMode, checkOrder,
-            member, nullptr, recorded, nullptr};
+    return {id,          option,   help,       type,   name,    label,    field,  unit,   kind,
+            requirement, false,    onlyMode,   checkOrder, member, nullptr, recorded, nullptr};
 }
 
 constexpr RunParameterEntry Single(Parameter id, const char* option, const char* help, const char* type,
-                                   const char* name, const char* label, int field, const char* unit, const char* key,
+                                   const char* name, const char* label, int field, const char* unit,
                                    Requirement requirement, bool doseResponse, int checkOrder, float R::*member,
                                    float M::*recorded) {
-    return {id,        option, help,         type,         name,       label,   field,   unit,    key,
-            ValueKind::Single, requirement, doseResponse, std::nullopt, checkOrder, nullptr, member, nullptr, recorded};
+    return {id,          option,       help,         type,       name,    label,  field,   unit,    ValueKind::Single,
+            requirement, doseResponse, std::nullopt, checkOrder, nullptr, member, nullptr, recorded};
 }
 
 // The window's labels are its own texts, spelling included.
 constexpr std::array kTable{
     Whole(Parameter::RepeatCount, "--repeat", "Times every node is injected (--mode repeat)", "X",
-          "All nodes X times", "All nodes X times", 2, "", "repeat", Requirement::AtLeastOne,
-          EventMode::AllNodesRepeated, 4, &R::RepeatCount, &M::repeat),
+          "All nodes X times", "All nodes X times", 2, "", Requirement::AtLeastOne, EventMode::AllNodesRepeated, 4,
+          &R::RepeatCount, &M::repeat),
     Whole(Parameter::RandomEvents, "--random-events", "Number of random events (--mode random)", "N",
-          "Random events", "Random events", 3, "", "random_events", Requirement::AtLeastOne, EventMode::RandomEvents,
-          5, &R::nRandomEvents, &M::randomEvents),
+          "Random events", "Random events", 3, "", Requirement::AtLeastOne, EventMode::RandomEvents, 5,
+          &R::nRandomEvents, &M::randomEvents),
     Whole(Parameter::InjectionsPerEvent, "--injections", "Injections per random event, 1 to 1000 (--mode random)",
-          "K", "Number of injections", "Number of injections:", 12, "", "injections_per_event",
-          Requirement::InjectionCount, EventMode::RandomEvents, 11, &R::nInjectionsPerEvent,
-          &M::injectionsPerEvent),
+          "K", "Number of injections", "Number of injections:", 12, "", Requirement::InjectionCount,
+          EventMode::RandomEvents, 11, &R::nInjectionsPerEvent, &M::injectionsPerEvent),
     Whole(Parameter::InjectionDuration, "--injection-hours", "Duration of every injection, hours", "H",
-          "Injection duration", "Injection duration (hour):", 4, "h", "injection_hours", Requirement::Hours,
-          std::nullopt, 1, &R::InjectionDuration, &M::injectionHours),
+          "Injection duration", "Injection duration (hour):", 4, "h", Requirement::Hours, std::nullopt, 1,
+          &R::InjectionDuration, &M::injectionHours),
     Whole(Parameter::InjectionMassFlow, "--mass-flow",
           "Contaminant mass inflow of an injection, mg/min (rounded to a whole number)", "MG_PER_MIN",
-          "Injection mass flow", "Injection mass flow (mg/min):", 6, "mg/min", "mass_flow_mg_per_min",
-          Requirement::MassFlow, std::nullopt, 2, &R::InjectionMassFlow, &M::massFlow, ValueKind::RoundedReal),
+          "Injection mass flow", "Injection mass flow (mg/min):", 6, "mg/min", Requirement::MassFlow, std::nullopt,
+          2, &R::InjectionMassFlow, &M::massFlow, ValueKind::RoundedReal),
     Whole(Parameter::MaxSimDuration, "--max-hours", "Simulated time of every event, hours", "H",
-          "Max simulation duration", "Max simulation duration:", 5, "h", "max_hours", Requirement::Hours,
-          std::nullopt, 0, &R::MaxSimDuration, &M::maxHours),
+          "Max simulation duration", "Max simulation duration:", 5, "h", Requirement::Hours, std::nullopt, 0,
+          &R::MaxSimDuration, &M::maxHours),
     Single(Parameter::DetectionSensitivity, "--sensitivity", "Detection sensitivity of a sensor, mg/L", "MG_PER_L",
-           "Detection sensitivity", "Detection sensativity (mg/L):", 7, "mg/L", "sensitivity_mg_per_l",
-           Requirement::ZeroOrPositive, false, 3, &R::DetectionSensitivity, &M::sensitivity),
+           "Detection sensitivity", "Detection sensativity (mg/L):", 7, "mg/L", Requirement::ZeroOrPositive, false,
+           3, &R::DetectionSensitivity, &M::sensitivity),
     Single(Parameter::IngestionRate, "--ingestion-rate", "Mean volumetric ingestion rate, L/day", "L_PER_DAY",
            "Mean volumetric ingestion rate", "Mean volumetric ingestion rate (L/day):", 10, "L/day",
-           "ingestion_rate_l_per_day", Requirement::Positive, true, 6, &R::IngestionRate, &M::ingestionRate),
+           Requirement::Positive, true, 6, &R::IngestionRate, &M::ingestionRate),
     Single(Parameter::BodyWeight, "--body-weight", "Assumed body weight, kg", "KG", "Assumed body weight",
-           "Assumed body weight (kg):", 8, "kg", "body_weight_kg", Requirement::Positive, true, 7, &R::BodyWeight,
-           &M::bodyWeight),
+           "Assumed body weight (kg):", 8, "kg", Requirement::Positive, true, 7, &R::BodyWeight, &M::bodyWeight),
     Single(Parameter::D50, "--d50", "Dose affecting half of the people, mg/kg", "MG_PER_KG", "D50", "D50 (mg/Kg):",
-           9, "mg/kg", "d50_mg_per_kg", Requirement::Positive, true, 8, &R::D50, &M::d50),
+           9, "mg/kg", Requirement::Positive, true, 8, &R::D50, &M::d50),
     Single(Parameter::Beta, "--beta", "Slope of the log-probit dose-response model", "B", "Beta", "Beta:", 1, "",
-           "beta", Requirement::Finite, true, 9, &R::Beta, &M::beta),
+           Requirement::Finite, true, 9, &R::Beta, &M::beta),
     Single(Parameter::PerCapitaConsumption, "--per-capita", "Per capita water consumption rate, L/day", "L_PER_DAY",
            "Per capita water consumption rate", "Per capita water consumption rate (L/day):", 11, "L/day",
-           "per_capita_l_per_day", Requirement::Positive, false, 10, &R::PerCapitaConsumption, &M::perCapita),
+           Requirement::Positive, false, 10, &R::PerCapitaConsumption, &M::perCapita),
 };
 static_assert(kTable.size() == kParameterCount);
 
@@ -160,6 +158,11 @@ bool Meets(Requirement requirement, double value) {
         case Requirement::InjectionCount: return value >= 1 && value <= kMaxInjectionsPerEvent;
     }
     return false;
+}
+
+std::string ManifestKey(const RunParameterEntry& entry) {
+    return entry.kind == ValueKind::Single ? matrix::ManifestKey(entry.manifestSingle)
+                                           : matrix::ManifestKey(entry.manifestWhole);
 }
 
 bool CheckedByBuild(const RunParameterEntry& entry) {

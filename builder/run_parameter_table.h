@@ -1,5 +1,6 @@
 // The run parameters a user sets, each named once: how the command line,
-// the builder window, the checks and the manifest know it. The front ends
+// the builder window, the checks and the manifest (through the member that
+// records it, whose key the manifest format names) know it. The front ends
 // and the checks walk this table instead of listing the parameters again.
 #pragma once
 
@@ -64,7 +65,6 @@ struct RunParameterEntry {
     const char* fieldLabel;  // the window's label of its field ("Max simulation duration:")
     int windowField;         // N of the window's field TextN
     const char* unit;        // "h", "mg/min", ... ("" for a count or a pure number)
-    const char* manifestKey;
     ValueKind kind;
     Requirement requirement;
     bool doseResponse;  // used only for the people affected (Z2): unchecked with NoZ2
@@ -75,6 +75,8 @@ struct RunParameterEntry {
     int checkOrder;
     std::int32_t RunParameters::*whole;  // kind Whole or RoundedReal
     float RunParameters::*single;        // kind Single
+    // The member of the manifest's parameters that records it (its key is
+    // the manifest format's, ManifestKey).
     std::int32_t matrix::ManifestParameters::*manifestWhole;
     float matrix::ManifestParameters::*manifestSingle;
 };
@@ -107,6 +109,9 @@ std::string RequirementText(Requirement requirement);
 
 // Whether a value meets the requirement (for a rounded real, once rounded).
 bool Meets(Requirement requirement, double value);
+
+// The key the manifest records the parameter under ("max_hours").
+std::string ManifestKey(const RunParameterEntry& entry);
 
 // Whether the build checks the requirement (not only the command line).
 bool CheckedByBuild(const RunParameterEntry& entry);

@@ -1,6 +1,9 @@
 #include "matrix/manifest.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <functional>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -34,25 +37,43 @@ void WholeMember(base::JsonWriter& out, std::string_view name, Integer value) {
     out.Member(name, std::to_string(value));
 }
 
+using MP = ManifestParameters;
+
+constexpr std::array<ManifestNumberField, 12> kNumberFields{{
+    {"repeat", ManifestNumberForm::Whole, &MP::repeat, nullptr},
+    {"random_events", ManifestNumberForm::Whole, &MP::randomEvents, nullptr},
+    {"injections_per_event", ManifestNumberForm::Whole, &MP::injectionsPerEvent, nullptr},
+    {"injection_hours", ManifestNumberForm::Whole, &MP::injectionHours, nullptr},
+    {"mass_flow_mg_per_min", ManifestNumberForm::Whole, &MP::massFlow, nullptr},
+    {"max_hours", ManifestNumberForm::Whole, &MP::maxHours, nullptr},
+    {"sensitivity_mg_per_l", ManifestNumberForm::Single, nullptr, &MP::sensitivity},
+    {"ingestion_rate_l_per_day", ManifestNumberForm::Single, nullptr, &MP::ingestionRate},
+    {"body_weight_kg", ManifestNumberForm::Single, nullptr, &MP::bodyWeight},
+    {"d50_mg_per_kg", ManifestNumberForm::Single, nullptr, &MP::d50},
+    {"beta", ManifestNumberForm::Single, nullptr, &MP::beta},
+    {"per_capita_l_per_day", ManifestNumberForm::SingleAsIs, nullptr, &MP::perCapita},
+}};
+
+std::string NumberText(const ManifestNumberField& field, const ManifestParameters& p) {
+    switch (field.form) {
+        case ManifestNumberForm::Whole: return std::to_string(p.*field.whole);
+        case ManifestNumberForm::Single: return SingleText(p.*field.single);
+        case ManifestNumberForm::SingleAsIs: return base::ShortestPointText(p.*field.single);
+    }
+    return {};
+}
+
 // Every object's members go in the order of their names.
 void WriteParameters(base::JsonWriter& out, const ManifestParameters& p) {
+    std::vector<std::pair<std::string_view, std::function<void()>>> members;
+    for (const ManifestNumberField& field : kNumberFields)
+        members.emplace_back(field.key, [&out, &field, &p] { out.Member(field.key, NumberText(field, p)); });
+    if (p.chemical) members.emplace_back("chemical", [&out] { out.Key("chemical").Bool(true); });
+    members.emplace_back("mode", [&out, &p] { out.Key("mode").String(p.mode); });
+    members.emplace_back("no_z2", [&out, &p] { out.Key("no_z2").Bool(p.noZ2); });
+    std::sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     out.Key("parameters").BeginObject();
-    out.Member("beta", SingleText(p.beta));
-    out.Member("body_weight_kg", SingleText(p.bodyWeight));
-    if (p.chemical) out.Key("chemical").Bool(true);
-    out.Member("d50_mg_per_kg", SingleText(p.d50));
-    out.Member("ingestion_rate_l_per_day", SingleText(p.ingestionRate));
-    WholeMember(out, "injection_hours", p.injectionHours);
-    WholeMember(out, "injections_per_event", p.injectionsPerEvent);
-    WholeMember(out, "mass_flow_mg_per_min", p.massFlow);
-    WholeMember(out, "max_hours", p.maxHours);
-    out.Key("mode").String(p.mode);
-    out.Key("no_z2").Bool(p.noZ2);
-    // The single as it is, not its shortest decimal, as manifests have always had it.
-    out.Member("per_capita_l_per_day", base::ShortestPointText(p.perCapita));
-    WholeMember(out, "random_events", p.randomEvents);
-    WholeMember(out, "repeat", p.repeat);
-    out.Member("sensitivity_mg_per_l", SingleText(p.sensitivity));
+    for (const auto& member : members) member.second();
     out.EndObject();
 }
 
@@ -106,19 +127,13 @@ std::string ManifestText(const Manifest& m) {
 ManifestParameters ParametersFromJson(const json& j) {
     ManifestParameters p;
     p.mode = j.at("mode").get<std::string>();
-    p.repeat = j.at("repeat").get<std::int32_t>();
-    p.randomEvents = j.at("random_events").get<std::int32_t>();
-    p.injectionsPerEvent = j.at("injections_per_event").get<std::int32_t>();
-    p.injectionHours = j.at("injection_hours").get<std::int32_t>();
-    p.massFlow = j.at("mass_flow_mg_per_min").get<std::int32_t>();
-    p.maxHours = j.at("max_hours").get<std::int32_t>();
-    p.sensitivity = j.at("sensitivity_mg_per_l").get<float>();
+    for (const ManifestNumberField& field : kNumberFields) {
+        if (field.form == ManifestNumberForm::Whole)
+            p.*field.whole = j.at(field.key).get<std::int32_t>();
+        else
+            p.*field.single = j.at(field.key).get<float>();
+    }
     p.noZ2 = j.at("no_z2").get<bool>();
-    p.ingestionRate = j.at("ingestion_rate_l_per_day").get<float>();
-    p.bodyWeight = j.at("body_weight_kg").get<float>();
-    p.d50 = j.at("d50_mg_per_kg").get<float>();
-    p.beta = j.at("beta").get<float>();
-    p.perCapita = j.at("per_capita_l_per_day").get<float>();
     p.chemical = j.value("chemical", false);
     return p;
 }
@@ -159,6 +174,20 @@ std::string Number(double value) {
 }
 
 }  // namespace
+
+std::span<const ManifestNumberField> ManifestNumberFields() { return kNumberFields; }
+
+std::string ManifestKey(std::int32_t ManifestParameters::*member) {
+    for (const ManifestNumberField& field : kNumberFields)
+        if (field.whole == member) return field.key;
+    return {};
+}
+
+std::string ManifestKey(float ManifestParameters::*member) {
+    for (const ManifestNumberField& field : kNumberFields)
+        if (field.single == member) return field.key;
+    return {};
+}
 
 void WriteManifest(const std::string& networkPath, const Manifest& manifest) {
     const std::string path = ManifestFileName(networkPath);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -27,6 +28,27 @@ struct ManifestParameters {
     // --chemical); recorded only when it did, as "chemical": true.
     bool chemical = false;
 };
+
+// How a numeric run parameter is written: a whole number, or a single as
+// the shortest decimal that reads back as it (0.34), or as the single's own
+// value in double precision (the per capita consumption, as manifests have
+// always had it: 0.10000000149011612).
+enum class ManifestNumberForm { Whole, Single, SingleAsIs };
+
+// A numeric member of ManifestParameters and its key in the file.
+struct ManifestNumberField {
+    const char* key;
+    ManifestNumberForm form;
+    std::int32_t ManifestParameters::*whole;  // form Whole
+    float ManifestParameters::*single;        // the other forms
+};
+
+// Every numeric member of ManifestParameters.
+std::span<const ManifestNumberField> ManifestNumberFields();
+
+// The key of the member that holds a whole or a single parameter.
+std::string ManifestKey(std::int32_t ManifestParameters::*member);
+std::string ManifestKey(float ManifestParameters::*member);
 
 struct Manifest {
     int format = kManifestFormat;

@@ -152,9 +152,9 @@ TEST(RunParameterTable, TheManifestRecordsItUnderItsKey) {
         matrix::WriteManifest(network, manifest);
         const nlohmann::json written =
             nlohmann::json::parse(testing_support::ReadText(folder.File("network.inp.build.json")));
-        ASSERT_TRUE(written.at("parameters").contains(entry.manifestKey)) << entry.manifestKey;
-        EXPECT_EQ(written.at("parameters").at(entry.manifestKey).get<double>(), Held(entry, sample))
-            << entry.manifestKey;
+        const std::string key = builder::ManifestKey(entry);
+        ASSERT_TRUE(written.at("parameters").contains(key)) << entry.option << " " << key;
+        EXPECT_EQ(written.at("parameters").at(key).get<double>(), Held(entry, sample)) << key;
         // The reading back finds it where the writing put it.
         const auto back = matrix::ReadManifest(network);
         ASSERT_TRUE(back.has_value());
