@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "builder/run_parameter_table.h"
+
 namespace cluster {
 
 namespace {
@@ -10,12 +12,14 @@ namespace {
 // it as another number.
 constexpr std::uint32_t kByteOrderMark = 0x54534d52;
 
+// The mode, the table's whole parameters, then its singles, each group in
+// the table's order, then the flags.
 void PutParameters(WireWriter& out, const builder::RunParameters& p) {
-    for (std::int32_t value : {static_cast<std::int32_t>(p.Mode), p.RepeatCount, p.nRandomEvents,
-                               p.nInjectionsPerEvent, p.InjectionDuration, p.InjectionMassFlow, p.MaxSimDuration})
-        out.Put(value);
-    for (float value : {p.DetectionSensitivity, p.IngestionRate, p.BodyWeight, p.D50, p.Beta, p.PerCapitaConsumption})
-        out.Put(value);
+    out.Put(static_cast<std::int32_t>(p.Mode));
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        if (entry.kind != builder::ValueKind::Single) out.Put(p.*entry.whole);
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        if (entry.kind == builder::ValueKind::Single) out.Put(p.*entry.single);
     out.Put(static_cast<std::uint8_t>(p.NoZ2));
     out.Put(static_cast<std::uint8_t>(p.ChemicalAnalysis));
 }
@@ -23,12 +27,10 @@ void PutParameters(WireWriter& out, const builder::RunParameters& p) {
 builder::RunParameters GetParameters(WireReader& in) {
     builder::RunParameters p;
     p.Mode = static_cast<builder::EventMode>(in.Get<std::int32_t>());
-    for (std::int32_t* value : {&p.RepeatCount, &p.nRandomEvents, &p.nInjectionsPerEvent, &p.InjectionDuration,
-                                &p.InjectionMassFlow, &p.MaxSimDuration})
-        *value = in.Get<std::int32_t>();
-    for (float* value : {&p.DetectionSensitivity, &p.IngestionRate, &p.BodyWeight, &p.D50, &p.Beta,
-                         &p.PerCapitaConsumption})
-        *value = in.Get<float>();
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        if (entry.kind != builder::ValueKind::Single) p.*entry.whole = in.Get<std::int32_t>();
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        if (entry.kind == builder::ValueKind::Single) p.*entry.single = in.Get<float>();
     p.NoZ2 = in.Get<std::uint8_t>() != 0;
     p.ChemicalAnalysis = in.Get<std::uint8_t>() != 0;
     return p;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "builder/run_parameter_table.h"
 #include "cluster/messages.h"
 #include "network/netload.h"
 #include "support/test_support.h"
@@ -94,6 +95,17 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
 
     std::reverse(bytes.begin(), bytes.begin() + 4);  // the mark as a machine of the other order reads it
     EXPECT_THROW(DecodeSetup(bytes), WireError);
+}
+
+// Every run parameter of the table reaches the other processes as set.
+TEST(ClusterMessages, EveryRunParameterOfTheTableTravels) {
+    cluster::Setup setup;
+    double value = 11;
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        builder::SetValue(entry, setup.parameters, value++ + (entry.kind == builder::ValueKind::Single ? 0.5 : 0));
+    const cluster::Setup back = DecodeSetup(EncodeSetup(setup));
+    for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
+        EXPECT_EQ(builder::ValueOf(entry, back.parameters), builder::ValueOf(entry, setup.parameters)) << entry.option;
 }
 
 // Events travel as node indexes; the receiver names the nodes from its own
