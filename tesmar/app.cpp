@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 
-#include "base/number_text.h"
 #include "base/user_text.h"
 #include "network/scratch_folder.h"
 #include "network/workspace.h"

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "base/number_text.h"
-#include "builder/numbers.h"
 #include "builder/validation.h"
 #include "tesmar/exit_codes.h"
 

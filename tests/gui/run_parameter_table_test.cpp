@@ -4,6 +4,7 @@
 // parameter wired into one place but not the table fails here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -82,6 +83,9 @@ TEST(RunParameterTable, TheOptionSetsItsParameter) {
     for (const RunParameterEntry& entry : builder::RunParameterTable()) {
         EXPECT_NE(std::find(names.begin(), names.end(), std::string(entry.option).substr(2)), names.end())
             << entry.option;
+        if (entry.requirement == builder::Requirement::InjectionCount)  // the help line states the limit
+            EXPECT_NE(std::string(entry.optionHelp).find("1 to " + std::to_string(builder::kMaxInjectionsPerEvent)),
+                      std::string::npos);
         const Sample sample = ValidSample(entry);
         const tesmar::BuildRequest request = tesmar::ParseBuildArguments(Arguments(entry, sample.text));
         EXPECT_NO_THROW(tesmar::ValidateBuildRequest(request)) << entry.option;
