@@ -67,7 +67,8 @@ def test_a_callback_returning_false_stops_the_build_with_whole_records(network):
 def test_ctrl_c_stops_the_build_with_whole_records_and_is_raised(program, network, tmp_path_factory):
     complete = tmp_path_factory.mktemp("complete") / network.name
     shutil.copyfile(NETWORK_1, complete)
-    run(program, "build", complete, "--mode", "random", "--random-events", "60", "--seed", "9", "--threads", "1")
+    # Enough events that the build is still running when the signal is handled (an event takes milliseconds).
+    run(program, "build", complete, "--mode", "random", "--random-events", "3000", "--seed", "9", "--threads", "1")
     sent = []
 
     def interrupt(done, total, rate, remaining):
@@ -76,10 +77,10 @@ def test_ctrl_c_stops_the_build_with_whole_records_and_is_raised(program, networ
             threading.Thread(target=os.kill, args=(os.getpid(), signal.SIGINT)).start()
 
     with pytest.raises(KeyboardInterrupt):
-        tesmar.build(network, mode="random", random_events=60, seed=9, threads=1, progress=interrupt)
+        tesmar.build(network, mode="random", random_events=3000, seed=9, threads=1, progress=interrupt)
     stopped, whole = tesmar.open_set(network), tesmar.open_set(complete)
     assert stopped.manifest["outcome"] == "stopped"
-    assert 1 <= stopped.n_events < 60 and stopped.n_events == stopped.manifest["events"]["written"]
+    assert 1 <= stopped.n_events < 3000 and stopped.n_events == stopped.manifest["events"]["written"]
     assert not stopped.notes  # the binary files agree with the text: whole records everywhere
     assert stopped.unfinished and stopped.partial is None and whole.unfinished is None
     for k in ("z1", "z2", "z3", "z4"):
