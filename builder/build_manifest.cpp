@@ -15,8 +15,7 @@ matrix::ManifestParameters RecordedParameters(const RunParameters& p) {
         else
             m.*entry.manifestWhole = p.*entry.whole;
     }
-    m.noZ2 = p.NoZ2;
-    m.chemical = p.ChemicalAnalysis;
+    for (const RunSwitchEntry& entry : RunSwitchTable()) m.*entry.recorded = p.*entry.member;
     return m;
 }
 

@@ -70,6 +70,23 @@ constexpr std::array kTable{
 };
 static_assert(kTable.size() == kParameterCount);
 
+constexpr std::array<RunSwitchEntry, kSwitchCount> kSwitches{{
+    {Switch::NoZ2, "--no-z2", "Do not calculate the Z2 matrix (people affected)", "Do not calculate Z2 matrix",
+     &R::NoZ2, &M::noZ2},
+    // The windows' networks define the analysis: they never set it.
+    {Switch::Chemical, "--chemical",
+     "Study a chemical in mg/L whatever water-quality analysis the network defines (water age, source trace, ...); "
+     "the network file is not changed and its reaction coefficients apply",
+     nullptr, &R::ChemicalAnalysis, &M::chemical},
+}};
+
+constexpr bool SwitchesInIdOrder() {
+    for (std::size_t i = 0; i < kSwitches.size(); ++i)
+        if (static_cast<std::size_t>(kSwitches[i].id) != i) return false;
+    return true;
+}
+static_assert(SwitchesInIdOrder());
+
 constexpr std::array<const RunParameterEntry*, kParameterCount> ByCheckOrder() {
     std::array<const RunParameterEntry*, kParameterCount> order{};
     for (const RunParameterEntry& entry : kTable) order[static_cast<std::size_t>(entry.checkOrder)] = &entry;
@@ -164,6 +181,12 @@ std::string ManifestKey(const RunParameterEntry& entry) {
     return entry.kind == ValueKind::Single ? matrix::ManifestKey(entry.manifestSingle)
                                            : matrix::ManifestKey(entry.manifestWhole);
 }
+
+std::span<const RunSwitchEntry> RunSwitchTable() { return kSwitches; }
+
+const RunSwitchEntry& EntryOf(Switch id) { return kSwitches[static_cast<std::size_t>(id)]; }
+
+std::string ManifestKey(const RunSwitchEntry& entry) { return matrix::ManifestKey(entry.recorded); }
 
 bool CheckedByBuild(const RunParameterEntry& entry) {
     return entry.requirement != Requirement::AtLeastOne && entry.requirement != Requirement::InjectionCount;

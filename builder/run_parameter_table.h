@@ -113,6 +113,24 @@ bool Meets(Requirement requirement, double value);
 // The key the manifest records the parameter under ("max_hours").
 std::string ManifestKey(const RunParameterEntry& entry);
 
+// The run parameters that are switched on or off.
+enum class Switch { NoZ2, Chemical };
+inline constexpr std::size_t kSwitchCount = 2;
+
+struct RunSwitchEntry {
+    Switch id;
+    const char* option;          // "--no-z2"
+    const char* optionHelp;      // the option's line in tesmar build --help
+    const char* windowCaption;   // the window's check box, or nullptr where the window has none
+    bool RunParameters::*member;
+    bool matrix::ManifestParameters::*recorded;  // its key is the manifest format's (ManifestKey)
+};
+
+// Every switch, in the order of the RunParameters members; all are off by default.
+std::span<const RunSwitchEntry> RunSwitchTable();
+const RunSwitchEntry& EntryOf(Switch id);
+std::string ManifestKey(const RunSwitchEntry& entry);
+
 // Whether the build checks the requirement (not only the command line).
 bool CheckedByBuild(const RunParameterEntry& entry);
 

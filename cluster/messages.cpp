@@ -13,15 +13,15 @@ namespace {
 constexpr std::uint32_t kByteOrderMark = 0x54534d52;
 
 // The mode, the table's whole parameters, then its singles, each group in
-// the table's order, then the flags.
+// the table's order, then its switches.
 void PutParameters(WireWriter& out, const builder::RunParameters& p) {
     out.Put(static_cast<std::int32_t>(p.Mode));
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         if (entry.kind != builder::ValueKind::Single) out.Put(p.*entry.whole);
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         if (entry.kind == builder::ValueKind::Single) out.Put(p.*entry.single);
-    out.Put(static_cast<std::uint8_t>(p.NoZ2));
-    out.Put(static_cast<std::uint8_t>(p.ChemicalAnalysis));
+    for (const builder::RunSwitchEntry& entry : builder::RunSwitchTable())
+        out.Put(static_cast<std::uint8_t>(p.*entry.member));
 }
 
 builder::RunParameters GetParameters(WireReader& in) {
@@ -31,8 +31,8 @@ builder::RunParameters GetParameters(WireReader& in) {
         if (entry.kind != builder::ValueKind::Single) p.*entry.whole = in.Get<std::int32_t>();
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         if (entry.kind == builder::ValueKind::Single) p.*entry.single = in.Get<float>();
-    p.NoZ2 = in.Get<std::uint8_t>() != 0;
-    p.ChemicalAnalysis = in.Get<std::uint8_t>() != 0;
+    for (const builder::RunSwitchEntry& entry : builder::RunSwitchTable())
+        p.*entry.member = in.Get<std::uint8_t>() != 0;
     return p;
 }
 

@@ -54,6 +54,11 @@ constexpr std::array<ManifestNumberField, 12> kNumberFields{{
     {"per_capita_l_per_day", ManifestNumberForm::SingleAsIs, nullptr, &MP::perCapita},
 }};
 
+constexpr std::array<ManifestSwitchField, 2> kSwitchFields{{
+    {"no_z2", &MP::noZ2, false},
+    {"chemical", &MP::chemical, true},
+}};
+
 std::string NumberText(const ManifestNumberField& field, const ManifestParameters& p) {
     switch (field.form) {
         case ManifestNumberForm::Whole: return std::to_string(p.*field.whole);
@@ -68,9 +73,10 @@ void WriteParameters(base::JsonWriter& out, const ManifestParameters& p) {
     std::vector<std::pair<std::string_view, std::function<void()>>> members;
     for (const ManifestNumberField& field : kNumberFields)
         members.emplace_back(field.key, [&out, &field, &p] { out.Member(field.key, NumberText(field, p)); });
-    if (p.chemical) members.emplace_back("chemical", [&out] { out.Key("chemical").Bool(true); });
+    for (const ManifestSwitchField& field : kSwitchFields)
+        if (p.*field.member || !field.onlyWhenTrue)
+            members.emplace_back(field.key, [&out, &field, &p] { out.Key(field.key).Bool(p.*field.member); });
     members.emplace_back("mode", [&out, &p] { out.Key("mode").String(p.mode); });
-    members.emplace_back("no_z2", [&out, &p] { out.Key("no_z2").Bool(p.noZ2); });
     std::sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     out.Key("parameters").BeginObject();
     for (const auto& member : members) member.second();
@@ -133,8 +139,8 @@ ManifestParameters ParametersFromJson(const json& j) {
         else
             p.*field.single = j.at(field.key).get<float>();
     }
-    p.noZ2 = j.at("no_z2").get<bool>();
-    p.chemical = j.value("chemical", false);
+    for (const ManifestSwitchField& field : kSwitchFields)
+        p.*field.member = field.onlyWhenTrue ? j.value(field.key, false) : j.at(field.key).get<bool>();
     return p;
 }
 
@@ -180,6 +186,14 @@ std::span<const ManifestNumberField> ManifestNumberFields() { return kNumberFiel
 std::string ManifestKey(std::int32_t ManifestParameters::*member) {
     for (const ManifestNumberField& field : kNumberFields)
         if (field.whole == member) return field.key;
+    return {};
+}
+
+std::span<const ManifestSwitchField> ManifestSwitchFields() { return kSwitchFields; }
+
+std::string ManifestKey(bool ManifestParameters::*member) {
+    for (const ManifestSwitchField& field : kSwitchFields)
+        if (field.member == member) return field.key;
     return {};
 }
 

@@ -46,9 +46,21 @@ struct ManifestNumberField {
 // Every numeric member of ManifestParameters.
 std::span<const ManifestNumberField> ManifestNumberFields();
 
-// The key of the member that holds a whole or a single parameter.
+// A yes-or-no member of ManifestParameters and its key in the file; one
+// written only when true reads as false when absent.
+struct ManifestSwitchField {
+    const char* key;
+    bool ManifestParameters::*member;
+    bool onlyWhenTrue;
+};
+
+// Every yes-or-no member of ManifestParameters.
+std::span<const ManifestSwitchField> ManifestSwitchFields();
+
+// The key of the member that holds a whole, a single or a yes-or-no parameter.
 std::string ManifestKey(std::int32_t ManifestParameters::*member);
 std::string ManifestKey(float ManifestParameters::*member);
+std::string ManifestKey(bool ManifestParameters::*member);
 
 struct Manifest {
     int format = kManifestFormat;

@@ -69,6 +69,12 @@ void AddParameterOption(CLI::App* build, const builder::RunParameterEntry& entry
     option->type_name(entry.optionType)->default_str(builder::DefaultText(entry));
 }
 
+// The flag of a switch of the table.
+void AddSwitchOption(CLI::App* build, builder::Switch id, BuildRequest& r) {
+    const builder::RunSwitchEntry& entry = builder::EntryOf(id);
+    build->add_flag(entry.option, r.On(id), entry.optionHelp);
+}
+
 void AddParameterOptions(CLI::App* build, Commands& c) {
     build->add_option("--mode", c.mode,
                       "Event set: all-times (every node at every quality step of a day), repeat (every node "
@@ -81,7 +87,7 @@ void AddParameterOptions(CLI::App* build, Commands& c) {
         ->capture_default_str();
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         AddParameterOption(build, entry, c.buildRequest);
-    build->add_flag("--no-z2", c.buildRequest.NoZ2, "Do not calculate the Z2 matrix (people affected)");
+    AddSwitchOption(build, builder::Switch::NoZ2, c.buildRequest);
 }
 
 void AddRunOptions(CLI::App* build, Commands& c) {
@@ -98,9 +104,7 @@ void AddRunOptions(CLI::App* build, Commands& c) {
     build->add_flag("--accept-warnings", r.AcceptWarnings,
                     "Build a network the simulation toolkit warns about (negative pressures, say); the warnings "
                     "are recorded in the output and the build manifest");
-    build->add_flag("--chemical", r.Chemical,
-                    "Study a chemical in mg/L whatever water-quality analysis the network defines (water age, "
-                    "source trace, ...); the network file is not changed and its reaction coefficients apply");
+    AddSwitchOption(build, builder::Switch::Chemical, r);
     build->add_flag("--reference", r.Reference,
                     "Run the verification procedure: one worker, hydraulics solved for every event")
         ->excludes(threads);

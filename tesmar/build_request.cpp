@@ -68,8 +68,7 @@ builder::RunParameters ToRunParameters(const BuildRequest& r) {
     p.Mode = r.Mode;
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         builder::SetValue(entry, p, r.Value(entry.id));
-    p.NoZ2 = r.NoZ2;
-    p.ChemicalAnalysis = r.Chemical;
+    for (const builder::RunSwitchEntry& entry : builder::RunSwitchTable()) p.*entry.member = r.On(entry.id);
     return p;
 }
 

@@ -31,13 +31,13 @@ struct BuildRequest {
     // in double precision, so that a value beyond a single's range is
     // reported as given; the mass flow unrounded.
     ParameterValues Values = DefaultParameterValues();
-    bool NoZ2 = builder::RunParameters{}.NoZ2;
     std::optional<std::uint64_t> Seed;
     std::optional<int> Threads;         // default: every core the process may use
     bool Reference = false;
     bool AcceptWarnings = false;
     std::string Engine = "own";  // "own" or "toolkit"
-    bool Chemical = false;       // a chemical in mg/L whatever the network defines
+    // The table's switches, by builder::Switch (--no-z2, --chemical).
+    std::array<bool, builder::kSwitchCount> Switches{};
 
     // Which parameters' options were given, to refuse those that apply only
     // to another event mode.
@@ -45,6 +45,8 @@ struct BuildRequest {
 
     double& Value(builder::Parameter parameter) { return Values[static_cast<std::size_t>(parameter)]; }
     double Value(builder::Parameter parameter) const { return Values[static_cast<std::size_t>(parameter)]; }
+    bool& On(builder::Switch id) { return Switches[static_cast<std::size_t>(id)]; }
+    bool On(builder::Switch id) const { return Switches[static_cast<std::size_t>(id)]; }
 };
 
 // Throws InputError naming the first option whose value the build cannot

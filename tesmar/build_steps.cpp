@@ -45,7 +45,7 @@ builder::BuildDescription DescribeBuild(const BuildRequest& request, std::ostrea
 }
 
 std::string AnalysisNote(const BuildRequest& request, const network::Network& net) {
-    if (!request.Chemical) return "";
+    if (!request.On(builder::Switch::Chemical)) return "";
     try {
         return builder::ChemicalReacts(net)
                    ? "; a chemical in mg/L (--chemical) that decays by the network's reaction coefficients"

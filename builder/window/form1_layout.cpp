@@ -95,7 +95,7 @@ void Form1::CreateControls() {
     Option3 = Add<QRadioButton>(Frame1, "Option3", EntryOf(Parameter::RandomEvents).fieldLabel, 240, 1440, 1695, 255);
     Text3 = AddField(Frame1, "Text3", 2040, 1320, 735, 375);
 
-    chkNoZ2 = Add<QCheckBox>(this, "chkNoZ2", "Do not calculate Z2 matrix", 240, 1800, 2895, 255);
+    chkNoZ2 = Add<QCheckBox>(this, "chkNoZ2", EntryOf(Switch::NoZ2).windowCaption, 240, 1800, 2895, 255);
     chkNoZ2->setFont(SansSerif(8.25, true));
     QPalette red = chkNoZ2->palette();
     red.setColor(QPalette::WindowText, Qt::red);

@@ -97,7 +97,7 @@ TEST(ClusterMessages, SetupComesBackAndAnotherByteOrderIsRefused) {
     EXPECT_THROW(DecodeSetup(bytes), WireError);
 }
 
-// Every run parameter of the table reaches the other processes as set.
+// Every run parameter and switch of the table reaches the other processes as set.
 TEST(ClusterMessages, EveryRunParameterOfTheTableTravels) {
     cluster::Setup setup;
     double value = 11;
@@ -106,6 +106,14 @@ TEST(ClusterMessages, EveryRunParameterOfTheTableTravels) {
     const cluster::Setup back = DecodeSetup(EncodeSetup(setup));
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         EXPECT_EQ(builder::ValueOf(entry, back.parameters), builder::ValueOf(entry, setup.parameters)) << entry.option;
+    // Each switch on its own.
+    for (const builder::RunSwitchEntry& entry : builder::RunSwitchTable()) {
+        cluster::Setup switched;
+        switched.parameters.*entry.member = true;
+        const cluster::Setup got = DecodeSetup(EncodeSetup(switched));
+        for (const builder::RunSwitchEntry& other : builder::RunSwitchTable())
+            EXPECT_EQ(got.parameters.*other.member, other.id == entry.id) << entry.option << " and " << other.option;
+    }
 }
 
 // Events travel as node indexes; the receiver names the nodes from its own

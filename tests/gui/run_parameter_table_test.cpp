@@ -168,4 +168,28 @@ TEST(RunParameterTable, TheManifestRecordsItUnderItsKey) {
     }
 }
 
+// Each switch: its flag turns on its member and no other, and the manifest
+// records it under its key (a switch off may be left out).
+TEST(RunParameterTable, EverySwitchReachesTheRunAndTheManifest) {
+    testing_support::ScratchFolder folder;
+    const std::string network = folder.File("network.inp");
+    for (const builder::RunSwitchEntry& entry : builder::RunSwitchTable()) {
+        const builder::RunParameters p =
+            tesmar::ToRunParameters(tesmar::ParseBuildArguments({entry.option, "network.inp"}));
+        for (const builder::RunSwitchEntry& other : builder::RunSwitchTable())
+            EXPECT_EQ(p.*other.member, other.id == entry.id) << entry.option << " and " << other.option;
+        for (const bool on : {true, false}) {
+            builder::RunParameters switched;
+            switched.*entry.member = on;
+            matrix::Manifest manifest;
+            manifest.parameters = builder::RecordedParameters(switched);
+            matrix::WriteManifest(network, manifest);
+            const nlohmann::json written =
+                nlohmann::json::parse(testing_support::ReadText(folder.File("network.inp.build.json")));
+            EXPECT_EQ(written.at("parameters").value(builder::ManifestKey(entry), false), on) << entry.option;
+            EXPECT_EQ(matrix::ReadManifest(network)->parameters.*entry.recorded, on) << entry.option;
+        }
+    }
+}
+
 }  // namespace

@@ -79,7 +79,7 @@ TEST(TesmarRequest, DefaultsAreValidAndZ2ValuesMatterOnlyWithZ2) {
     EXPECT_NO_THROW(ValidateBuildRequest(request));
     request.Value(builder::Parameter::D50) = 0;
     EXPECT_THROW(ValidateBuildRequest(request), InputError);
-    request.NoZ2 = true;
+    request.On(builder::Switch::NoZ2) = true;
     EXPECT_NO_THROW(ValidateBuildRequest(request));
 }
 
