@@ -18,6 +18,7 @@
 #include "builder/window/field_reading.h"
 #include "builder/window/load_network.h"
 #include "builder/window/progress_caption.h"
+#include "builder/window/window_texts.h"
 #include "network/example_networks.h"
 #include "network/workspace.h"
 
@@ -137,8 +138,8 @@ void Form1::RunBuild() {
     description.program = std::string(kTitle) + " " + TESMAR_VERSION;
     const BuildOutcome outcome = builder::RunBuild(Net, description, Host());
     switch (outcome.status) {
-        case BuildStatus::Completed: EndWithMessage("Run ended - program will terminate", 0); return;
-        case BuildStatus::Stopped: EndWithMessage("Run is stoped", 0); return;
+        case BuildStatus::Completed: EndWithMessage(texts::kRunEnded, 0); return;
+        case BuildStatus::Stopped: EndWithMessage(texts::kRunStopped, 0); return;
         case BuildStatus::Failed:
         case BuildStatus::Refused: EndWithMessage(outcome.reason + " - program will terminate", 1); return;
     }

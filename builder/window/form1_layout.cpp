@@ -13,6 +13,7 @@
 #include <string>
 
 #include "builder/window/form1.h"
+#include "builder/window/window_texts.h"
 #include "builder/run_parameter_table.h"
 
 namespace builder::window {
@@ -76,7 +77,7 @@ QLineEdit* AddParameterRow(QGroupBox* panel, int row, Parameter parameter, int p
 }  // namespace
 
 void Form1::CreateControls() {
-    setWindowTitle(QStringLiteral("Tesmar - Bulid injection data"));
+    setWindowTitle(QString::fromUtf8(texts::kWindowTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFont(SansSerif(8.25, false));

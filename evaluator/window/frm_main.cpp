@@ -11,6 +11,7 @@
 
 #include "evaluator/node_selection.h"
 #include "evaluator/result_text.h"
+#include "evaluator/window/window_texts.h"
 #include "matrix/matrix_store.h"
 #include "network/example_networks.h"
 
@@ -18,7 +19,7 @@ namespace fentaro {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Temsar - Calculate fitness");
+const QString kTitle = QString::fromUtf8(texts::kWindowTitle);
 const QString kInputProblem = QStringLiteral("Problem with input file - program will terminate");
 
 // Window positions are laid out in twips: 15 to a pixel at 96 DPI.
@@ -86,9 +87,9 @@ void frmMain::LayOutControls() {
         results[k]->setVisible(false);
     }
     place(Label3, "Label3", 360, 5280, 6195, 255);
-    Label3.setText(QStringLiteral("Temsar - sensor placement for drinking-water networks"));
+    Label3.setText(QString::fromUtf8(texts::kProjectLine));
     place(Label4, "Label4", 360, 5640, 6195, 255);
-    Label4.setText(QStringLiteral("Support: the Temsar water network modelling team"));
+    Label4.setText(QString::fromUtf8(texts::kSupportLine));
     // Below the client area: never seen by the user.
     place(Command1, "Command1", 240, 6720, 1335, 495);
     Command1.setText(QStringLiteral("Load network"));
