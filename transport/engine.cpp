@@ -282,27 +282,34 @@ void Engine::TouchTank(int n) {
     Activate(n);
 }
 
+// The quality is kept in a register rather than read back from quality_:
+// the reload would lengthen the chain from this node's mix to the merges
+// into its outflow links.
 double Engine::NodeQuality(const NodeVisit& visit, double volin, double massin, double volout, long dt) {
     const int n = visit.node;
     const auto i = static_cast<std::size_t>(n);
     const int type = visit.type;
+    double quality = quality_[i];
     if (type == EN_JUNCTION) {
         volin -= visit.negativeDemand * static_cast<double>(dt);
-        if (volin > 0.0) quality_[i] = IsPositiveZero(massin) ? 0.0 : massin / volin;
+        if (volin > 0.0) quality = IsPositiveZero(massin) ? 0.0 : massin / volin;
     } else if (type == EN_TANK) {
-        quality_[i] = MixTank(n, volin, massin, volout);
+        quality = MixTank(n, volin, massin, volout);
     }
     double added = 0.0;
     if (source_[i] != 0.0 && !(volout / static_cast<double>(dt) <= kStagnantFlow)) {
         added = source_[i] / kSecondsPerMinute;
         added = added * static_cast<double>(dt) / volout;
     }
-    if (added == 0.0) return quality_[i];
-    switch (type) {
-        case EN_JUNCTION: return quality_[i] += added;
-        case EN_TANK: return quality_[i] + added;
-        default: return quality_[i] = added;
+    if (added != 0.0) {
+        if (type == EN_TANK) {
+            quality_[i] = quality;
+            return quality + added;
+        }
+        quality = type == EN_JUNCTION ? quality + added : added;
     }
+    quality_[i] = quality;
+    return quality;
 }
 
 double Engine::MixTank(int n, double volin, double massin, double volout) {
@@ -322,28 +329,9 @@ double Engine::MixTank(int n, double volin, double massin, double volout) {
     return seg.c;
 }
 
-void Engine::AddSegment(int chain, double v, double c) {
-    int s = free_;
-    if (s >= 0) {
-        free_ = seg_[static_cast<std::size_t>(s)].prev;
-    } else {
-        s = static_cast<int>(seg_.size());
-        seg_.push_back({});
-    }
-    seg_[static_cast<std::size_t>(s)] = Segment{v, c, -1};
-    const auto ci = static_cast<std::size_t>(chain);
-    if (first_[ci] < 0) first_[ci] = s;
-    if (last_[ci] >= 0) seg_[static_cast<std::size_t>(last_[ci])].prev = s;
-    last_[ci] = s;
-}
-
-void Engine::DropFirst(int chain) {
-    const auto ci = static_cast<std::size_t>(chain);
-    const int s = first_[ci];
-    first_[ci] = seg_[static_cast<std::size_t>(s)].prev;
-    if (first_[ci] < 0) last_[ci] = -1;
-    seg_[static_cast<std::size_t>(s)].prev = free_;
-    free_ = s;
+void Engine::GrowPool() {
+    seg_.push_back(Segment{0.0, 0.0, free_});
+    free_ = static_cast<int>(seg_.size()) - 1;
 }
 
 void Engine::Reverse(int chain) {

@@ -75,9 +75,28 @@ private:
     void UpdateDue(int n);
     void LayOutDue();
     void TouchTank(int n);
-    double CleanVolumeAt(int k, double v, bool upstreamFirst) const;
-    void AddSegment(int chain, double v, double c);
-    void DropFirst(int chain);
+    [[gnu::always_inline]] inline double CleanVolumeAt(int k, double v, bool upstreamFirst) const;
+    // AddSegment and DropFirst are inline: a call in the node loop would
+    // spill the running sums.
+    void AddSegment(int chain, double v, double c) {
+        if (free_ < 0) GrowPool();
+        const int s = free_;
+        free_ = seg_[static_cast<std::size_t>(s)].prev;
+        seg_[static_cast<std::size_t>(s)] = Segment{v, c, -1};
+        const auto ci = static_cast<std::size_t>(chain);
+        if (first_[ci] < 0) first_[ci] = s;
+        if (last_[ci] >= 0) seg_[static_cast<std::size_t>(last_[ci])].prev = s;
+        last_[ci] = s;
+    }
+    void GrowPool();  // puts one new segment on the free list
+    void DropFirst(int chain) {
+        const auto ci = static_cast<std::size_t>(chain);
+        const int s = first_[ci];
+        first_[ci] = seg_[static_cast<std::size_t>(s)].prev;
+        if (first_[ci] < 0) last_[ci] = -1;
+        seg_[static_cast<std::size_t>(s)].prev = free_;
+        free_ = s;
+    }
     void Reverse(int chain);
     double AverageQuality(int k) const;
 
