@@ -104,3 +104,38 @@ TEST(DoseResponse, CachedResponsesGiveTheSameSums) {
         EXPECT_EQ(AffectedPopulation(model, step, exposure, perMinute, population, &cache), plain) << step;
     }
 }
+
+// The population sum forms each response without the divisions of
+// ResponseProbability; it must give the same single for every exposure, and
+// refuse the same ones. Exposures step through every magnitude of a single.
+TEST(DoseResponse, AffectedPopulationGivesEveryNodeItsResponseProbability) {
+    const DoseResponse models[] = {{2.0f, 70.0f, 41.0f, 0.34f, 300},
+                                   {1.5f, 12.0f, 0.02f, -2.75f, 60},
+                                   {3.0f, 95.0f, 7.0e4f, 11.0f, 3600},
+                                   {2.0f, 70.0f, 41.0f, 0.0f, 300}};
+    const std::vector<float> perMinute{0, 1.0f}, population{0, 1.0f};
+    std::vector<float> exposure(2, 0.0f);
+    for (const DoseResponse& model : models) {
+        std::size_t differing = 0, compared = 0;
+        for (std::uint32_t bits = 1; bits < std::bit_cast<std::uint32_t>(std::numeric_limits<float>::max());
+             bits += 4099) {
+            exposure[1] = std::bit_cast<float>(bits);
+            bool refused = false;
+            float expected = 0.0f;
+            try {
+                expected = ResponseProbability(model, exposure[1]);
+            } catch (const std::domain_error&) {
+                refused = true;
+            }
+            if (refused) {
+                EXPECT_THROW(AffectedPopulation(model, 1, exposure, perMinute, population), std::domain_error);
+                continue;
+            }
+            ++compared;
+            differing += std::bit_cast<std::uint32_t>(AffectedPopulation(model, 1, exposure, perMinute, population)) !=
+                         std::bit_cast<std::uint32_t>(expected);
+        }
+        EXPECT_EQ(differing, 0u) << "beta " << model.Beta << ", of " << compared;
+        EXPECT_GT(compared, 400000u);
+    }
+}
