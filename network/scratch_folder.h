@@ -33,4 +33,18 @@ private:
     std::string previous_;
 };
 
+// A program's run: its private folder, made and entered by the calling
+// thread, which leaves it before it is removed. Throws as Workspace and
+// ThreadScratchFolder do.
+class EnteredWorkspace {
+public:
+    EnteredWorkspace() : entered_(workspace_) {}
+
+    Workspace& Folder() { return workspace_; }
+
+private:
+    Workspace workspace_;
+    ThreadScratchFolder entered_;
+};
+
 }  // namespace network

@@ -6,12 +6,10 @@
 #include <iostream>
 #include <limits>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "base/user_text.h"
 #include "network/scratch_folder.h"
-#include "network/workspace.h"
 #include "tesmar/build_command.h"
 #include "tesmar/convert_command.h"
 #include "tesmar/exit_codes.h"
@@ -406,11 +404,9 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         return kBadInput;
     }
     CompleteRequests(c);
-    std::unique_ptr<network::Workspace> workspace;
-    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
+    std::optional<network::EnteredWorkspace> scratch;
     try {
-        workspace = std::make_unique<network::Workspace>();
-        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
+        scratch.emplace();
     } catch (const std::exception& e) {
         err << CommandName(app, c) << ": " << e.what() << std::endl;
         return kRunFailed;

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "builder/window/form1.h"
 #include "network/program_folder.h"
@@ -34,11 +35,9 @@ int main(int argc, char* argv[]) {
     const int terminate = WatchTerminate();
     QApplication app(argc, argv);
     // The toolkit's scratch files go to a private folder of this run.
-    std::unique_ptr<network::Workspace> workspace;
-    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
+    std::optional<network::EnteredWorkspace> scratch;
     try {
-        workspace = std::make_unique<network::Workspace>();
-        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
+        scratch.emplace();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
         return 1;
@@ -50,7 +49,7 @@ int main(int argc, char* argv[]) {
         QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
         return 1;
     }
-    builder::window::Form1 form(network::ProgramFolder(), toolkit, workspace.get());
+    builder::window::Form1 form(network::ProgramFolder(), toolkit, &scratch->Folder());
     std::unique_ptr<QSocketNotifier> notifier;
     if (terminate >= 0) {
         notifier = std::make_unique<QSocketNotifier>(terminate, QSocketNotifier::Read);

@@ -6,23 +6,20 @@
 
 #include <cstdlib>
 #include <exception>
-#include <memory>
+#include <optional>
 
 #include "evaluator/window/frm_main.h"
 #include "network/example_networks.h"
 #include "network/program_folder.h"
 #include "network/scratch_folder.h"
-#include "network/workspace.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(FENTARO_PROGRAM_NAME));
     // The toolkit's scratch files go to a private folder of this run.
-    std::unique_ptr<network::Workspace> workspace;
-    std::unique_ptr<network::ThreadScratchFolder> inWorkspace;
+    std::optional<network::EnteredWorkspace> scratch;
     try {
-        workspace = std::make_unique<network::Workspace>();
-        inWorkspace = std::make_unique<network::ThreadScratchFolder>(*workspace);
+        scratch.emplace();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
         return EXIT_FAILURE;
