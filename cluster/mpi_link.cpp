@@ -1,5 +1,6 @@
 #include "cluster/mpi_link.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -74,19 +75,50 @@ bool MpiLink::SendsDone() {
 }
 
 bool MpiLink::Poll(Message& message) {
-    int arrived = 0;
+    MatchNext();
+    return TakeArrived(message);
+}
+
+// Starts receiving the next message that announced itself, if any.
+void MpiLink::MatchNext() {
+    int announced = 0;
     MPI_Message handle = MPI_MESSAGE_NULL;
     MPI_Status status;
-    Check(MPI_Improbe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &arrived, &handle, &status), "MPI_Improbe");
-    if (!arrived) return false;
+    Check(MPI_Improbe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &announced, &handle, &status), "MPI_Improbe");
+    if (!announced) return;
     int count = 0;
     Check(MPI_Get_count(&status, MPI_BYTE, &count), "MPI_Get_count");
-    message.source = status.MPI_SOURCE;
-    message.tag = static_cast<Tag>(status.MPI_TAG);
-    message.size = static_cast<std::size_t>(count);
-    if (message.buffer.size() < message.size) message.buffer.resize(message.size);
-    Check(MPI_Mrecv(message.buffer.data(), count, MPI_BYTE, &handle, MPI_STATUS_IGNORE), "MPI_Mrecv");
-    return true;
+    Arriving& next = arriving_.emplace_back();
+    next.message.source = status.MPI_SOURCE;
+    next.message.tag = static_cast<Tag>(status.MPI_TAG);
+    next.message.size = static_cast<std::size_t>(count);
+    if (!spareBuffers_.empty()) {
+        next.message.buffer = std::move(spareBuffers_.back());
+        spareBuffers_.pop_back();
+    }
+    if (next.message.buffer.size() < next.message.size) next.message.buffer.resize(next.message.size);
+    Check(MPI_Imrecv(next.message.buffer.data(), count, MPI_BYTE, &handle, &next.request), "MPI_Imrecv");
+}
+
+// The first message that is whole and has no earlier message of its
+// process still arriving before it.
+bool MpiLink::TakeArrived(Message& message) {
+    waitingSources_.clear();
+    for (auto it = arriving_.begin(); it != arriving_.end(); ++it) {
+        if (std::find(waitingSources_.begin(), waitingSources_.end(), it->message.source) != waitingSources_.end())
+            continue;
+        int whole = 0;
+        Check(MPI_Test(&it->request, &whole, MPI_STATUS_IGNORE), "MPI_Test");
+        if (!whole) {
+            waitingSources_.push_back(it->message.source);
+            continue;
+        }
+        std::swap(message, it->message);
+        spareBuffers_.push_back(std::move(it->message.buffer));
+        arriving_.erase(it);
+        return true;
+    }
+    return false;
 }
 
 void MpiLink::Abort(int exitCode) {

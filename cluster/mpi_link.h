@@ -6,6 +6,7 @@
 #include <mpi.h>
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -50,7 +51,10 @@ public:
     void Send(int to, Tag tag, std::vector<char> bytes);
     // Lets sends in progress go on and forgets those done; true when none is left.
     bool SendsDone();
-    // Takes the next message that has arrived, if any.
+    // Takes the next message that has arrived whole, if any, in the order
+    // each process sent them. Never waits for a message's bytes: those of a
+    // process that died while sending never come, and the process that
+    // waits for them must still notice the job ending.
     bool Poll(Message& message);
     // Ends every process of the job at once, with the exit code.
     [[noreturn]] void Abort(int exitCode);
@@ -66,6 +70,17 @@ private:
     std::vector<std::vector<char>> outgoing_;
     std::vector<MPI_Request> requests_;
     std::vector<int> doneIndexes_;
+    // Messages matched and still arriving, in the order they were matched.
+    struct Arriving {
+        Message message;
+        MPI_Request request = MPI_REQUEST_NULL;
+    };
+    std::deque<Arriving> arriving_;
+    std::vector<int> waitingSources_;
+    std::vector<std::vector<char>> spareBuffers_;  // taken buffers, so a message seldom allocates
+
+    void MatchNext();
+    bool TakeArrived(Message& message);
 };
 
 }  // namespace cluster

@@ -100,6 +100,11 @@ std::vector<std::string> MpirunArguments(int processes, const std::vector<std::s
     return JobArguments(processes, launcherOptions, tesmar_testing::ToolPath(), tesmarArgs);
 }
 
+std::vector<std::string> ProgramArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                          const std::string& program) {
+    return JobArguments(processes, launcherOptions, network::ProgramFolder() + "/" + program, {});
+}
+
 std::vector<std::string> DriverArguments(int processes, const std::vector<std::string>& launcherOptions,
                                          const std::vector<std::string>& hooks,
                                          const std::vector<std::string>& buildArgs) {

@@ -29,6 +29,10 @@ std::vector<std::string> DriverArguments(int processes, const std::vector<std::s
                                          const std::vector<std::string>& hooks,
                                          const std::vector<std::string>& buildArgs);
 
+// A job of `processes` processes of one of the tests' programs in bin/.
+std::vector<std::string> ProgramArguments(int processes, const std::vector<std::string>& launcherOptions,
+                                          const std::string& program);
+
 struct JobEnd {
     bool ended = false;  // false: still running at the deadline, then killed
     int exitCode = -1;   // exit status, or 128 + signal
