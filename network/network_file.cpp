@@ -1,16 +1,7 @@
 #include "network/network_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-#include "base/write_all.h"
 #include "network/input_file.h"
 #include "network/sha256.h"
 
@@ -35,26 +26,8 @@ std::shared_ptr<const NetworkFile> NetworkFile::Snapshot(const std::string& path
     file->path_ = path;
     file->bytes_ = bytes.size();
     file->sha256_ = Sha256Hex(bytes);
-    std::string copy = "network-XXXXXX.inp";
-    const int fd = ::mkstemps(copy.data(), 4);
-    if (fd < 0) throw std::runtime_error("Cannot copy the network file into the working folder: " + std::string(std::strerror(errno)));
-    file->copy_ = copy;
-    const bool written = base::WriteAll(fd, bytes);
-    const int saved = errno;
-    if (::close(fd) != 0 || !written)
-        throw std::runtime_error("Cannot copy the network file into the working folder: " +
-                                 std::string(std::strerror(written ? errno : saved)));
-    // An absolute name, so that the copy is found whatever folder is current later.
-    char* here = ::getcwd(nullptr, 0);
-    if (here) {
-        file->copy_ = std::string(here) + "/" + copy;
-        std::free(here);
-    }
+    file->copy_ = std::make_unique<base::MemoryFile>("the copy of the network file", bytes);
     return file;
-}
-
-NetworkFile::~NetworkFile() {
-    if (!copy_.empty()) ::unlink(copy_.c_str());
 }
 
 }  // namespace network

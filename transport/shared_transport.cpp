@@ -2,13 +2,10 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
+#include "base/memory_file.h"
 #include "transport/engine.h"
 
 namespace transport {
@@ -26,18 +23,11 @@ std::size_t PeriodBytes(const NetworkLayout& l) {
 
 std::string Megabytes(std::size_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; }
 
-// The hydraulics the solver reads back, through a scratch copy of the toolkit's file.
+// The hydraulics the solver reads back, through an in-memory copy of the toolkit's file.
 std::vector<HydraulicPeriod> SavedHydraulics(const network::Project& project, const NetworkLayout& layout) {
-    std::string path = (std::filesystem::temp_directory_path() / "tesmar-hydraulics-XXXXXX").string();
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) throw std::runtime_error("cannot create a scratch file for the hydraulics");
-    ::close(fd);
-    struct Remove {
-        std::string path;
-        ~Remove() { std::remove(path.c_str()); }
-    } removeAfter{path};
-    project.SaveHydraulics(path);
-    return ReadHydraulicsFile(path, layout.nNodes, layout.nLinks);
+    const base::MemoryFile copy("the hydraulic results");
+    project.SaveHydraulics(copy.Path());
+    return ReadHydraulicsFile(copy.Path(), layout.nNodes, layout.nLinks);
 }
 
 // Runs the clean network as the builder's quality loop does, keeping the
