@@ -6,8 +6,7 @@
 #include "bindings.h"
 #include "builder/build.h"
 #include "command_error.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "own_workspace.h"
 #include "python_calls.h"
 #include "session.h"
 #include "tesmar/app.h"
@@ -47,8 +46,6 @@ std::string Trimmed(std::string text) {
 }
 
 BuildResult RunBuild(const BuildRequest& request, PythonCalls& calls) {
-    network::Workspace workspace;
-    const network::ThreadScratchFolder inWorkspace(workspace);
     const PreparedBuild prepared = PrepareBuild(request, request.NetworkFile, ModuleToolkit());
     std::ostringstream out, err;
     const builder::BuildDescription description = DescribeBuild(request, err, false);
@@ -82,7 +79,9 @@ BuildResult Build(const std::string& path, std::vector<std::string> arguments, n
     BuildResult result;
     {
         nb::gil_scoped_release released;
-        result = Guarded("tesmar build", [&] { return RunBuild(request, calls); });
+        result = Guarded("tesmar build", [&] {
+            return InOwnWorkspace([&] { return RunBuild(request, calls); }, [&] { calls.StopRequested(); });
+        });
     }
     calls.RaiseIfAny();
     return result;

@@ -11,7 +11,6 @@
 #include "command_error.h"
 #include "evaluator/node_selection.h"
 #include "matrix/file_names.h"
-#include "network/workspace.h"
 #include "opened_set.h"
 #include "optimizer/matrix_input.h"
 #include "session.h"

@@ -8,8 +8,7 @@
 #include "builder/flow_units.h"
 #include "command_error.h"
 #include "network/map_geometry.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "own_workspace.h"
 #include "session.h"
 #include "tesmar/network_input.h"
 
@@ -52,11 +51,7 @@ std::map<std::string, std::int32_t> TimeParameters(const network::Network& net) 
 
 std::map<std::string, std::pair<double, double>> Coordinates(const network::Network& net) {
     return Guarded("tesmar", [&] {
-        // The toolkit reads the network's private copy, which lives in the
-        // workspace of one call: the file is read again for this one.
-        network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
-        const network::MapGeometry map = network::LoadMapGeometry(OpenNetworkFile(net.path, net.toolkit));
+        const network::MapGeometry map = InOwnWorkspace([&] { return network::LoadMapGeometry(net); });
         std::map<std::string, std::pair<double, double>> places;
         for (std::int32_t node = 1; node <= net.nNodes; ++node) {
             const network::NodePlace& place = map.nodes[static_cast<std::size_t>(node)];

@@ -5,6 +5,7 @@
 // work to stop; the exception is raised once the work has ended whole.
 #pragma once
 
+#include <atomic>
 #include <optional>
 
 #include <nanobind/nanobind.h>
@@ -18,8 +19,8 @@ public:
     PythonCalls(const PythonCalls&) = delete;
     PythonCalls& operator=(const PythonCalls&) = delete;
 
-    // Runs the pending signal handlers; true when the work should stop.
-    // Called without the interpreter.
+    // Runs the pending signal handlers (on the main thread; elsewhere Python
+    // runs none); true when the work should stop. Called without the interpreter.
     bool StopRequested();
     // Calls the callback, when there is one, with the arguments; true when
     // the work should stop. Called without the interpreter.
@@ -43,7 +44,7 @@ private:
     void Keep(nanobind::python_error& e);
 
     nanobind::object callback_;
-    bool stop_ = false;
+    std::atomic<bool> stop_{false};  // read by the thread doing the work, set by either
     std::optional<nanobind::python_error> error_;
 };
 

@@ -1,8 +1,7 @@
 #include "session.h"
 
 #include "command_error.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "own_workspace.h"
 #include "tesmar/network_input.h"
 
 namespace tesmar::python {
@@ -21,9 +20,7 @@ const network::SharedToolkit& ModuleToolkit() { return boundToolkit; }
 network::Network OpenNetwork(const std::string& path, const std::string& command) {
     return Guarded(command, [&] {
         const std::string absolute = AbsoluteNetworkPath(path);
-        network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
-        return OpenNetworkFile(absolute, ModuleToolkit());
+        return InOwnWorkspace([&] { return OpenNetworkFile(absolute, ModuleToolkit()); });
     });
 }
 

@@ -1,7 +1,6 @@
-// What every call into the libraries shares: the private folder where the
-// toolkit keeps its scratch files while the call runs (the command line's
-// own, so nothing is left in the user's folder), and the network opened
-// the command line's way.
+// What every call into the libraries shares: the network opened the
+// command line's way, and the toolkit bound at import. Calls that run the
+// toolkit do so in a private folder of their own (own_workspace.h).
 #pragma once
 
 #include <string>
@@ -11,9 +10,8 @@
 namespace tesmar::python {
 
 // Opens the network at path (made absolute first) for the command named;
-// throws CommandError with the command line's message. Its private copy for
-// the toolkit is gone when this returns (it lives in the call's workspace):
-// a call that runs the toolkit opens the network again in its own.
+// throws CommandError with the command line's message. The network keeps
+// its private copy for the toolkit as long as it lives.
 network::Network OpenNetwork(const std::string& path, const std::string& command);
 
 // The toolkit the module bound when it was imported; every call uses it.
