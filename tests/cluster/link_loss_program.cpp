@@ -39,10 +39,6 @@ int Sender(cluster::MpiLink& link) {
 }
 
 int Receiver(cluster::MpiLink& link) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);  // mpirun's word that process 1 died
     cluster::Message message;
     const Clock::time_point guard = Clock::now() + std::chrono::seconds(20);
     while (!link.Poll(message) && Clock::now() < guard) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -61,6 +57,12 @@ int Receiver(cluster::MpiLink& link) {
 }  // namespace
 
 int main() {
+    // mpirun's word that process 1 died must not end process 0 before it
+    // reports: blocked before MPI starts, so that MPI's own threads block it too.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
     cluster::MpiLink link;
     return link.Rank() == 1 ? Sender(link) : Receiver(link);
 }
