@@ -26,11 +26,8 @@ MemoryFile::MemoryFile(const std::string& purpose) {
 }
 
 MemoryFile::MemoryFile(const std::string& purpose, std::string_view bytes) : MemoryFile(purpose) {
-    if (!WriteAll(fd_, bytes)) {
-        const int error = errno;
-        ::close(fd_);
-        throw Failure(purpose, error);
-    }
+    // The delegated constructor has made the object: the destructor closes the file.
+    if (!WriteAll(fd_, bytes)) throw Failure(purpose, errno);
 }
 
 MemoryFile::~MemoryFile() { ::close(fd_); }

@@ -10,7 +10,6 @@
 #include "network/map_geometry.h"
 #include "own_workspace.h"
 #include "session.h"
-#include "tesmar/network_input.h"
 
 namespace nb = nanobind;
 
