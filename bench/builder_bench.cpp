@@ -30,8 +30,7 @@
 #include "matrix/matrix_writer.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 using namespace builder;
 using Clock = std::chrono::steady_clock;
@@ -80,7 +79,7 @@ struct Bench {
     const Event& EventAt(std::int32_t k) const { return events[static_cast<std::size_t>(k) - 1]; }
     EventSettings Settings() const { return MakeEventSettings(net, parameters, flow); }
     std::unique_ptr<ProjectSession> Session() const {
-        return std::make_unique<ProjectSession>(net, net.ToolkitFile(), parameters);
+        return std::make_unique<ProjectSession>(net, parameters);
     }
 };
 
@@ -110,7 +109,7 @@ Bench Load(const std::string& source, const std::string& folder) {
     std::string path = folder + "/" + std::filesystem::path(source).filename().string();
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
     Bench bench;
-    bench.net = network::LoadNetwork(path, network::LoadToolkit());
+    bench.net = network::LoadNetwork(path, network::LoadToolkit(), network::TemporaryFolder());
     bench.flow = ValidateBuild(bench.net, bench.parameters);
     bench.events = GenerateEvents(bench.net, bench.parameters, SeededUniformSource(kSeed));
     return bench;
@@ -285,7 +284,7 @@ void Measure(const char* name, const std::string& source, const std::string& fol
         many = BuildRate(bench, plan.events, Workers(0));
     }
 
-    const Baseline baseline = RunBaseline(bench.net, bench.net.ToolkitFile(), bench.parameters, bench.flow);
+    const Baseline baseline = RunBaseline(bench.net, bench.parameters, bench.flow);
     double worker = 0, floorTime = 0, share = 0, writing = 0;
     {
         const auto session = bench.Session();
@@ -336,8 +335,6 @@ int main(int argc, char** argv) {
     plan.floorScalingEvents = arg(7, small ? 100 : 16);
     std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
-        const network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
                 scratch, plan);
         std::filesystem::remove_all(scratch);

@@ -38,6 +38,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "builder/build_context.h"
 #include "builder/project_session.h"
 #include "builder/validation.h"
@@ -45,8 +46,7 @@
 #include "cluster/mpi_link.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 extern char** environ;
 
@@ -271,8 +271,8 @@ void SendRecords(cluster::MpiLink& link, const std::vector<builder::EventTask>& 
 // Rank 1 and up: one real event's records, sent for every event asked.
 void Replay(cluster::MpiLink& link, const network::Network& net, const builder::RunParameters& parameters) {
     const builder::FlowFactors flow = builder::ValidateBuild(net, parameters);
-    const builder::Baseline baseline = builder::RunBaseline(net, net.ToolkitFile(), parameters, flow);
-    builder::ProjectSession session(net, net.ToolkitFile(), parameters);
+    const builder::Baseline baseline = builder::RunBaseline(net, parameters, flow);
+    builder::ProjectSession session(net, parameters);
     builder::EventSimulation simulation(baseline, builder::MakeEventSettings(net, parameters, flow));
     const std::vector<builder::Event> events =
         builder::GenerateEvents(net, parameters, builder::SeededUniformSource(1));
@@ -350,14 +350,13 @@ void Write(cluster::MpiLink& link, const network::Network& net, const builder::R
 }
 
 int WriterMode(int records) {
-    network::Workspace workspace;
-    const network::ThreadScratchFolder inWorkspace(workspace);
+    const bench::BenchFolder workspace;
     cluster::MpiLink link;
     const std::string folder = workspace.Path() + "/net" + std::to_string(link.Rank());
     fs::create_directories(folder);
     const std::string path = folder + "/Network_2.inp";
     fs::copy_file(ExampleNetwork(2), path);
-    const network::Network net = network::LoadNetwork(path, network::LoadToolkit());
+    const network::Network net = network::LoadNetwork(path, network::LoadToolkit(), network::TemporaryFolder());
     builder::RunParameters parameters;
     parameters.Mode = builder::EventMode::RandomEvents;
     parameters.nRandomEvents = records;
@@ -386,8 +385,7 @@ int Measure(int rounds, int events1, int events2, int records) {
         std::fprintf(stderr, "cluster_bench: mpirun is not installed (Debian: openmpi-bin)\n");
         return 1;
     }
-    network::Workspace workspace;
-    const network::ThreadScratchFolder inWorkspace(workspace);
+    const bench::BenchFolder workspace;
     double perWorker2 = 0;
     for (int number : {1, 2}) {
         const std::string folder = workspace.Path() + "/n" + std::to_string(number);

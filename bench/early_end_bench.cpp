@@ -17,14 +17,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "builder/baseline.h"
 #include "builder/event_simulation.h"
 #include "builder/project_session.h"
 #include "builder/validation.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 using namespace builder;
 using Clock = std::chrono::steady_clock;
@@ -65,9 +65,9 @@ Network Load(int number, const std::string& folder) {
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
     Network network;
-    network.net = network::LoadNetwork(path, network::LoadToolkit());
+    network.net = network::LoadNetwork(path, network::LoadToolkit(), network::TemporaryFolder());
     network.flow = ValidateBuild(network.net, network.parameters);
-    network.baseline = RunBaseline(network.net, network.net.ToolkitFile(), network.parameters, network.flow);
+    network.baseline = RunBaseline(network.net, network.parameters, network.flow);
     network.events = GenerateEvents(network.net, network.parameters, SeededUniformSource(12345));
     return network;
 }
@@ -82,7 +82,7 @@ void Report(const char* what, std::size_t events, std::size_t endedEarly, double
 // Every event of network 1, with and without the early end, alternating.
 void MeasureNetwork1(const std::string& folder) {
     const Network n = Load(1, folder);
-    ProjectSession session(n.net, n.net.ToolkitFile(), n.parameters);
+    ProjectSession session(n.net, n.parameters);
     FullRunSession full{session};
     EventSimulation simulation(n.baseline, MakeEventSettings(n.net, n.parameters, n.flow));
     EventResult early, whole;
@@ -118,7 +118,7 @@ void MeasureNetwork2(const std::string& folder, std::size_t sample) {
     std::atomic<long> leftOut{0};
     const auto t0 = Clock::now();
     auto work = [&] {
-        ProjectSession session(n.net, n.net.ToolkitFile(), n.parameters);
+        ProjectSession session(n.net, n.parameters);
         EventSimulation simulation(n.baseline, MakeEventSettings(n.net, n.parameters, n.flow));
         EventResult result;
         for (std::size_t i; (i = next++) < picked.size();) {
@@ -141,8 +141,7 @@ void MeasureNetwork2(const std::string& folder, std::size_t sample) {
 int main(int argc, char** argv) {
     try {
         const std::size_t sample = argc > 1 ? static_cast<std::size_t>(std::stoul(argv[1])) : 40;
-        network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
+        const bench::BenchFolder workspace;
         MeasureNetwork1(workspace.Path());
         MeasureNetwork2(workspace.Path(), sample);
         return 0;

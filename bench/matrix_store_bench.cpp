@@ -24,8 +24,7 @@
 #include "matrix/matrix_writer.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -167,9 +166,7 @@ int main(int argc, char** argv) {
         fs::create_directories(folder);
         const std::string network = (folder / "Network_2.inp").string();
         if (!fs::exists(network)) fs::copy_file(network::ProgramFolder() + "/Networks/Example2/Network_2.inp", network);
-        network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
-        const network::Network net = network::LoadNetwork(network, network::LoadToolkit());
+        const network::Network net = network::LoadNetwork(network, network::LoadToolkit(), network::TemporaryFolder());
         if (sensors.empty())
             for (int n : {101, 2500, 5000, 7500, 10000, 12500, 15000, 16000}) sensors.push_back(net.NodeID[n]);
         const bool existing = fs::exists(matrix::BinaryFileName(network, 3)) &&

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "builder/baseline.h"
 #include "builder/event_simulation.h"
 #include "builder/own_session.h"
@@ -25,8 +26,7 @@
 #include "builder/validation.h"
 #include "network/netload.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 using namespace builder;
 using Clock = std::chrono::steady_clock;
@@ -64,9 +64,9 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp", path,
                                std::filesystem::copy_options::overwrite_existing);
-    const network::Network net = network::LoadNetwork(path, network::LoadToolkit());
+    const network::Network net = network::LoadNetwork(path, network::LoadToolkit(), network::TemporaryFolder());
     const FlowFactors flow = ValidateBuild(net, parameters);
-    const Baseline baseline = RunBaseline(net, net.ToolkitFile(), parameters, flow);
+    const Baseline baseline = RunBaseline(net, parameters, flow);
     const std::vector<Event> events = GenerateEvents(net, parameters, SeededUniformSource(seed));
     BuildDescription description;
     description.parameters = parameters;
@@ -77,7 +77,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
         std::printf("Network %d: the own engine does not run it (%s)\n", number, choice.fallbackReason.c_str());
         return {};
     }
-    ProjectSession toolkit(net, net.ToolkitFile(), parameters);
+    ProjectSession toolkit(net, parameters);
     OwnSession own(*choice.shared);
     EventSimulation simulation(baseline, MakeEventSettings(net, parameters, flow));
     EventResult a, b;
@@ -115,8 +115,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
 int main(int argc, char** argv) {
     const int sample = argc > 1 ? std::max(0, std::atoi(argv[1])) : 40;
     const bool ownOnly = argc > 2 && std::string(argv[2]) == "own";
-    network::Workspace workspace;
-    const network::ThreadScratchFolder inWorkspace(workspace);
+    const bench::BenchFolder workspace;
     const std::string folder = workspace.Path();
     Measure(1, folder, RunParameters{}, 12345, ownOnly);
     if (sample == 0) return 0;

@@ -56,8 +56,8 @@ void DeriveDailyFigures(const RunParameters& p, const FlowFactors& flow, Baselin
 
 }  // namespace
 
-Baseline RunBaseline(const Network& net, const std::string& networkFile, const RunParameters& p,
-                     const FlowFactors& flow, std::vector<int>* warnings) {
+Baseline RunBaseline(const Network& net, const RunParameters& p, const FlowFactors& flow,
+                     std::vector<int>* warnings) {
     Baseline base;
     base.nNodes = net.nNodes;
     base.nSteps = StepCount(net.QualStep, p.MaxSimDuration);
@@ -70,7 +70,7 @@ Baseline RunBaseline(const Network& net, const std::string& networkFile, const R
 
     Project project(*net.toolkit);
     project.AcceptWarnings(warnings);
-    project.Open(networkFile);
+    net.OpenToSolve(project);
     SetStudyAnalysis(project, net, p);
     project.SetTimeParam(EN_DURATION, durationSeconds);
     project.SolveH();

@@ -44,10 +44,10 @@ std::int32_t StepCount(std::int32_t qualStep, std::int32_t maxSimDuration);
 // The simulated duration in seconds: hours x 3600, rounded to 32 bits.
 long DurationSeconds(std::int32_t maxSimDuration);
 
-// Simulates the uncontaminated network opened from networkFile. With
+// Simulates the uncontaminated network. With
 // warnings given, the toolkit's warnings are recorded there instead of
 // failing the run.
-Baseline RunBaseline(const network::Network& net, const std::string& networkFile, const RunParameters& parameters,
-                     const FlowFactors& flow, std::vector<int>* warnings = nullptr);
+Baseline RunBaseline(const network::Network& net, const RunParameters& parameters, const FlowFactors& flow,
+                     std::vector<int>* warnings = nullptr);
 
 }  // namespace builder

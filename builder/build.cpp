@@ -17,7 +17,7 @@
 #include "builder/reference_run.h"
 #include "builder/validation.h"
 #include "matrix/set_lock.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 
 namespace builder {
 
@@ -44,9 +44,9 @@ namespace {
 
 // Why a build cannot go on, as the user needs to read it: a toolkit that
 // cannot write its scratch files is most often out of disk space.
-std::string Reason(const std::exception& e) {
+std::string Reason(const std::exception& e, const network::Network& net) {
     if (const auto* toolkit = dynamic_cast<const network::ToolkitError*>(&e))
-        if (auto full = network::NoSpaceLeft(toolkit->code())) return *full + " (" + e.what() + ")";
+        if (auto full = network::NoSpaceLeft(toolkit->code(), net.scratchFolder)) return *full + " (" + e.what() + ")";
     return e.what();
 }
 
@@ -85,7 +85,7 @@ Baseline PrepareBaseline(const network::Network& net, const BuildDescription& de
                          std::vector<int>& warnings) {
     const RunParameters& parameters = description.parameters;
     Baseline baseline =
-        RunBaseline(net, net.ToolkitFile(), parameters, flow, description.acceptWarnings ? &warnings : nullptr);
+        RunBaseline(net, parameters, flow, description.acceptWarnings ? &warnings : nullptr);
     ValidateBaseline(baseline, parameters);
     return baseline;
 }
@@ -134,7 +134,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         }
         transport = ChooseTransport(net, description);
     } catch (const network::ToolkitError& e) {
-        BuildOutcome refused = Ended(BuildStatus::Refused, Reason(e));
+        BuildOutcome refused = Ended(BuildStatus::Refused, Reason(e, net));
         if (e.code() > 0 && e.code() < 100) refused.refusedWarning = e.code();
         return refused;
     } catch (const ParameterError& e) {
@@ -163,7 +163,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
     }
     outcome.files = writer->FileNames();
     EventGenerator events(net, parameters, description.random ? description.random : SeededUniformSource(description.seed));
-    BuildContext build{net,      net.ToolkitFile(), description, host, *baseline, MakeEventSettings(net, parameters, flow),
+    BuildContext build{net, description, host, *baseline, MakeEventSettings(net, parameters, flow),
                        events, outcome.eventsPlanned, *writer, transport.shared.get()};
     if (host.started)
         host.started(BuildStart{outcome.eventsPlanned, runner.workers, runner.processes, outcome.files, warnings,
@@ -173,7 +173,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         if (outcome.status == BuildStatus::Stopped && runner.stopReason) outcome.reason = runner.stopReason();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;
-        outcome.reason = Reason(e);
+        outcome.reason = Reason(e, net);
     }
     outcome.eventsWritten = writer->EventsWritten();
     if (!lock->StillHeld()) return LostLock(*lock, *writer, std::move(outcome), net, manifest, started);
@@ -181,7 +181,7 @@ BuildOutcome RunBuild(const network::Network& net, const BuildDescription& descr
         if (outcome.status == BuildStatus::Completed) writer->Close();
     } catch (const std::exception& e) {
         outcome.status = BuildStatus::Failed;
-        outcome.reason = Reason(e);
+        outcome.reason = Reason(e, net);
     }
     EndManifest(manifest, outcome, Seconds(started));
     try {

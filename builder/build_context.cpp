@@ -5,9 +5,8 @@
 namespace builder {
 
 WorkerSetup SetupOf(const BuildContext& build) {
-    return WorkerSetup{build.net,      build.networkFile, build.description.parameters,
-                       build.baseline, build.settings,    build.description.beforeEvent,
-                       build.description.acceptWarnings, build.transport};
+    return WorkerSetup{build.net, build.description.parameters, build.baseline, build.settings,
+                       build.description.beforeEvent, build.description.acceptWarnings, build.transport};
 }
 
 void EncodeResult(const Event& event, std::int64_t eventNumber, const EventResult& result, bool withZ2,

@@ -18,7 +18,6 @@ namespace builder {
 
 struct BuildContext {
     const network::Network& net;
-    const std::string& networkFile;
     const BuildDescription& description;
     const BuildHost& host;
     const Baseline& baseline;

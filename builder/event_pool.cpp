@@ -39,7 +39,7 @@ void EventPool::SimulateTakenEvents(std::int32_t& index) {
         OwnSession session(*setup_.transport);
         SimulateWith(session, index);
     } else {
-        ProjectSession session(setup_.net, setup_.networkFile, setup_.parameters, setup_.acceptWarnings);
+        ProjectSession session(setup_.net, setup_.parameters, setup_.acceptWarnings);
         SimulateWith(session, index);
     }
 }

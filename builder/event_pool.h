@@ -56,7 +56,6 @@ protected:
 // What every worker reads; it must outlive the pool.
 struct WorkerSetup {
     const network::Network& net;
-    const std::string& networkFile;
     const RunParameters& parameters;
     const Baseline& baseline;
     EventSettings settings;

@@ -5,10 +5,10 @@
 
 namespace builder {
 
-void OpenEventProject(network::Project& project, const network::Network& net, const std::string& networkFile,
-                      const RunParameters& parameters, std::vector<int>* warnings) {
+void OpenEventProject(network::Project& project, const network::Network& net, const RunParameters& parameters,
+                      std::vector<int>* warnings) {
     if (warnings) project.AcceptWarnings(warnings);
-    project.Open(networkFile);
+    net.OpenToSolve(project);
     SetStudyAnalysis(project, net, parameters);
     project.SetTimeParam(EN_DURATION, DurationSeconds(parameters.MaxSimDuration));
     for (int n = 1; n <= net.nNodes; ++n) {

@@ -15,7 +15,7 @@ namespace builder {
 // Sets up project for events of the build. With warnings, the toolkit's
 // warnings about the hydraulics are accepted and collected there; without,
 // they fail as errors.
-void OpenEventProject(network::Project& project, const network::Network& net, const std::string& networkFile,
-                      const RunParameters& parameters, std::vector<int>* warnings);
+void OpenEventProject(network::Project& project, const network::Network& net, const RunParameters& parameters,
+                      std::vector<int>* warnings);
 
 }  // namespace builder

@@ -9,7 +9,7 @@ TransportChoice ChooseTransport(const network::Network& net, const BuildDescript
     if (description.engine != TransportEngine::Own || description.reference) return choice;
     std::vector<int> warnings;
     network::Project project(*net.toolkit);
-    OpenEventProject(project, net, net.ToolkitFile(), description.parameters, &warnings);
+    OpenEventProject(project, net, description.parameters, &warnings);
     transport::TransportPreparation prep = transport::PrepareTransport(
         project, description.transportMemoryLimit ? description.transportMemoryLimit : transport::AvailableMemory());
     if (!prep.fallbackReason.empty()) {

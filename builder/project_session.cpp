@@ -11,12 +11,12 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ProjectSession::ProjectSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
+ProjectSession::ProjectSession(const Network& net, const RunParameters& parameters,
                                bool acceptWarnings)
     : project_(*net.toolkit), qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.
-    OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);
+    OpenEventProject(project_, net, parameters, acceptWarnings ? &warnings_ : nullptr);
     values_.assign(static_cast<std::size_t>(net.nNodes), 0.0);
     linkValues_.assign(static_cast<std::size_t>(net.nLinks), 0.0);
     RunBackground();

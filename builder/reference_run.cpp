@@ -21,7 +21,7 @@ BuildStatus RunEventsInOrder(BuildContext& build) {
         if (host.processEvents) host.processEvents();
         if (build.description.beforeEvent) build.description.beforeEvent(eventIndex);
         try {
-            ReferenceSession session(build.net, build.networkFile, build.description.parameters,
+            ReferenceSession session(build.net, build.description.parameters,
                                      build.description.acceptWarnings);
             simulation.Run(session, event, result, host.processEvents);
             session.Close();

@@ -8,10 +8,10 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ReferenceSession::ReferenceSession(const Network& net, const std::string& networkFile, const RunParameters& parameters,
+ReferenceSession::ReferenceSession(const Network& net, const RunParameters& parameters,
                                    bool acceptWarnings)
     : project_(*net.toolkit), nNodes_(net.nNodes) {
-    OpenEventProject(project_, net, networkFile, parameters, acceptWarnings ? &warnings_ : nullptr);
+    OpenEventProject(project_, net, parameters, acceptWarnings ? &warnings_ : nullptr);
 }
 
 void ReferenceSession::SetSourceQuality(int node, float strength) {

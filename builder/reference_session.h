@@ -15,7 +15,7 @@ namespace builder {
 
 class ReferenceSession {
 public:
-    ReferenceSession(const network::Network& net, const std::string& networkFile, const RunParameters& parameters,
+    ReferenceSession(const network::Network& net, const RunParameters& parameters,
                    bool acceptWarnings = false);
 
     void SetSourceQuality(int node, float strength);

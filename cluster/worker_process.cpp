@@ -133,7 +133,7 @@ void WorkerProcess::StartWorkers() {
     }
     const network::Network& net = *job_.net;
     setup_ = std::make_unique<builder::WorkerSetup>(builder::WorkerSetup{
-        net, net.ToolkitFile(), description_.parameters, preparation_->Baseline(),
+        net, description_.parameters, preparation_->Baseline(),
         builder::MakeEventSettings(net, description_.parameters, preparation_->Flow()), job_.description.beforeEvent,
         description_.acceptWarnings, preparation_->Transport()});
     workStarted_ = Clock::now();

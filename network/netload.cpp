@@ -1,5 +1,7 @@
 #include "network/netload.h"
 
+#include <stdexcept>
+
 #include "network/quality_units.h"
 
 namespace network {
@@ -60,7 +62,12 @@ Network ReadNetwork(const Project& project, const std::string& path) {
     return net;
 }
 
-Network LoadNetwork(const std::string& path, SharedToolkit toolkit) {
+void Network::OpenToSolve(Project& project) const {
+    if (!file) throw std::logic_error("The network " + path + " was not loaded to be solved");
+    project.OpenToSolve(file->Text(), scratchFolder);
+}
+
+Network LoadNetwork(const std::string& path, SharedToolkit toolkit, std::string scratchFolder) {
     auto file = NetworkFile::Snapshot(path);
     Project project(*toolkit);
     project.Open(file->CopyPath());
@@ -69,6 +76,7 @@ Network LoadNetwork(const std::string& path, SharedToolkit toolkit) {
         if (auto units = DeclaredQualityUnits(file->Text())) net.Quality.units = *units;
     net.file = std::move(file);
     net.toolkit = std::move(toolkit);
+    net.scratchFolder = std::move(scratchFolder);
     return net;
 }
 

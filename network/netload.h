@@ -42,16 +42,23 @@ struct Network {
     int FlowUnits = -1;  // the toolkit's flow-units code
     QualityAnalysis Quality;
 
+    // Where the projects that solve this network's hydraulics keep their
+    // results (see SolvingCopy).
+    std::string scratchFolder;
+
     bool IsJunction(std::int32_t node) const { return NodeType[static_cast<std::size_t>(node)] == EN_JUNCTION; }
-    // The file a toolkit project opens for this network.
+    // The file a toolkit project that only reads the network opens.
     const std::string& ToolkitFile() const { return file ? file->CopyPath() : path; }
+    // Opens the network in project, ready to solve its hydraulics.
+    void OpenToSolve(Project& project) const;
 };
 
 // Reads the network file once, keeping its bytes in a private copy (see
-// NetworkFile). Throws std::runtime_error when the file cannot be read or
+// NetworkFile); the projects that solve its hydraulics keep their results
+// in scratchFolder. Throws std::runtime_error when the file cannot be read or
 // copied, ToolkitError when the toolkit cannot read it, and DuplicateIdError
 // when two IDs of one table differ only in letter case.
-Network LoadNetwork(const std::string& path, SharedToolkit toolkit);
+Network LoadNetwork(const std::string& path, SharedToolkit toolkit, std::string scratchFolder);
 
 // Fills the tables and time parameters from a project holding an open network.
 Network ReadNetwork(const Project& project, const std::string& path);

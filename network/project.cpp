@@ -39,9 +39,17 @@ void Project::Open(const std::string& inp, const std::string& rpt, const std::st
     }
 }
 
+void Project::OpenToSolve(std::string_view networkText, const std::string& scratchFolder) {
+    auto copy = std::make_unique<SolvingCopy>(networkText, scratchFolder);
+    Open(copy->Path());
+    solving_ = std::move(copy);
+}
+
 void Project::Close() {
     open_ = false;
-    Check(toolkit_.close(handle_), "EN_close");
+    const int code = toolkit_.close(handle_);
+    solving_.reset();
+    Check(code, "EN_close");
 }
 
 int Project::Count(int code) const {

@@ -4,10 +4,13 @@
 // non-zero one, warnings included; the destructor closes whatever is open.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "network/solving_copy.h"
 #include "network/toolkit.h"
 
 namespace network {
@@ -29,8 +32,12 @@ public:
 
     // Reads a network. The report file defaults to none; an empty output
     // file name makes the toolkit keep its binary results in a scratch file
-    // of the current folder.
+    // of the current folder. A project opened this way reads the network;
+    // one that solves hydraulics opens it with OpenToSolve.
     void Open(const std::string& inpFile, const std::string& rptFile = "/dev/null", const std::string& outFile = "");
+    // Reads the network's text, keeping the hydraulic results that SolveH
+    // makes in an unnamed file of scratchFolder (see SolvingCopy).
+    void OpenToSolve(std::string_view networkText, const std::string& scratchFolder);
     void Close();
 
     int Count(int code) const;
@@ -87,6 +94,7 @@ private:
     bool hydraulicsOpen_ = false;
     bool qualityOpen_ = false;
     std::vector<int>* warnings_ = nullptr;
+    std::unique_ptr<SolvingCopy> solving_;  // what OpenToSolve opened
 };
 
 }  // namespace network

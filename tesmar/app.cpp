@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "base/user_text.h"
-#include "network/scratch_folder.h"
 #include "tesmar/build_command.h"
 #include "tesmar/convert_command.h"
 #include "tesmar/exit_codes.h"
@@ -307,10 +306,8 @@ void DefineCommands(CLI::App& app, Commands& c) {
     AddReport(app, c);
 }
 
-// Paths are taken as given from where the program started (the program
-// then works in a private folder of its own, where the toolkit keeps its
-// scratch files), and the options shared by several commands go where the
-// parsed command reads them.
+// Paths are made absolute once, from where the program started, and the
+// options shared by several commands go where the parsed command reads them.
 void CompleteRequests(Commands& c) {
     c.buildRequest.NetworkFile = AbsoluteNetworkPath(c.buildRequest.NetworkFile);
     c.fitnessRequest.NetworkFile = AbsoluteNetworkPath(c.fitnessRequest.NetworkFile);
@@ -404,13 +401,6 @@ int RunTesmar(int argc, const char* const* argv, std::ostream& out, std::ostream
         return kBadInput;
     }
     CompleteRequests(c);
-    std::optional<network::EnteredWorkspace> scratch;
-    try {
-        scratch.emplace();
-    } catch (const std::exception& e) {
-        err << CommandName(app, c) << ": " << e.what() << std::endl;
-        return kRunFailed;
-    }
     network::SharedToolkit toolkit;
     try {
         toolkit = network::LoadToolkit();

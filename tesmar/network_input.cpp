@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "network/input_file.h"
+#include "network/solving_copy.h"
 #include "tesmar/exit_codes.h"
 
 namespace tesmar {
@@ -46,7 +47,7 @@ void RequireReadableFile(const std::string& path, const std::string& what) {
 network::Network OpenNetworkFile(const std::string& path, const network::SharedToolkit& toolkit) {
     RequireReadableFile(path, "network file");
     try {
-        return network::LoadNetwork(path, toolkit);
+        return network::LoadNetwork(path, toolkit, network::TemporaryFolder());
     } catch (const network::DuplicateIdError& e) {
         throw InputError("The network " + path + " cannot be used: " + e.what());
     } catch (const network::ToolkitError& e) {

@@ -8,14 +8,15 @@
 
 namespace tesmar {
 
-// The network file as an absolute path, so that it stays valid when the
-// program works in its private folder.
+// The network file as an absolute path, the name every file of its set is
+// made from.
 std::string AbsoluteNetworkPath(const std::string& file);
 
 // Throws InputError unless the file is a regular file this process can read.
 void RequireReadableFile(const std::string& path, const std::string& what);
 
-// Loads the network's tables and time parameters through the toolkit.
+// Loads the network's tables and time parameters through the toolkit; its
+// hydraulics are solved with the results kept in the system's temporary folder.
 // Throws InputError naming the problem: an unreadable file, the toolkit's
 // rejection (code and text), or IDs that differ only in letter case.
 network::Network OpenNetworkFile(const std::string& path, const network::SharedToolkit& toolkit);

@@ -20,7 +20,6 @@
 #include "builder/window/progress_caption.h"
 #include "builder/window/window_texts.h"
 #include "network/example_networks.h"
-#include "network/workspace.h"
 
 namespace builder::window {
 
@@ -35,18 +34,17 @@ QString LocalCaption(const std::string& caption, const QString& decimalPoint) {
     return text.replace(QLatin1Char('.'), decimalPoint);
 }
 
-Form1::Form1(std::string programFolder, network::SharedToolkit toolkit, network::Workspace* workspace, QWidget* parent)
-    : QWidget(parent), programFolder_(std::move(programFolder)), toolkit_(std::move(toolkit)), workspace_(workspace) {
+Form1::Form1(std::string programFolder, network::SharedToolkit toolkit, QWidget* parent)
+    : QWidget(parent), programFolder_(std::move(programFolder)), toolkit_(std::move(toolkit)) {
     ShowMessage = [this](const std::string& message) {
         QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(message), QMessageBox::Ok, this);
         box.exec();
     };
     // Matrix records are written whole, so ending at once keeps every file
     // consistent. Projects still simulating are not closed: their scratch
-    // files go with the workspace.
-    EndProgram = [this](int exitCode) {
+    // files have no name and go with the process.
+    EndProgram = [](int exitCode) {
         std::fflush(nullptr);
-        if (workspace_) workspace_->RemoveNow();
         std::_Exit(exitCode);
     };
     CreateControls();

@@ -13,10 +13,6 @@
 #include "builder/flow_units.h"
 #include "network/netload.h"
 
-namespace network {
-class Workspace;
-}
-
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -31,10 +27,7 @@ struct FieldTexts;
 class Form1 : public QWidget {
 public:
     // programFolder: the folder holding Networks/Example1 and Networks/Example2.
-    // workspace: the toolkit's private folder, removed when the program
-    // ends at once (may be null).
-    Form1(std::string programFolder, network::SharedToolkit toolkit, network::Workspace* workspace = nullptr,
-          QWidget* parent = nullptr);
+    Form1(std::string programFolder, network::SharedToolkit toolkit, QWidget* parent = nullptr);
 
     // Every message box goes through ShowMessage and every end of the program
     // through EndProgram; tests replace both. The defaults show a modal box
@@ -96,7 +89,6 @@ private:
 
     std::string programFolder_;
     network::SharedToolkit toolkit_;
-    network::Workspace* workspace_;
     bool building_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "network/example_networks.h"
+#include "network/solving_copy.h"
 
 namespace builder::window {
 
@@ -21,7 +22,7 @@ NetworkLoad OpenExampleNetwork(const std::string& programFolder, int number, con
         return load;
     }
     try {
-        load.Net = network::LoadNetwork(path, toolkit);
+        load.Net = network::LoadNetwork(path, toolkit, network::TemporaryFolder());
     } catch (const std::exception& e) {
         load.Message = e.what() + std::string(kTerminates);
         return load;

@@ -9,12 +9,9 @@
 
 #include <exception>
 #include <memory>
-#include <optional>
 
 #include "builder/window/form1.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
 
 namespace {
 
@@ -34,14 +31,6 @@ int WatchTerminate() {
 int main(int argc, char* argv[]) {
     const int terminate = WatchTerminate();
     QApplication app(argc, argv);
-    // The toolkit's scratch files go to a private folder of this run.
-    std::optional<network::EnteredWorkspace> scratch;
-    try {
-        scratch.emplace();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
-        return 1;
-    }
     network::SharedToolkit toolkit;
     try {
         toolkit = network::LoadToolkit();
@@ -49,7 +38,7 @@ int main(int argc, char* argv[]) {
         QMessageBox::critical(nullptr, QStringLiteral("Zelbrin"), QString::fromStdString(e.what()));
         return 1;
     }
-    builder::window::Form1 form(network::ProgramFolder(), toolkit, &scratch->Folder());
+    builder::window::Form1 form(network::ProgramFolder(), toolkit);
     std::unique_ptr<QSocketNotifier> notifier;
     if (terminate >= 0) {
         notifier = std::make_unique<QSocketNotifier>(terminate, QSocketNotifier::Read);

@@ -6,24 +6,14 @@
 
 #include <cstdlib>
 #include <exception>
-#include <optional>
 
 #include "evaluator/window/frm_main.h"
 #include "network/example_networks.h"
 #include "network/program_folder.h"
-#include "network/scratch_folder.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(FENTARO_PROGRAM_NAME));
-    // The toolkit's scratch files go to a private folder of this run.
-    std::optional<network::EnteredWorkspace> scratch;
-    try {
-        scratch.emplace();
-    } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
-        return EXIT_FAILURE;
-    }
     const network::ExampleNetwork& example = network::Example(FENTARO_EXAMPLE_NETWORK);
     fentaro::EvaluatorEdition edition{example.file, example.evaluatorSizes, example.caption};
     network::SharedToolkit toolkit;

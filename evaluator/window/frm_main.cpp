@@ -14,6 +14,7 @@
 #include "evaluator/window/window_texts.h"
 #include "matrix/matrix_store.h"
 #include "network/example_networks.h"
+#include "network/solving_copy.h"
 
 namespace fentaro {
 
@@ -132,7 +133,7 @@ bool frmMain::Command1_Click() {
         return false;
     }
     try {
-        Net_ = network::LoadNetwork(NetworkPath_, toolkit_);
+        Net_ = network::LoadNetwork(NetworkPath_, toolkit_, network::TemporaryFolder());
     } catch (const network::ToolkitError& error) {
         if (error.function() == "EN_open" && error.code() > 0) return false;  // the toolkit cannot read it
         Message(kInputProblem + QStringLiteral("\n\n") + QString::fromStdString(error.what()), MessageIcon::None);

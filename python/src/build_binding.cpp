@@ -6,7 +6,6 @@
 #include "bindings.h"
 #include "builder/build.h"
 #include "command_error.h"
-#include "own_workspace.h"
 #include "python_calls.h"
 #include "session.h"
 #include "tesmar/app.h"
@@ -79,9 +78,7 @@ BuildResult Build(const std::string& path, std::vector<std::string> arguments, n
     BuildResult result;
     {
         nb::gil_scoped_release released;
-        result = Guarded("tesmar build", [&] {
-            return InOwnWorkspace([&] { return RunBuild(request, calls); }, [&] { calls.StopRequested(); });
-        });
+        result = Guarded("tesmar build", [&] { return RunBuild(request, calls); });
     }
     calls.RaiseIfAny();
     return result;

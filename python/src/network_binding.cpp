@@ -8,7 +8,6 @@
 #include "builder/flow_units.h"
 #include "command_error.h"
 #include "network/map_geometry.h"
-#include "own_workspace.h"
 #include "session.h"
 
 namespace nb = nanobind;
@@ -50,7 +49,7 @@ std::map<std::string, std::int32_t> TimeParameters(const network::Network& net) 
 
 std::map<std::string, std::pair<double, double>> Coordinates(const network::Network& net) {
     return Guarded("tesmar", [&] {
-        const network::MapGeometry map = InOwnWorkspace([&] { return network::LoadMapGeometry(net); });
+        const network::MapGeometry map = network::LoadMapGeometry(net);
         std::map<std::string, std::pair<double, double>> places;
         for (std::int32_t node = 1; node <= net.nNodes; ++node) {
             const network::NodePlace& place = map.nodes[static_cast<std::size_t>(node)];

@@ -6,7 +6,6 @@
 
 #include "bindings.h"
 #include "command_error.h"
-#include "own_workspace.h"
 #include "opened_set.h"
 #include "python_calls.h"
 #include "session.h"
@@ -50,8 +49,7 @@ std::string Report(const OpenedSet& set, const std::string& output, std::vector<
     int code = 0;
     {
         nb::gil_scoped_release released;
-        code = Guarded("tesmar report",
-                       [&] { return InOwnWorkspace([&] { return RunReportCommand(request, ModuleToolkit(), out, err); }); });
+        code = Guarded("tesmar report", [&] { return RunReportCommand(request, ModuleToolkit(), out, err); });
     }
     // A partial set's page is written all the same: MatrixSet.partial says so.
     if (code != kSuccess && code != kPartialSet) {

@@ -44,7 +44,7 @@ private:
     void Keep(nanobind::python_error& e);
 
     nanobind::object callback_;
-    std::atomic<bool> stop_{false};  // read by the thread doing the work, set by either
+    std::atomic<bool> stop_{false};
     std::optional<nanobind::python_error> error_;
 };
 

@@ -1,7 +1,6 @@
 #include "session.h"
 
 #include "command_error.h"
-#include "own_workspace.h"
 #include "tesmar/network_input.h"
 
 namespace tesmar::python {
@@ -20,7 +19,7 @@ const network::SharedToolkit& ModuleToolkit() { return boundToolkit; }
 network::Network OpenNetwork(const std::string& path, const std::string& command) {
     return Guarded(command, [&] {
         const std::string absolute = AbsoluteNetworkPath(path);
-        return InOwnWorkspace([&] { return OpenNetworkFile(absolute, ModuleToolkit()); });
+        return OpenNetworkFile(absolute, ModuleToolkit());
     });
 }
 

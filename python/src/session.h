@@ -1,6 +1,5 @@
 // What every call into the libraries shares: the network opened the
-// command line's way, and the toolkit bound at import. Calls that run the
-// toolkit do so in a private folder of their own (own_workspace.h).
+// command line's way, and the toolkit bound at import.
 #pragma once
 
 #include <string>

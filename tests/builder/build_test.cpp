@@ -49,7 +49,7 @@ protected:
 
 TEST_F(BuildTest, BaselineGivesDailyVolumeAndPopulation) {
     const RunParameters p;
-    const Baseline base = RunBaseline(net_, path_, p, *FlowFactorsOf(net_.FlowUnits));
+    const Baseline base = RunBaseline(net_, p, *FlowFactorsOf(net_.FlowUnits));
     EXPECT_EQ(base.nSteps, 1152);
     for (int n = 1; n <= 3; ++n) {
         EXPECT_FLOAT_EQ(base.DailyVolume[n], 14400.0f);

@@ -8,7 +8,7 @@ network::Network LoadNetwork(const testing_support::ScratchFolder& folder, const
                              const std::string& inpText) {
     const std::string path = folder.File(name);
     testing_support::WriteText(path, inpText);
-    return network::LoadNetwork(path, testing_support::Toolkit());
+    return network::LoadNetwork(path, testing_support::Toolkit(), folder.path());
 }
 
 builder::BuildDescription Workers(int workers, std::uint64_t seed) {

@@ -70,14 +70,14 @@ protected:
         p.Mode = EventMode::RandomEvents;
         p.nRandomEvents = events;
         const FlowFactors flow = ValidateBuild(net, p);
-        baseline_ = RunBaseline(net, net.ToolkitFile(), p, flow);
+        baseline_ = RunBaseline(net, p, flow);
         const EventSettings settings = MakeEventSettings(net, p, flow);
-        ProjectSession worker(net, net.ToolkitFile(), p);
+        ProjectSession worker(net, p);
         EventSimulation simulation(baseline_, settings), reference(baseline_, settings);
         EventResult fromWorker, fromReference;
         Comparison comparison;
         for (const Event& event : GenerateEvents(net, p, SeededUniformSource(4242))) {
-            ReferenceSession session(net, net.ToolkitFile(), p);
+            ReferenceSession session(net, p);
             reference.Run(session, event, fromReference);
             session.Close();
             worker.BeginEvent();

@@ -130,10 +130,10 @@ struct Impact {
 // The impact of one injection at J1 from step 0 when no sensor detects it,
 // worked out directly from the toolkit's concentrations and demands with
 // the defaults: 2 h of 479167 mg/min, 96 h, 5-minute steps, gallons per minute.
-Impact DirectImpact(const std::string& networkFile, int nNodes) {
-    const int step = 300, duration = 96 * 3600;
+Impact DirectImpact(const network::Network& net) {
+    const int step = 300, duration = 96 * 3600, nNodes = net.nNodes;
     network::Project project(*testing_support::Toolkit());
-    project.Open(networkFile);
+    net.OpenToSolve(project);
     project.SetTimeParam(EN_DURATION, duration);
     for (int n = 1; n <= nNodes; ++n) project.SetNodeValue(n, EN_SOURCETYPE, EN_MASS);
     project.SolveH();
@@ -193,7 +193,7 @@ TEST_F(StoreTest, UndetectedImpactMatchesADirectComputation) {
     // The last junction's first detection, as its Z1 says.
     EXPECT_EQ(fields[4], builder_testing::Fields(Lines(matrix::MatrixFileName(net_.path, 1))[1])[11]);
 
-    const Impact direct = DirectImpact(net_.ToolkitFile(), net_.nNodes);
+    const Impact direct = DirectImpact(net_);
     ASSERT_GT(direct.people, 0.0);
     EXPECT_NEAR(std::stod(fields[5]), direct.people, 1e-4 * direct.people);
     EXPECT_NEAR(std::stod(fields[6]), direct.volume, 1e-5 * direct.volume);

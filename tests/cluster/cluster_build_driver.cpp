@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "network/toolkit.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
 #include "tesmar/app.h"
 #include "tesmar/cluster_build.h"
 #include "tesmar/exit_codes.h"
@@ -77,8 +75,6 @@ int main(int argc, char** argv) {
         }
         const tesmar::BuildRequest request =
             tesmar::ParseBuildArguments(std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(build) + 1, args.end()));
-        network::Workspace workspace;
-        const network::ThreadScratchFolder inWorkspace(workspace);
         return tesmar::RunClusterBuildCommand(request, network::LoadToolkit(), std::cout, std::cerr, false,
                                               [&hooks](int rank, cluster::ProcessJob& job) { Apply(hooks, rank, job); });
     } catch (const std::exception& e) {

@@ -121,7 +121,7 @@ TEST(ClusterMessages, EveryRunParameterOfTheTableTravels) {
 TEST(ClusterMessages, EventsComeBackWithTheReceiversNodeIds) {
     testing_support::ScratchFolder folder;
     testing_support::WriteText(folder.File("chain.inp"), testing_support::ChainNetwork(4));
-    const network::Network net = network::LoadNetwork(folder.File("chain.inp"), testing_support::Toolkit());
+    const network::Network net = network::LoadNetwork(folder.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
     builder::RunParameters parameters;
     parameters.Mode = builder::EventMode::RandomEvents;
     parameters.nRandomEvents = 5;

@@ -20,7 +20,7 @@ class SetupCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         testing_support::WriteText(folder_.File("chain.inp"), testing_support::ChainNetwork(3));
-        net_ = network::LoadNetwork(folder_.File("chain.inp"), testing_support::Toolkit());
+        net_ = network::LoadNetwork(folder_.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
         job_.net = &net_;
         job_.description.program = "tesmar 1.0.0";
         setup_.program = "tesmar 1.0.0";

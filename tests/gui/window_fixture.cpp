@@ -38,7 +38,7 @@ std::string Padded(const std::string& inpText, std::int64_t size) {
 
 void WindowTest::SetUp() {
     EnsureApplication();
-    form_ = std::make_unique<builder::window::Form1>(folder_.path(), network::LoadToolkit(), nullptr);
+    form_ = std::make_unique<builder::window::Form1>(folder_.path(), network::LoadToolkit());
     form_->ShowMessage = [this](const std::string& message) { messages_.push_back(message); };
     form_->EndProgram = [this](int code) { exitCodes_.push_back(code); };
     networkPath_ = folder_.path() + "/Networks/Example1/Network_1.inp";

@@ -14,7 +14,7 @@ namespace {
 // positive pressure.
 void ExpectClean96HourRun(const Network& net) {
     network::Project project(*testing_support::Toolkit());
-    project.Open(net.path);
+    net.OpenToSolve(project);
     EXPECT_EQ(project.FlowUnits(), EN_GPM) << "flow units must be GPM";
     EXPECT_EQ(net.QualStep, 300);
     project.SetTimeParam(EN_DURATION, 96 * 3600);
@@ -59,7 +59,7 @@ TEST(ExampleNetworks, Network1HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(1);
     EXPECT_EQ(FileSize(path), 45063);
     ExpectAcceptedByEveryWindow(1);
-    const Network net = LoadNetwork(path, testing_support::Toolkit());
+    const Network net = LoadNetwork(path, testing_support::Toolkit(), network::TemporaryFolder());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 100);
     EXPECT_LE(net.nNodes, 150);
@@ -73,7 +73,7 @@ TEST(ExampleNetworks, Network2HasItsAcceptedSizeAndRunsClean) {
     const std::string path = testing_support::ExampleNetwork(2);
     EXPECT_EQ(FileSize(path), 2307252);
     ExpectAcceptedByEveryWindow(2);
-    const Network net = LoadNetwork(path, testing_support::Toolkit());
+    const Network net = LoadNetwork(path, testing_support::Toolkit(), network::TemporaryFolder());
     ExpectClean96HourRun(net);
     EXPECT_GE(net.nNodes, 12000);
     EXPECT_GE(net.nReservoirs, 2);

@@ -52,7 +52,7 @@ int Lookup(const KeyedTable& table, const std::string& id) { return table.Find(i
 TEST(NetLoad, FillsEveryTableOfAMixedNetwork) {
     ScratchFolder dir;
     WriteText(dir.File("mixed.inp"), kMixedNetwork);
-    const Network net = LoadNetwork(dir.File("mixed.inp"), testing_support::Toolkit());
+    const Network net = LoadNetwork(dir.File("mixed.inp"), testing_support::Toolkit(), network::TemporaryFolder());
     const auto& [nNodes, nLinks, nStorage, nJunctions, nReservoirs, nTanks] =
         std::tuple(net.nNodes, net.nLinks, net.nStorage, net.nJunctions, net.nReservoirs, net.nTanks);
     const auto& [nCVPipes, nPipes, nPumps, nValves] = std::tuple(net.nCVPipes, net.nPipes, net.nPumps, net.nValves);
@@ -104,7 +104,7 @@ TEST(NetLoad, FillsEveryTableOfAMixedNetwork) {
 TEST(NetLoad, NetworkWithoutPumpsOrValvesLeavesThoseTablesEmpty) {
     ScratchFolder dir;
     WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
-    const Network net = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit());
+    const Network net = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
     EXPECT_EQ(net.nPumps + net.nValves + net.nCVPipes, 0);
     EXPECT_EQ(net.colPumps.Count() + net.colValves.Count(), 0u);
     EXPECT_EQ(net.nPipes, 3);
@@ -119,9 +119,9 @@ TEST(NetLoad, NetworksLoadedTwiceAndSideBySideAreIndependentValues) {
     ScratchFolder dir;
     WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
     WriteText(dir.File("mixed.inp"), kMixedNetwork);
-    const Network first = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit());
-    const Network again = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit());
-    const Network other = LoadNetwork(dir.File("mixed.inp"), testing_support::Toolkit());
+    const Network first = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
+    const Network again = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
+    const Network other = LoadNetwork(dir.File("mixed.inp"), testing_support::Toolkit(), network::TemporaryFolder());
     EXPECT_EQ(first.nNodes, 4);
     EXPECT_EQ(again.nNodes, 4);
     EXPECT_EQ(again.colNodes.Count(), 4u);
@@ -139,7 +139,7 @@ TEST(NetLoad, FailedOpenThrowsTheToolkitCodeAndItsText) {
     ScratchFolder dir;
     WriteText(dir.File("broken.inp"), "[JUNCTIONS]\nJ1 0 1\n[PIPES]\nP1 J1 NOWHERE 10 10 100 0 Open\n[END]\n");
     try {
-        LoadNetwork(dir.File("broken.inp"), testing_support::Toolkit());
+        LoadNetwork(dir.File("broken.inp"), testing_support::Toolkit(), network::TemporaryFolder());
         FAIL() << "a broken network was loaded";
     } catch (const ToolkitError& e) {
         EXPECT_EQ(e.function(), "EN_open");
@@ -148,7 +148,7 @@ TEST(NetLoad, FailedOpenThrowsTheToolkitCodeAndItsText) {
         EXPECT_GT(std::string(e.what()).size(), std::string("Simulation toolkit failure in EN_open (code 200)").size());
     }
     try {
-        LoadNetwork("/nonexistent/folder/net.inp", testing_support::Toolkit());
+        LoadNetwork("/nonexistent/folder/net.inp", testing_support::Toolkit(), network::TemporaryFolder());
         FAIL() << "a missing network file was loaded";
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent/folder/net.inp cannot be read"), std::string::npos) << e.what();
@@ -162,7 +162,7 @@ TEST(NetLoad, IdsDifferingOnlyInCaseAreRefusedByName) {
               "[PIPES]\nP1 R1 a1 100 12 100 0 Open\nP2 a1 A1 100 12 100 0 Open\n"
               "[OPTIONS]\nUnits GPM\n[END]\n");
     try {
-        LoadNetwork(dir.File("case.inp"), testing_support::Toolkit());
+        LoadNetwork(dir.File("case.inp"), testing_support::Toolkit(), network::TemporaryFolder());
         FAIL() << "a network with IDs a1 and A1 was accepted";
     } catch (const DuplicateIdError& e) {
         std::string message = e.what();
@@ -190,7 +190,7 @@ TEST(NetLoad, TheToolkitReadsACopyOfTheBytesTakenAtLoading) {
     WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(3));
     std::string copy;
     {
-        const Network net = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit());
+        const Network net = LoadNetwork(dir.File("chain.inp"), testing_support::Toolkit(), network::TemporaryFolder());
         ASSERT_TRUE(net.file);
         copy = net.ToolkitFile();
         EXPECT_NE(copy, net.path);

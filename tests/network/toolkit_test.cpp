@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -12,8 +9,7 @@
 #include "network/netload.h"
 #include "network/program_folder.h"
 #include "network/project.h"
-#include "network/scratch_folder.h"
-#include "network/workspace.h"
+#include "network/solving_copy.h"
 #include "support/test_support.h"
 
 using namespace network;
@@ -48,7 +44,7 @@ TEST(ToolkitBinding, ProjectsRunSideBySideAndCheckEveryCall) {
     testing_support::ScratchFolder dir;
     testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
     network::Project a(*testing_support::Toolkit()), b(*testing_support::Toolkit());
-    a.Open(dir.File("chain.inp"));
+    a.OpenToSolve(testing_support::ReadText(dir.File("chain.inp")), dir.path());
     b.Open(dir.File("chain.inp"));
     EXPECT_EQ(a.Count(EN_NODECOUNT), 3);
     EXPECT_EQ(b.TimeParam(EN_QUALSTEP), 300);
@@ -96,130 +92,73 @@ int ToolkitScratchFiles(const std::string& folder) {
     return count;
 }
 
+// The chain network's text with its [END] line written as given and, after
+// it, what the toolkit must never read.
+std::string ChainEndingWith(const std::string& endLine, const std::string& afterEnd) {
+    std::string text = testing_support::ChainNetwork(2);
+    text.replace(text.rfind("[END]"), 5, endLine);
+    return text + afterEnd;
+}
+
+// The concentrations at node 2, every quality step, of the chain fed at node 1.
+std::vector<double> NodeTwoQuality(network::Project& project) {
+    project.SetNodeValue(1, EN_SOURCETYPE, EN_MASS);
+    project.SetNodeValue(1, EN_SOURCEQUAL, 1000.0);
+    project.SolveH();
+    project.OpenQ();
+    project.InitQ(EN_NOSAVE);
+    std::vector<double> quality;
+    long left = 0;
+    do {
+        project.RunQ();
+        quality.push_back(project.NodeValue(2, EN_QUALITY));
+        left = project.StepQ();
+    } while (left > 0);
+    project.CloseQ();
+    return quality;
+}
+
 }  // namespace
 
-// The toolkit's scratch files go into the workspace, which is private,
-// current while the thread stands in it and gone afterwards; the folder that
-// was current before is current again.
-TEST(Workspace, HoldsTheToolkitsScratchFilesAndLeavesNothingBehind) {
-    testing_support::ScratchFolder dir;
-    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    const fs::path before = fs::current_path();
-    std::string path;
-    {
-        Workspace workspace;
-        const ThreadScratchFolder inWorkspace(workspace);
-        path = workspace.Path();
-        EXPECT_EQ(fs::current_path(), fs::path(path));
-        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_all);
+// A project that solves hydraulics keeps its results in an unnamed file of
+// the scratch folder it was given: nothing in the current folder, nothing
+// in the scratch folder by name, nothing where the network's own
+// HYDRAULICS line points (before or after the line that ends the toolkit's
+// reading), and the quality solver reads the results back as from its own
+// scratch file.
+TEST(SolvingCopy, KeepsTheHydraulicResultsInAnUnnamedFileOfTheScratchFolder) {
+    testing_support::ScratchFolder user, scratch;
+    const std::string own = user.File("own.hyd"), late = user.File("late.hyd");
+    const std::string plain = testing_support::ChainNetwork(2);
+    const std::vector<std::string> texts = {
+        plain,
+        ChainEndingWith("[OPTIONS]\nHYDRAULICS SAVE " + own + "\n  [end] ; the reading ends here\n",
+                        "[OPTIONS]\nHYDRAULICS SAVE " + late + "\n[JUNCTIONS]\nnot a junction line\n"),
+        ChainEndingWith("[OPTIONS]\r\nHYDRAULICS USE " + own, ""),  // no [END], no final line end
+    };
+    std::vector<double> expected;
+    for (const std::string& text : texts) {
         network::Project project(*testing_support::Toolkit());
-        project.Open(dir.File("chain.inp"));
-        project.SolveH();  // writes the hydraulic results into a scratch file
-        EXPECT_EQ(ToolkitScratchFiles(path), 1);
-        EXPECT_EQ(ToolkitScratchFiles(dir.path()), 0);
+        project.OpenToSolve(text, scratch.path());
+        const std::vector<double> quality = NodeTwoQuality(project);
+        EXPECT_TRUE(fs::is_empty(scratch.path()));
+        EXPECT_EQ(ToolkitScratchFiles(fs::current_path().string()), 0);
+        if (expected.empty()) expected = quality;
+        EXPECT_EQ(quality, expected);
     }
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(fs::current_path(), before);
+    EXPECT_GT(*std::max_element(expected.begin(), expected.end()), 0.0);
+    EXPECT_FALSE(fs::exists(own));
+    EXPECT_FALSE(fs::exists(late));
+    EXPECT_TRUE(fs::is_empty(user.path()));
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
 }
 
-// A workspace entered on one thread moves that thread, and the threads it
-// starts, into the folder; the process's folder, as every other thread
-// sees it, stays where it was, and no scratch file lands there.
-TEST(Workspace, EnteringMovesOnlyThatThreadAndTheThreadsItStarts) {
-    testing_support::ScratchFolder dir;
-    testing_support::WriteText(dir.File("chain.inp"), testing_support::ChainNetwork(2));
-    const fs::path before = fs::current_path();
-    std::string path, seenByWorker;
-    int scratchFiles = -1;
-    fs::path seenFromOutside;
-    std::thread([&] {
-        Workspace workspace;
-        const ThreadScratchFolder inWorkspace(workspace);
-        path = workspace.Path();
-        std::thread([&] {
-            seenByWorker = fs::current_path().string();
-            network::Project project(*testing_support::Toolkit());
-            project.Open(dir.File("chain.inp"));
-            project.SolveH();
-            scratchFiles = ToolkitScratchFiles(path);
-        }).join();
-        seenFromOutside = fs::read_symlink("/proc/self/cwd");
-    }).join();
-    EXPECT_EQ(seenByWorker, path);
-    EXPECT_EQ(scratchFiles, 1);
-    EXPECT_EQ(seenFromOutside, before);
-    EXPECT_EQ(fs::current_path(), before);
-    EXPECT_EQ(ToolkitScratchFiles(before.string()), 0);
-    EXPECT_EQ(ToolkitScratchFiles(dir.path()), 0);
-    EXPECT_FALSE(fs::exists(path));
-}
-
-// A run killed without cleaning leaves its folder; the next run removes it,
-// but never the folder of a run still alive. Making or removing a workspace
-// moves no thread.
-TEST(Workspace, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
-    const fs::path before = fs::current_path();
-    const std::string abandoned = Workspace::UserFolder() + "/run-killed";
-    fs::create_directories(abandoned);
-    testing_support::WriteText(abandoned + "/en1A2B3C", "55 MB of hydraulics, once");
-    testing_support::WriteText(abandoned + "/.owner", "");
-    {
-        Workspace alive;
-        EXPECT_EQ(fs::current_path(), before);
-        EXPECT_FALSE(fs::exists(abandoned));
-        EXPECT_EQ(Workspace::RemoveAbandoned(), 0);
-        EXPECT_TRUE(fs::exists(alive.Path()));
-        Workspace second;  // a second run at the same time keeps the first one's folder
-        EXPECT_TRUE(fs::exists(alive.Path()));
-        EXPECT_NE(second.Path(), alive.Path());
+// A scratch folder where no file can be made is named in the refusal.
+TEST(SolvingCopy, AScratchFolderWithoutRoomForAFileIsNamed) {
+    try {
+        network::SolvingCopy copy(testing_support::ChainNetwork(2), "/nonexistent/scratch");
+        FAIL() << "a copy was made without its scratch file";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent/scratch"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(fs::current_path(), before);
-}
-
-// Processes started together (the processes of an MPI job on one host)
-// must never take each other's new folder for an abandoned one.
-TEST(Workspace, RunsStartedAtTheSameMomentEachGetTheirFolder) {
-    constexpr int kRuns = 12;
-    for (int round = 0; round < 3; ++round) {
-        std::vector<pid_t> children;
-        for (int run = 0; run < kRuns; ++run) {
-            const pid_t child = ::fork();
-            if (child == 0) {
-                try {
-                    Workspace workspace;
-                    ::usleep(20000);
-                    ::_exit(fs::exists(workspace.Path() + "/.owner") ? 0 : 2);
-                } catch (...) {
-                    ::_exit(1);
-                }
-            }
-            children.push_back(child);
-        }
-        for (pid_t child : children) {
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
-        }
-    }
-}
-
-// A run makes its folder under a new name and renames it once it holds its
-// lock: a new folder is removed only when its lock is free (its run died).
-TEST(Workspace, FoldersBeingMadeAreLeftAloneAndDeadOnesRemoved) {
-    const std::string user = Workspace::UserFolder();
-    fs::create_directories(user);
-    const std::string making = user + "/new-making", locked = user + "/new-locked", dead = user + "/new-dead";
-    for (const std::string& folder : {making, locked, dead}) fs::create_directories(folder);
-    testing_support::WriteText(locked + "/.owner", "");
-    testing_support::WriteText(dead + "/.owner", "");
-    const int lock = ::open((locked + "/.owner").c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
-    Workspace::RemoveAbandoned();
-    EXPECT_TRUE(fs::exists(making));
-    EXPECT_TRUE(fs::exists(locked));
-    EXPECT_FALSE(fs::exists(dead));
-    ::close(lock);
-    Workspace::RemoveAbandoned();
-    EXPECT_FALSE(fs::exists(locked));
-    fs::remove_all(making);
 }

@@ -58,7 +58,7 @@ TEST_F(NetworkOnePlacement, PrintedValueIsARecomputationFromTheMatricesAndTheJso
         EXPECT_TRUE(chosen.contains(key)) << key;
     ASSERT_EQ(chosen["nodes"].size(), 4u);
 
-    const network::Network net = network::LoadNetwork(network_, testing_support::Toolkit());
+    const network::Network net = network::LoadNetwork(network_, testing_support::Toolkit(), network::TemporaryFolder());
     const std::vector<std::string> ids(net.NodeID.begin() + 1, net.NodeID.end());
     const matrix::StoredSet stored = matrix::LoadMatrixSet({network_, ids, ""});
     const matrix::MatrixSet& set = stored.loaded.set;

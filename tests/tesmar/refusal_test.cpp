@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <regex>
+#include <system_error>
 
 #include "matrix/file_names.h"
 #include "matrix/manifest.h"
@@ -372,26 +374,41 @@ TEST(Fitness, NoEventLoadedEndsWithAMessageAndNotZero) {
     EXPECT_NE(run.err.find("no events could be loaded"), std::string::npos) << run.err;
 }
 
-// A killed build cannot remove its private folder and its toolkit scratch
-// files; the next run does.
-TEST(Folder, TheScratchOfAKilledRunGoesWithTheNextRun) {
-    testing_support::ScratchFolder folder;
+// The toolkit's hydraulic results live in unnamed files of the temporary
+// folder while a build runs, so a killed build leaves nothing there, and
+// nothing but its set in the network's folder, where it was started.
+TEST(Folder, AKilledBuildLeavesNoScratchFileAnywhere) {
+    testing_support::ScratchFolder folder, temporary;
     const std::string network = folder.File("chain.inp");
     testing_support::WriteText(network, testing_support::ChainNetwork(5));
-    std::string scratch;
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", temporary.path().c_str(), 1);
+    std::vector<std::string> held;
     {
-        tesmar_testing::RunningTool killed({"build", network, "--mode", "random", "--random-events", "100000"});
+        tesmar_testing::RunningTool killed(
+            {"build", network, "--engine", "toolkit", "--mode", "random", "--random-events", "100000"});
+        if (before)
+            ::setenv("TMPDIR", saved.c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
         std::string line;
         while (killed.ReadErrorLine(line) && line.find("events (") == std::string::npos) {
         }
-        scratch = fs::read_symlink("/proc/" + std::to_string(killed.Pid()) + "/cwd").string();
+        std::error_code ec;
+        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(killed.Pid()) + "/fd", ec)) {
+            const std::string target = fs::read_symlink(fd.path(), ec).string();
+            if (target.rfind(temporary.path() + "/", 0) == 0) held.push_back(target);
+        }
+        EXPECT_TRUE(fs::is_empty(temporary.path()));
         killed.Signal(SIGKILL);
         killed.Wait();
     }
-    ASSERT_NE(scratch.find("/tesmar-"), std::string::npos) << scratch;
-    ASSERT_TRUE(fs::exists(scratch));
-    EXPECT_EQ(RunTool({"fitness", network, "J1"}).exitCode, 0);
-    EXPECT_FALSE(fs::exists(scratch));
+    ASSERT_FALSE(held.empty()) << "no hydraulic results were held in the temporary folder";
+    for (const std::string& target : held) EXPECT_NE(target.find("(deleted)"), std::string::npos) << target;
+    EXPECT_TRUE(fs::is_empty(temporary.path()));
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        EXPECT_EQ(entry.path().filename().string().rfind("chain.inp", 0), 0u) << entry.path();
 }
 
 // The toolkit reports a full disk as a file it cannot read; the tool says

@@ -33,7 +33,7 @@ struct Comparison {
 // Opens the network as the builder does for its events.
 void OpenForEvents(network::Project& project, const std::string& path, long duration, std::vector<int>& warnings) {
     project.AcceptWarnings(&warnings);
-    project.Open(path);
+    project.OpenToSolve(testing_support::ReadText(path), network::TemporaryFolder());
     project.SetTimeParam(EN_DURATION, duration);
     const int nodes = project.Count(EN_NODECOUNT);
     for (int n = 1; n <= nodes; ++n) {
