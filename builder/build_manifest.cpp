@@ -8,7 +8,7 @@ namespace builder {
 
 matrix::ManifestParameters RecordedParameters(const RunParameters& p) {
     matrix::ManifestParameters m;
-    m.mode = ModeName(p.Mode);
+    m.*ModeEntry().recorded = ModeName(p.Mode);
     for (const RunParameterEntry& entry : RunParameterTable()) {
         if (entry.kind == ValueKind::Single)
             m.*entry.manifestSingle = p.*entry.single;

@@ -80,6 +80,15 @@ constexpr std::array<RunSwitchEntry, kSwitchCount> kSwitches{{
      nullptr, &R::ChemicalAnalysis, &M::chemical},
 }};
 
+constexpr RunModeEntry kMode{
+    "--mode",
+    "Event set: all-times (every node at every quality step of a day), repeat (every node --repeat times at random "
+    "start times) or random (--random-events events at random nodes and times)",
+    "MODE", &M::mode};
+
+constexpr std::array<EventMode, 3> kModes{EventMode::AllNodesAllTimes, EventMode::AllNodesRepeated,
+                                          EventMode::RandomEvents};
+
 constexpr bool SwitchesInIdOrder() {
     for (std::size_t i = 0; i < kSwitches.size(); ++i)
         if (static_cast<std::size_t>(kSwitches[i].id) != i) return false;
@@ -187,6 +196,10 @@ std::span<const RunSwitchEntry> RunSwitchTable() { return kSwitches; }
 const RunSwitchEntry& EntryOf(Switch id) { return kSwitches[static_cast<std::size_t>(id)]; }
 
 std::string ManifestKey(const RunSwitchEntry& entry) { return matrix::ManifestKey(entry.recorded); }
+
+const RunModeEntry& ModeEntry() { return kMode; }
+
+std::span<const EventMode> EventModes() { return kModes; }
 
 bool CheckedByBuild(const RunParameterEntry& entry) {
     return entry.requirement != Requirement::AtLeastOne && entry.requirement != Requirement::InjectionCount;

@@ -131,6 +131,17 @@ std::span<const RunSwitchEntry> RunSwitchTable();
 const RunSwitchEntry& EntryOf(Switch id);
 std::string ManifestKey(const RunSwitchEntry& entry);
 
+// The event mode, one of EventModes (the window's option buttons).
+struct RunModeEntry {
+    const char* option;      // "--mode"
+    const char* optionHelp;  // the option's line in tesmar build --help
+    const char* optionType;  // its value's name there ("MODE")
+    std::string matrix::ManifestParameters::*recorded;  // under the manifest format's key
+};
+const RunModeEntry& ModeEntry();
+// Every event mode, in the order the option's help names them.
+std::span<const EventMode> EventModes();
+
 // Whether the build checks the requirement (not only the command line).
 bool CheckedByBuild(const RunParameterEntry& entry);
 

@@ -7,6 +7,8 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "base/user_text.h"
 #include "tesmar/build_command.h"
@@ -73,14 +75,12 @@ void AddSwitchOption(CLI::App* build, builder::Switch id, BuildRequest& r) {
 }
 
 void AddParameterOptions(CLI::App* build, Commands& c) {
-    build->add_option("--mode", c.mode,
-                      "Event set: all-times (every node at every quality step of a day), repeat (every node "
-                      "--repeat times at random start times) or random (--random-events events at random "
-                      "nodes and times)")
-        ->check(CLI::IsMember({builder::ModeName(builder::EventMode::AllNodesAllTimes),
-                               builder::ModeName(builder::EventMode::AllNodesRepeated),
-                               builder::ModeName(builder::EventMode::RandomEvents)}))
-        ->type_name("MODE")
+    const builder::RunModeEntry& mode = builder::ModeEntry();
+    std::vector<std::string> modeNames;
+    for (builder::EventMode each : builder::EventModes()) modeNames.emplace_back(builder::ModeName(each));
+    build->add_option(mode.option, c.mode, mode.optionHelp)
+        ->check(CLI::IsMember(modeNames))
+        ->type_name(mode.optionType)
         ->capture_default_str();
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         AddParameterOption(build, entry, c.buildRequest);
@@ -261,8 +261,7 @@ void NoteGivenOptions(Commands& c) {
     BuildRequest& r = c.buildRequest;
     for (const builder::RunParameterEntry& entry : builder::RunParameterTable())
         r.Given[static_cast<std::size_t>(entry.id)] = c.build->count(entry.option) > 0;
-    for (auto mode : {builder::EventMode::AllNodesAllTimes, builder::EventMode::AllNodesRepeated,
-                      builder::EventMode::RandomEvents})
+    for (builder::EventMode mode : builder::EventModes())
         if (c.mode == builder::ModeName(mode)) r.Mode = mode;
 }
 

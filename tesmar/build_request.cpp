@@ -21,7 +21,7 @@ std::string Got(double value) {
 void ValidateModeOptions(const BuildRequest& r) {
     for (const builder::RunParameterEntry* entry : builder::EntriesInCheckOrder())
         if (entry->onlyMode && r.Given[static_cast<std::size_t>(entry->id)] && r.Mode != *entry->onlyMode)
-            throw InputError(std::string(entry->option) + " applies only to --mode " +
+            throw InputError(std::string(entry->option) + " applies only to " + builder::ModeEntry().option + " " +
                              builder::ModeName(*entry->onlyMode));
     for (const builder::RunParameterEntry* entry : builder::EntriesInCheckOrder())
         if (!builder::CheckedByBuild(*entry) && !builder::Meets(entry->requirement, r.Value(entry->id)))
