@@ -60,8 +60,8 @@ int Toolkit::Version() const {
     return version;
 }
 
-std::string DefaultToolkitPath() { return CodeFolder() + "/libepanet2.so"; }
+std::string ToolkitBesideCode() { return CodeFolder() + "/libepanet2.so"; }
 
-SharedToolkit LoadToolkit() { return std::make_shared<const Toolkit>(DefaultToolkitPath()); }
+SharedToolkit LoadToolkit() { return std::make_shared<const Toolkit>(ToolkitBesideCode()); }
 
 }  // namespace network

@@ -74,7 +74,7 @@ using SharedToolkit = std::shared_ptr<const Toolkit>;
 
 // The file name of the toolkit library beside the code (see CodeFolder):
 // bin/libepanet2.so, or beside the Python extension.
-std::string DefaultToolkitPath();
+std::string ToolkitBesideCode();
 
 // Binds the toolkit library beside the code. A program loads it once and
 // hands it to everything that calls the toolkit (it travels with each
