@@ -11,8 +11,7 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ProjectSession::ProjectSession(const Network& net, const RunParameters& parameters,
-                               bool acceptWarnings)
+ProjectSession::ProjectSession(const Network& net, const RunParameters& parameters, bool acceptWarnings)
     : project_(*net.toolkit), qualStep_(net.QualStep) {
     // Concurrent projects must not share report or output files: the report
     // is discarded and the binary output goes to the toolkit's own scratch file.

@@ -17,8 +17,7 @@ public:
     // Opens the network file, makes every node a source of strength 0,
     // solves the hydraulics and runs the water quality of the clean network
     // over its first day.
-    ProjectSession(const network::Network& net, const RunParameters& parameters,
-                   bool acceptWarnings = false);
+    ProjectSession(const network::Network& net, const RunParameters& parameters, bool acceptWarnings = false);
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
 

@@ -8,8 +8,7 @@ namespace builder {
 using network::Network;
 using network::Project;
 
-ReferenceSession::ReferenceSession(const Network& net, const RunParameters& parameters,
-                                   bool acceptWarnings)
+ReferenceSession::ReferenceSession(const Network& net, const RunParameters& parameters, bool acceptWarnings)
     : project_(*net.toolkit), nNodes_(net.nNodes) {
     OpenEventProject(project_, net, parameters, acceptWarnings ? &warnings_ : nullptr);
 }

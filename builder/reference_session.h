@@ -15,8 +15,7 @@ namespace builder {
 
 class ReferenceSession {
 public:
-    ReferenceSession(const network::Network& net, const RunParameters& parameters,
-                   bool acceptWarnings = false);
+    ReferenceSession(const network::Network& net, const RunParameters& parameters, bool acceptWarnings = false);
 
     void SetSourceQuality(int node, float strength);
     void OpenQuality();
