@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "builder/baseline.h"
 #include "builder/build.h"
 #include "builder/build_context.h"
@@ -333,11 +334,10 @@ int main(int argc, char** argv) {
     plan.roundEvents = arg(5, small ? plan.events : 12);
     plan.floorEvents = arg(6, small ? plan.events : 40);
     plan.floorScalingEvents = arg(7, small ? 100 : 16);
-    std::string scratch = (std::filesystem::temp_directory_path() / ("tesmar-bench-" + n)).string();
     try {
+        const bench::BenchFolder scratch;
         Measure(("Network " + n).c_str(), network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp",
-                scratch, plan);
-        std::filesystem::remove_all(scratch);
+                scratch.Path(), plan);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "builder_bench: %s\n", e.what());
         return 1;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -110,15 +111,11 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     return m;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const int sample = argc > 1 ? std::max(0, std::atoi(argv[1])) : 40;
-    const bool ownOnly = argc > 2 && std::string(argv[2]) == "own";
+void Run(int sample, bool ownOnly) {
     const bench::BenchFolder workspace;
     const std::string folder = workspace.Path();
     Measure(1, folder, RunParameters{}, 12345, ownOnly);
-    if (sample == 0) return 0;
+    if (sample == 0) return;
     RunParameters random;
     random.Mode = EventMode::RandomEvents;
     random.nRandomEvents = sample;
@@ -128,5 +125,17 @@ int main(int argc, char** argv) {
                     "solver, %.1f h on the own engine\n",
                     kNetwork2DefaultEvents, kNetwork2DefaultEvents * m.toolkit / 3600,
                     kNetwork2DefaultEvents * m.own / 3600);
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        Run(argc > 1 ? std::max(0, std::atoi(argv[1])) : 40, argc > 2 && std::string(argv[2]) == "own");
+        return 0;
+    } catch (const std::exception& e) {
+        // Caught, so that the benchmark's folder is removed on the way out.
+        std::fprintf(stderr, "transport_bench: %s\n", e.what());
+        return 1;
+    }
 }
