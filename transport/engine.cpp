@@ -21,7 +21,8 @@ double Most(double x, double y) { return x >= y ? x : y; }
 
 }  // namespace
 
-Engine::Engine(const SharedTransport& shared) : shared_(shared), layout_(shared.layout), factor_(layout_.qualityFactor) {
+Engine::Engine(const SharedTransport& shared)
+    : shared_(shared), layout_(shared.layout), factor_(layout_.qualityFactor), tolerance_(layout_.tolerance) {
     const auto chains = static_cast<std::size_t>(layout_.nLinks + layout_.tankCount) + 1;
     const auto nodes = static_cast<std::size_t>(layout_.nNodes) + 1;
     first_.assign(chains, -1);
@@ -56,7 +57,7 @@ void Engine::Activate(int n) {
 
 void Engine::UpdateDue(int n) {
     const auto i = static_cast<std::size_t>(n);
-    const bool due = activeLinks_[i] > 0 || source_[i] != 0.0;
+    const bool due = IsDue(i);
     if (due && !isFlagged_[i]) {
         isFlagged_[i] = 1;
         flagged_.push_back(n);
@@ -70,7 +71,13 @@ void Engine::UpdateDue(int n) {
 
 void Engine::LayOutDue() {
     std::fill(due_.begin(), due_.end(), 0);
-    for (int n : flagged_) UpdateDue(n);
+    const int* position = period_->position.data();
+    for (int n : flagged_) {
+        const auto i = static_cast<std::size_t>(n);
+        if (!IsDue(i)) continue;
+        const auto j = static_cast<std::size_t>(position[i]);
+        due_[j / 64] |= std::uint64_t{1} << (j % 64);
+    }
 }
 
 void Engine::Open() { Reset(); }
@@ -167,11 +174,12 @@ void Engine::Transport(long dt) {
         cleanRow_ = shared_.CleanVolumes(step_);
     }
     const NodeVisit* visits = period_->visits.data();
+    const LinkStep* links = period_->linkSteps.data();
     for (std::size_t w = 0; w < due_.size(); ++w) {
         std::uint64_t bits = due_[w];
         while (bits != 0) {
             const int b = std::countr_zero(bits);
-            VisitNode(visits + w * 64 + static_cast<std::size_t>(b), dt);
+            VisitNode(visits + w * 64 + static_cast<std::size_t>(b), links, dt);
             // Visiting may have made nodes further down this word due.
             bits = b == 63 ? 0 : due_[w] & (~std::uint64_t{0} << (b + 1));
         }
@@ -179,8 +187,7 @@ void Engine::Transport(long dt) {
     ++step_;
 }
 
-void Engine::VisitNode(const NodeVisit* visit, long dt) {
-    const LinkStep* links = period_->linkSteps.data();
+void Engine::VisitNode(const NodeVisit* visit, const LinkStep* links, long dt) {
     const double seconds = static_cast<double>(dt);
     const int split = visit->split, end = visit[1].first;
     double volin = 0.0, massin = 0.0;
@@ -191,7 +198,7 @@ void Engine::VisitNode(const NodeVisit* visit, long dt) {
     // A node that took on contaminant is visited from now on, even when
     // nothing flows in: the solver keeps or resets its quality each step.
     const auto i = static_cast<std::size_t>(visit->node);
-    if (quality_[i] != 0.0 && !marked_[i]) {
+    if (!marked_[i] && quality_[i] != 0.0) {
         marked_[i] = 1;
         Activate(visit->node);
     }
@@ -216,6 +223,16 @@ void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& m
         if (volume >= 0.0) volin += Least(volume, v);
         return;
     }
+    // Most takes leave part of the first segment: the loop below, run once.
+    if (const int s = first_[ki]; s >= 0) {
+        Segment& seg = seg_[static_cast<std::size_t>(s)];
+        if (v < seg.v) {
+            volin += v;
+            massin += v * seg.c;
+            seg.v -= v;
+            return;
+        }
+    }
     while (v > 0.0) {
         const int s = first_[ki];
         if (s < 0) break;
@@ -232,13 +249,12 @@ void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& m
 void Engine::ReleaseOutflow(const LinkStep& step, double c, double v) {
     const int k = step.link;
     const auto ki = static_cast<std::size_t>(k);
-    if (v == 0.0) return;
     if (!touched_[ki]) {
         if (c == 0.0) return;
         Touch(k, v, step.upstreamFirst != 0);
     }
     const int s = last_[ki];
-    if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < layout_.tolerance) {
+    if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < tolerance_) {
         Segment& seg = seg_[static_cast<std::size_t>(s)];
         if (!IsPositiveZero(c) || !IsPositiveZero(seg.c)) seg.c = (seg.c * seg.v + c * v) / (seg.v + v);
         seg.v += v;

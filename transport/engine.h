@@ -54,7 +54,7 @@ private:
     // The per-node and per-link steps run for nearly every node at every
     // step once contamination has spread; inlined into the node loop they
     // keep the running sums in registers.
-    [[gnu::always_inline]] inline void VisitNode(const NodeVisit* visit, long dt);
+    [[gnu::always_inline]] inline void VisitNode(const NodeVisit* visit, const LinkStep* links, long dt);
     [[gnu::always_inline]] inline void TakeInflow(const LinkStep& step, double v, double& volin, double& massin);
     [[gnu::always_inline]] inline void ReleaseOutflow(const LinkStep& step, double c, double v);
     [[gnu::always_inline]] inline double NodeQuality(const NodeVisit& visit, double volin, double massin,
@@ -73,6 +73,7 @@ private:
     void MarkTouched(int k);
     void Activate(int n);
     void UpdateDue(int n);
+    bool IsDue(std::size_t n) const { return activeLinks_[n] > 0 || source_[n] != 0.0; }
     void LayOutDue();
     void TouchTank(int n);
     [[gnu::always_inline]] inline double CleanVolumeAt(int k, double v, bool upstreamFirst) const;
@@ -104,6 +105,7 @@ private:
     const NetworkLayout& layout_;
     std::vector<double>* record_ = nullptr;
     double factor_;
+    double tolerance_;  // the layout's, kept at hand for the node loop
     std::vector<Segment> seg_;
     int free_ = -1;
     std::vector<int> first_, last_;            // by chain

@@ -16,6 +16,8 @@ PeriodPlan MakePeriodPlan(const FlowPeriod& p, const NetworkLayout& l, const Num
     plan.position.assign(static_cast<std::size_t>(l.nNodes) + 1, 0);
     const auto addLink = [&](int a) {
         const auto k = static_cast<std::size_t>(p.plan[static_cast<std::size_t>(a)]);
+        // A link without flow neither gives nor takes water: no visit reads it.
+        if (p.flow[k] == 0.0) return;
         plan.linkSteps.push_back({m.link[k], p.upstreamFirst[k], p.flow[k]});
     };
     for (int n : p.order) {

@@ -16,7 +16,7 @@ namespace transport {
 struct NodeVisit {
     int node = 0;
     int type = 0;    // EN_JUNCTION, EN_RESERVOIR or EN_TANK
-    int first = 0;   // its links: linkSteps[first .. split) flow in, [split .. next visit's first) out
+    int first = 0;   // its links with flow: linkSteps[first .. split) in, [split .. next visit's first) out
     int split = 0;
     double outflowRate = 0;     // links leaving it and positive demand
     double negativeDemand = 0;  // the demand where it is negative, else 0

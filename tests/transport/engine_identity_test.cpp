@@ -225,13 +225,16 @@ TEST(EngineIdentity, GeneratedNetworkExercisesWhatItClaims) {
     const transport::SharedTransport& shared = prep.shared;
     const transport::Numbering& number = shared.numbering;
     const int pipe6 = number.link[6], pump = number.link[16], j8 = number.node[8];
-    // A link's flow in a period, as both its nodes' visits read it.
+    // A link's flow in a period, as both its nodes' visits read it; a link
+    // without flow is in neither visit.
     const auto flowOf = [](const transport::PeriodPlan& p, int link) {
         std::vector<double> seen;
         for (const transport::LinkStep& step : p.linkSteps)
             if (step.link == link) seen.push_back(step.flow);
+        if (seen.empty()) return 0.0;
         EXPECT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen.front(), seen.back());
+        EXPECT_GT(seen.front(), 0.0);
         return seen.front();
     };
     bool pumpOn = false, pumpOff = false, pipeClosed = false, reversed = false, negativeDemand = false;
