@@ -25,9 +25,8 @@ Engine::Engine(const SharedTransport& shared)
     : shared_(shared), layout_(shared.layout), factor_(layout_.qualityFactor), tolerance_(layout_.tolerance) {
     const auto chains = static_cast<std::size_t>(layout_.nLinks + layout_.tankCount) + 1;
     const auto nodes = static_cast<std::size_t>(layout_.nNodes) + 1;
-    first_.assign(chains, -1);
-    last_.assign(chains, -1);
-    touched_.assign(chains, 0);
+    first_.assign(chains, kUntouched);
+    last_.assign(chains, kUntouched);
     activeLinks_.assign(nodes, 0);
     marked_.assign(nodes, 0);
     quality_.assign(nodes, 0.0);
@@ -83,10 +82,8 @@ void Engine::LayOutDue() {
 void Engine::Open() { Reset(); }
 
 void Engine::Reset() {
-    for (int c : touchedChains_) {
-        first_[static_cast<std::size_t>(c)] = last_[static_cast<std::size_t>(c)] = -1;
-        touched_[static_cast<std::size_t>(c)] = 0;
-    }
+    for (int c : touchedChains_)
+        first_[static_cast<std::size_t>(c)] = last_[static_cast<std::size_t>(c)] = kUntouched;
     touchedChains_.clear();
     seg_.clear();
     free_ = -1;
@@ -114,8 +111,7 @@ void Engine::Reset() {
         const int chain = layout_.tankChain[static_cast<std::size_t>(n)];
         if (chain == 0) continue;
         AddInitialTankSegments(n);
-        touched_[static_cast<std::size_t>(chain)] = 1;
-        touchedChains_.push_back(chain);
+        MarkChainTouched(chain);
         Activate(n);
     }
 }
@@ -132,7 +128,7 @@ void Engine::LoadPeriod() {
     LayOutDue();
     if (qtime_ < layout_.duration)
         for (int k : period_->reversed)
-            if (touched_[static_cast<std::size_t>(k)]) Reverse(k);
+            if (Touched(static_cast<std::size_t>(k))) Reverse(k);
     htime_ = period_->time + period_->step;
 }
 
@@ -216,7 +212,8 @@ double Engine::CleanVolumeAt(int k, double v, bool upstreamFirst) const {
 void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& massin) {
     const int k = step.link;
     const auto ki = static_cast<std::size_t>(k);
-    if (!touched_[ki]) {
+    const int first = first_[ki];
+    if (first == kUntouched) {
         // Clean water adds volume and no mass; the link stays as the clean network's.
         if (!(v > 0.0)) return;
         const double volume = CleanVolumeAt(k, v, step.upstreamFirst != 0);
@@ -224,8 +221,8 @@ void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& m
         return;
     }
     // Most takes leave part of the first segment: the loop below, run once.
-    if (const int s = first_[ki]; s >= 0) {
-        Segment& seg = seg_[static_cast<std::size_t>(s)];
+    if (first >= 0) {
+        Segment& seg = seg_[static_cast<std::size_t>(first)];
         if (v < seg.v) {
             volin += v;
             massin += v * seg.c;
@@ -249,11 +246,12 @@ void Engine::TakeInflow(const LinkStep& step, double v, double& volin, double& m
 void Engine::ReleaseOutflow(const LinkStep& step, double c, double v) {
     const int k = step.link;
     const auto ki = static_cast<std::size_t>(k);
-    if (!touched_[ki]) {
+    int s = last_[ki];
+    if (s == kUntouched) {
         if (c == 0.0) return;
         Touch(k, v, step.upstreamFirst != 0);
+        s = last_[ki];
     }
-    const int s = last_[ki];
     if (s >= 0 && std::fabs(seg_[static_cast<std::size_t>(s)].c - c) < tolerance_) {
         Segment& seg = seg_[static_cast<std::size_t>(s)];
         if (!IsPositiveZero(c) || !IsPositiveZero(seg.c)) seg.c = (seg.c * seg.v + c * v) / (seg.v + v);
@@ -281,10 +279,16 @@ void Engine::Touch(int k, double v, bool upstreamFirst) {
 
 void Engine::MarkTouched(int k) {
     const auto ki = static_cast<std::size_t>(k);
-    touched_[ki] = 1;
-    touchedChains_.push_back(k);
+    MarkChainTouched(k);
     Activate(layout_.from[ki]);
     Activate(layout_.to[ki]);
+}
+
+// A chain that took no segment as it was touched is empty, no longer untouched.
+void Engine::MarkChainTouched(int chain) {
+    const auto ci = static_cast<std::size_t>(chain);
+    if (first_[ci] == kUntouched) first_[ci] = last_[ci] = -1;
+    touchedChains_.push_back(chain);
 }
 
 void Engine::TouchTank(int n) {
@@ -293,8 +297,7 @@ void Engine::TouchTank(int n) {
     const double volume = cleanRow_[static_cast<std::size_t>(chain)];
     if (volume >= 0.0) AddSegment(chain, volume, 0.0);
     if (layout_.mixZoneSlot[i] != 0) AddSegment(chain, cleanRow_[static_cast<std::size_t>(layout_.mixZoneSlot[i])], 0.0);
-    touched_[static_cast<std::size_t>(chain)] = 1;
-    touchedChains_.push_back(chain);
+    MarkChainTouched(chain);
     Activate(n);
 }
 
@@ -331,7 +334,7 @@ double Engine::NodeQuality(const NodeVisit& visit, double volin, double massin, 
 double Engine::MixTank(int n, double volin, double massin, double volout) {
     const auto i = static_cast<std::size_t>(n);
     const auto chain = static_cast<std::size_t>(layout_.tankChain[i]);
-    if (!touched_[chain]) TouchTank(n);
+    if (!Touched(chain)) TouchTank(n);
     if (layout_.tankMixing[i] != EN_MIX1) return MixLayeredTank(n, volin, massin, volin - volout);
     const int s = first_[chain];
     if (s < 0) return quality_[i];
@@ -377,7 +380,7 @@ double Engine::AverageQuality(int k) const {
 
 std::size_t Engine::Bytes() const {
     return seg_.capacity() * sizeof(Segment) + (first_.capacity() + last_.capacity()) * sizeof(int) +
-           touched_.capacity() + marked_.capacity() +
+           marked_.capacity() +
            (touchedChains_.capacity() + activeLinks_.capacity() + flagged_.capacity()) * sizeof(int) +
            isFlagged_.capacity() + due_.capacity() * sizeof(std::uint64_t) +
            (quality_.capacity() + source_.capacity()) * sizeof(double);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "transport/shared_transport.h"
@@ -70,7 +71,10 @@ private:
     bool IsTwoCompartmentChain(std::size_t chain) const;
     void RecordMixZones(std::size_t base);
     void Touch(int k, double v, bool upstreamFirst);
+    static constexpr int kUntouched = std::numeric_limits<int>::min();
+    bool Touched(std::size_t chain) const { return first_[chain] != kUntouched; }
     void MarkTouched(int k);
+    void MarkChainTouched(int chain);
     void Activate(int n);
     void UpdateDue(int n);
     bool IsDue(std::size_t n) const { return activeLinks_[n] > 0 || source_[n] != 0.0; }
@@ -108,9 +112,10 @@ private:
     double tolerance_;  // the layout's, kept at hand for the node loop
     std::vector<Segment> seg_;
     int free_ = -1;
-    std::vector<int> first_, last_;            // by chain
+    // By chain: its first (downstream) and last segment, -1 when it has
+    // none, and kUntouched while the contamination has not reached it.
+    std::vector<int> first_, last_;
     std::vector<int> mixZoneSlot_;             // by chain: a 2COMP tank's mixing zone slot, else 0
-    std::vector<std::uint8_t> touched_;        // by chain
     std::vector<int> touchedChains_;
     std::vector<int> activeLinks_;             // by node: touched chains at it
     std::vector<std::uint8_t> marked_;         // by node: took on contaminant
