@@ -68,6 +68,18 @@ void Engine::UpdateDue(int n) {
     else due_[j / 64] &= ~bit;
 }
 
+// The first due place at or after place j, or kNoneDue.
+std::size_t Engine::NextDue(std::size_t j) const {
+    std::size_t w = j / 64;
+    if (w >= due_.size()) return kNoneDue;
+    std::uint64_t bits = due_[w] & (~std::uint64_t{0} << (j % 64));
+    while (bits == 0) {
+        if (++w == due_.size()) return kNoneDue;
+        bits = due_[w];
+    }
+    return w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+}
+
 void Engine::LayOutDue() {
     std::fill(due_.begin(), due_.end(), 0);
     const int* position = period_->position.data();
@@ -171,15 +183,9 @@ void Engine::Transport(long dt) {
     }
     const NodeVisit* visits = period_->visits.data();
     const LinkStep* links = period_->linkSteps.data();
-    for (std::size_t w = 0; w < due_.size(); ++w) {
-        std::uint64_t bits = due_[w];
-        while (bits != 0) {
-            const int b = std::countr_zero(bits);
-            VisitNode(visits + w * 64 + static_cast<std::size_t>(b), links, dt);
-            // Visiting may have made nodes further down this word due.
-            bits = b == 63 ? 0 : due_[w] & (~std::uint64_t{0} << (b + 1));
-        }
-    }
+    // The next due place is looked up after each visit, which may have made
+    // nodes further down due; only the place is carried across the visit.
+    for (std::size_t j = NextDue(0); j < kNoneDue; j = NextDue(j + 1)) VisitNode(visits + j, links, dt);
     ++step_;
 }
 

@@ -79,6 +79,8 @@ private:
     void UpdateDue(int n);
     bool IsDue(std::size_t n) const { return activeLinks_[n] > 0 || source_[n] != 0.0; }
     void LayOutDue();
+    static constexpr std::size_t kNoneDue = std::numeric_limits<std::size_t>::max();
+    [[gnu::always_inline]] inline std::size_t NextDue(std::size_t j) const;
     void TouchTank(int n);
     [[gnu::always_inline]] inline double CleanVolumeAt(int k, double v, bool upstreamFirst) const;
     // AddSegment and DropFirst are inline: a call in the node loop would
