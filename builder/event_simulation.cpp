@@ -62,33 +62,45 @@ void EventSimulation::Reset(const Event& event, EventResult& result) {
 void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
     const bool tracksExposure = !settings_.NoZ2;
     const bool continues = s > 0 && lastExposureStep_ == s - 1;
-    const bool hasPrevious = s > 0;
-    const float threshold = settings_.DetectionSensitivity;
     const float* demandRow = base_.DemandRow(s);
+    // Nearly every step of an event continues the sums of the step before
+    // within the baseline's demands; the pass for those knows it.
+    const StepFacts facts{tracksExposure, continues, s > 0, demandRow,
+                          static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60)};
+    if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, result);
+    else RecordNodes<false>(facts, result);
+    if (tracksExposure) lastExposureStep_ = s;
+    if (!newDetections_.empty()) RecordNewDetections(s, result);
+}
+
+template <bool kContinuingWithDemand>
+void EventSimulation::RecordNodes(const StepFacts& facts, EventResult& result) {
+    const bool tracksExposure = kContinuingWithDemand || facts.tracksExposure;
+    const bool continues = kContinuingWithDemand || facts.continues;
+    const bool hasPrevious = kContinuingWithDemand || facts.hasPrevious;
+    const float threshold = settings_.DetectionSensitivity;
+    const float* demandRow = facts.demandRow;
     const float* perMinute = base_.VolumePerMinute.data();
     const float* conc = concentration_.data();
     float* exposure = exposure_.data();
     std::uint8_t* detected = result.DetectedFlag.data();
-    const auto minutes = static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60);
     float consumed = consumedVolume_;
     for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
         const float c = conc[n];
-        const float demand = demandRow ? demandRow[n] : 0.0f;
+        const float demand = kContinuingWithDemand || demandRow ? demandRow[n] : 0.0f;
         if (tracksExposure && perMinute[n] > 0)
             exposure[n] = UpdatedExposure(demand, perMinute[n], c, continues ? exposure[n] : 0.0f, hasPrevious);
         if (!(c > threshold)) continue;
         if (detected[n] == 0) {
             detected[n] = 1;
-            result.Z1[static_cast<std::size_t>(n)] = minutes;
+            result.Z1[static_cast<std::size_t>(n)] = facts.minutes;
             newDetections_.push_back(n);
         }
         if (demand > 0 && c > 0.3f)
             consumed = static_cast<float>(consumed + static_cast<double>(demand) * settings_.QualStep /
                                                          settings_.FlowTimeFactor);
     }
-    if (tracksExposure) lastExposureStep_ = s;
     consumedVolume_ = consumed;
-    if (!newDetections_.empty()) RecordNewDetections(s, result);
 }
 
 // A step at which no node carries contaminant: nothing is detected or

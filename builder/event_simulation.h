@@ -76,6 +76,14 @@ private:
     template <typename Session>
     void SwitchSources(Session& session, const Event& event, long t);
     void RecordStep(std::int32_t s, long t, EventResult& result);
+    // What a recorded step's pass over the nodes depends on.
+    struct StepFacts {
+        bool tracksExposure, continues, hasPrevious;
+        const float* demandRow;  // nullptr beyond the baseline's steps
+        float minutes;           // since the first injection
+    };
+    template <bool kContinuingWithDemand>
+    void RecordNodes(const StepFacts& facts, EventResult& result);
     void RecordCleanStep(std::int32_t s);
     bool SourcesSpent(long t) const;
     void LeaveOutCleanSteps(std::int32_t s, EventResult& result);
