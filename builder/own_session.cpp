@@ -18,10 +18,7 @@ void OwnSession::SetSourceQuality(int node, float strength) {
         switchedOn_.push_back(node);
 }
 
-void OwnSession::ReadQuality(std::vector<float>& concentration) {
-    for (std::size_t n = 1; n < concentration.size(); ++n)
-        concentration[n] = static_cast<float>(engine_.Quality(static_cast<int>(n)));
-}
+void OwnSession::ReadQuality(std::vector<float>& concentration) { engine_.ReadQualities(concentration); }
 
 bool OwnSession::BackgroundIsZero(std::int32_t s) const {
     constexpr long firstDay = 24L * 3600;

@@ -392,6 +392,13 @@ std::size_t Engine::Bytes() const {
            (quality_.capacity() + source_.capacity()) * sizeof(double);
 }
 
+void Engine::ReadQualities(std::vector<float>& concentration) const {
+    const int* number = shared_.numbering.node.data();
+    const double* quality = quality_.data();
+    for (std::size_t n = 1; n < concentration.size(); ++n)
+        concentration[n] = static_cast<float>(quality[static_cast<std::size_t>(number[n])] * factor_);
+}
+
 bool Engine::Clean() const {
     for (std::size_t n = 1; n < quality_.size(); ++n)
         if (quality_[n] * factor_ != 0.0) return false;

@@ -38,6 +38,8 @@ public:
     double Quality(int node) const {
         return quality_[static_cast<std::size_t>(shared_.numbering.node[static_cast<std::size_t>(node)])] * factor_;
     }
+    // Every node's concentration, Quality(n) rounded to single, into concentration[n] for n >= 1.
+    void ReadQualities(std::vector<float>& concentration) const;
     // Whether no node and no link carries any contaminant.
     bool Clean() const;
     // Bytes the engine holds of its own (the shared data aside).
