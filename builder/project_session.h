@@ -14,7 +14,7 @@ namespace builder {
 
 class ProjectSession {
 public:
-    // Opens the network file, makes every node a source of strength 0,
+    // Opens the network to solve it, makes every node a source of strength 0,
     // solves the hydraulics and runs the water quality of the clean network
     // over its first day.
     ProjectSession(const network::Network& net, const RunParameters& parameters, bool acceptWarnings = false);

@@ -393,10 +393,7 @@ std::size_t Engine::Bytes() const {
 }
 
 void Engine::ReadQualities(std::vector<float>& concentration) const {
-    const int* number = shared_.numbering.node.data();
-    const double* quality = quality_.data();
-    for (std::size_t n = 1; n < concentration.size(); ++n)
-        concentration[n] = static_cast<float>(quality[static_cast<std::size_t>(number[n])] * factor_);
+    for (std::size_t n = 1; n < concentration.size(); ++n) concentration[n] = static_cast<float>(Quality(n));
 }
 
 bool Engine::Clean() const {

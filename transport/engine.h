@@ -35,8 +35,8 @@ public:
     long StepQ();
 
     // A node's (the toolkit's number) concentration in the network's concentration units.
-    double Quality(int node) const {
-        return quality_[static_cast<std::size_t>(shared_.numbering.node[static_cast<std::size_t>(node)])] * factor_;
+    double Quality(std::size_t node) const {
+        return quality_[static_cast<std::size_t>(shared_.numbering.node[node])] * factor_;
     }
     // Every node's concentration, Quality(n) rounded to single, into concentration[n] for n >= 1.
     void ReadQualities(std::vector<float>& concentration) const;

@@ -80,7 +80,7 @@ Comparison Compare(const std::string& path, long duration, const std::vector<std
                 ++result.reads;
                 if (expected != 0.0) ++result.contaminated;
                 if (expected != 0.0 && project.NodeType(n) == EN_TANK) ++result.tankContaminated;
-                if (engine.Quality(n) != expected) ++result.differences;
+                if (engine.Quality(static_cast<std::size_t>(n)) != expected) ++result.differences;
             }
             if (engine.Clean() != ToolkitClean(project, values)) ++result.cleanDisagreements;
             for (const Injection& i : event) {
