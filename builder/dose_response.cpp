@@ -118,10 +118,10 @@ float FastResponse(const DoseResponse& model, const ResponseScale& scale, float 
 
 float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirstInjection,
                          const std::vector<float>& exposure, const std::vector<float>& volumePerMinute,
-                         const std::vector<float>& population, ResponseCache* cache) {
+                         const std::vector<float>& population, ResponseCache* cache, const base::IndexBits* only) {
     const ResponseScale scale = MakeResponseScale(model);
     float sum = 0.0f;
-    for (std::size_t m = 1; m < exposure.size(); ++m) {
+    const auto add = [&](std::size_t m) {
         float r = 0.0f;
         if (stepsSinceFirstInjection > 0 && volumePerMinute[m] > 0 && exposure[m] > 0) {
             if (!cache) {
@@ -134,8 +134,11 @@ float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirst
                 cache->response[m] = r;
             }
         }
+        // No response times a finite population adds exactly nothing.
+        if (r == 0.0f && std::isfinite(population[m])) return;
         sum = static_cast<float>(static_cast<double>(r) * population[m] + sum);
-    }
+    };
+    base::ForEachIn(only, 1, exposure.size(), add);
     return sum;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/index_bits.h"
+
 namespace builder {
 
 double NormalPdf(double x);
@@ -48,9 +50,12 @@ struct ResponseCache {
 };
 
 // Expected number of people affected at a recorded step: the sum over nodes
-// of their response probability times the population they serve.
+// of their response probability times the population they serve. With
+// only given, every node outside it must have an exposure of 0 and a
+// finite population, and the sum goes through its members alone.
 float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirstInjection,
                          const std::vector<float>& exposure, const std::vector<float>& volumePerMinute,
-                         const std::vector<float>& population, ResponseCache* cache = nullptr);
+                         const std::vector<float>& population, ResponseCache* cache = nullptr,
+                         const base::IndexBits* only = nullptr);
 
 }  // namespace builder

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 #include <stdexcept>
 
@@ -138,4 +139,52 @@ TEST(DoseResponse, AffectedPopulationGivesEveryNodeItsResponseProbability) {
         EXPECT_EQ(differing, 0u) << "beta " << model.Beta << ", of " << compared;
         EXPECT_GT(compared, 400000u);
     }
+}
+
+// The sum formed term by term in node order from ResponseProbability, the
+// way the measure is defined.
+float SumOverEveryNode(const DoseResponse& model, const std::vector<float>& exposure,
+                       const std::vector<float>& perMinute, const std::vector<float>& population) {
+    float sum = 0.0f;
+    for (std::size_t m = 1; m < exposure.size(); ++m) {
+        const float r = perMinute[m] > 0 && exposure[m] > 0 ? ResponseProbability(model, exposure[m]) : 0.0f;
+        sum = static_cast<float>(static_cast<double>(r) * population[m] + sum);
+    }
+    return sum;
+}
+
+// Nodes without exposure add nothing, so a sum over the exposed nodes
+// alone, or one that passes over them, is the same single as the sum over
+// every node; a node with an infinite population still spoils the sum.
+TEST(DoseResponse, AffectedPopulationOverTheExposedNodesIsTheSumOverEveryNode) {
+    const DoseResponse model{2.0f, 70.0f, 41.0f, 0.34f, 300};
+    constexpr std::size_t nodes = 3000;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> any(0.0f, 1.0f);
+    std::vector<float> exposure(nodes + 1, 0.0f), perMinute(nodes + 1, 0.0f), population(nodes + 1, 0.0f);
+    base::IndexBits exposed;
+    exposed.Reset(nodes + 1);
+    for (std::size_t m = 1; m <= nodes; ++m) {
+        perMinute[m] = any(random) < 0.8f ? any(random) * 5 : 0.0f;
+        population[m] = any(random) * 900 - (m % 50 == 0 ? 1000 : 0);
+        if (any(random) < 0.3f) {
+            exposure[m] = any(random) * 40;
+            exposed.Insert(m);
+        } else if (any(random) < 0.1f) {
+            exposed.Insert(m);  // a member may have no exposure
+        }
+    }
+    const float expected = SumOverEveryNode(model, exposure, perMinute, population);
+    ResponseCache cache;
+    cache.Reset(nodes + 1);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(AffectedPopulation(model, 3, exposure, perMinute, population)),
+              std::bit_cast<std::uint32_t>(expected));
+    for (int pass = 0; pass < 2; ++pass)
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(
+                      AffectedPopulation(model, 3, exposure, perMinute, population, &cache, &exposed)),
+                  std::bit_cast<std::uint32_t>(expected));
+    population[17] = std::numeric_limits<float>::infinity();
+    exposure[17] = 0.0f;
+    EXPECT_TRUE(std::isnan(SumOverEveryNode(model, exposure, perMinute, population)));
+    EXPECT_TRUE(std::isnan(AffectedPopulation(model, 3, exposure, perMinute, population)));
 }
