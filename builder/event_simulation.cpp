@@ -1,6 +1,7 @@
 #include "builder/event_simulation.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "builder/numbers.h"
 
@@ -20,6 +21,8 @@ EventSettings MakeEventSettings(const network::Network& net, const RunParameters
 EventSimulation::EventSimulation(const Baseline& baseline, const EventSettings& settings)
     : base_(baseline), settings_(settings) {
     const auto slots = static_cast<std::size_t>(base_.nNodes) + 1;
+    populationFinite_ = std::all_of(base_.Population.begin(), base_.Population.end(),
+                                    [](float people) { return std::isfinite(people); });
     concentration_.assign(slots, 0.0f);
     exposure_.assign(slots, 0.0f);
     newDetections_.reserve(slots);
@@ -34,6 +37,7 @@ void EventSimulation::Reset(const Event& event, EventResult& result) {
     result.DetectedFlag[0] = 0;
     result.Z1[0] = result.Z2[0] = result.Z3[0] = 0.0f;
     std::fill(exposure_.begin(), exposure_.end(), 0.0f);
+    std::fill(concentration_.begin(), concentration_.end(), 0.0f);
     responses_.Reset(slots);
     lastExposureStep_ = -1;
     lastRecordedStep_ = -1;
@@ -67,14 +71,17 @@ void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
     // within the baseline's demands; the pass for those knows it.
     const StepFacts facts{tracksExposure, continues, s > 0, demandRow,
                           static_cast<float>(static_cast<double>(t - firstInjectionTime_) / 60)};
-    if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, result);
-    else RecordNodes<false>(facts, result);
+    // A node the contaminant has not reached has a concentration and an
+    // exposure of 0, which the pass leaves as they are, unless 0 detects.
+    const base::IndexBits* only = !(0.0f > settings_.DetectionSensitivity) ? reached_ : nullptr;
+    if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, only, result);
+    else RecordNodes<false>(facts, only, result);
     if (tracksExposure) lastExposureStep_ = s;
     if (!newDetections_.empty()) RecordNewDetections(s, result);
 }
 
 template <bool kContinuingWithDemand>
-void EventSimulation::RecordNodes(const StepFacts& facts, EventResult& result) {
+void EventSimulation::RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result) {
     const bool tracksExposure = kContinuingWithDemand || facts.tracksExposure;
     const bool continues = kContinuingWithDemand || facts.continues;
     const bool hasPrevious = kContinuingWithDemand || facts.hasPrevious;
@@ -85,21 +92,22 @@ void EventSimulation::RecordNodes(const StepFacts& facts, EventResult& result) {
     float* exposure = exposure_.data();
     std::uint8_t* detected = result.DetectedFlag.data();
     float consumed = consumedVolume_;
-    for (std::int32_t n = 1; n <= base_.nNodes; ++n) {
+    const auto record = [&](std::size_t n) {
         const float c = conc[n];
         const float demand = kContinuingWithDemand || demandRow ? demandRow[n] : 0.0f;
         if (tracksExposure && perMinute[n] > 0)
             exposure[n] = UpdatedExposure(demand, perMinute[n], c, continues ? exposure[n] : 0.0f, hasPrevious);
-        if (!(c > threshold)) continue;
+        if (!(c > threshold)) return;
         if (detected[n] == 0) {
             detected[n] = 1;
-            result.Z1[static_cast<std::size_t>(n)] = facts.minutes;
-            newDetections_.push_back(n);
+            result.Z1[n] = facts.minutes;
+            newDetections_.push_back(static_cast<std::int32_t>(n));
         }
         if (demand > 0 && c > 0.3f)
             consumed = static_cast<float>(consumed + static_cast<double>(demand) * settings_.QualStep /
                                                          settings_.FlowTimeFactor);
-    }
+    };
+    base::ForEachIn(only, 1, static_cast<std::size_t>(base_.nNodes) + 1, record);
     consumedVolume_ = consumed;
 }
 
@@ -133,7 +141,7 @@ void EventSimulation::LeaveOutCleanSteps(std::int32_t s, EventResult& result) {
 void EventSimulation::RecordNewDetections(std::int32_t s, EventResult& result) {
     if (!settings_.NoZ2) {
         const float affected = AffectedPopulation(settings_.Model, s - firstInjectionStep_, exposure_,
-                                                  base_.VolumePerMinute, base_.Population, &responses_);
+                                                  base_.VolumePerMinute, base_.Population, &responses_, Exposed());
         for (std::int32_t n : newDetections_) result.Z2[static_cast<std::size_t>(n)] = affected;
     }
     for (std::int32_t n : newDetections_) result.Z3[static_cast<std::size_t>(n)] = consumedVolume_;
@@ -150,7 +158,7 @@ void EventSimulation::RecordUndetectedImpact(EventResult& result) {
                                                     : AffectedPopulation(settings_.Model,
                                                                          lastRecordedStep_ - firstInjectionStep_,
                                                                          exposure_, base_.VolumePerMinute,
-                                                                         base_.Population, &responses_);
+                                                                         base_.Population, &responses_, Exposed());
 }
 
 }  // namespace builder

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/index_bits.h"
 #include "builder/baseline.h"
 #include "builder/dose_response.h"
 #include "builder/events.h"
@@ -61,6 +62,12 @@ EventSettings MakeEventSettings(const network::Network& net, const RunParameters
 // is switched off, every later step repeats the clean network and the event
 // ends there (when the baseline says the network allows it). A session that
 // answers false runs every event to its end.
+// A session may also offer
+//   const base::IndexBits* NodesReached();
+// the nodes that have carried contaminant since OpenQuality; its
+// ReadQuality then need write only those, every other node's
+// concentration being exactly 0 (and left as it was, 0 since the event
+// began). The passes over the nodes then visit only those.
 class EventSimulation {
 public:
     EventSimulation(const Baseline& baseline, const EventSettings& settings);
@@ -83,12 +90,15 @@ private:
         float minutes;           // since the first injection
     };
     template <bool kContinuingWithDemand>
-    void RecordNodes(const StepFacts& facts, EventResult& result);
+    void RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result);
     void RecordCleanStep(std::int32_t s);
     bool SourcesSpent(long t) const;
     void LeaveOutCleanSteps(std::int32_t s, EventResult& result);
     void RecordNewDetections(std::int32_t s, EventResult& result);
     void RecordUndetectedImpact(EventResult& result);
+    // The nodes whose exposure may be above 0, for the dose response to
+    // leave out the others, or nullptr to go through every node.
+    const base::IndexBits* Exposed() const { return populationFinite_ ? reached_ : nullptr; }
 
     const Baseline& base_;
     EventSettings settings_;
@@ -96,6 +106,8 @@ private:
     std::vector<float> exposure_;  // running sums, updated in place
     std::vector<std::int32_t> newDetections_;
     ResponseCache responses_;  // each node's last exposure sum and its response
+    const base::IndexBits* reached_ = nullptr;  // the session's NodesReached, or nullptr
+    bool populationFinite_ = true;              // every node's population is finite
     std::int32_t lastExposureStep_ = -1;
     std::int32_t lastRecordedStep_ = -1;
     std::int32_t firstInjectionTime_ = 0;
@@ -132,6 +144,8 @@ void EventSimulation::Run(Session& session, const Event& event, EventResult& res
     long t = -settings_.QualStep;
     long tleft = 0;
     session.OpenQuality();
+    reached_ = nullptr;
+    if constexpr (requires { session.NodesReached(); }) reached_ = session.NodesReached();
     do {
         if (processEvents) processEvents();
         SwitchSources(session, event, t);

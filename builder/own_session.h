@@ -20,7 +20,9 @@ public:
     void OpenQuality() { engine_.Open(); }
     long RunQ() { return engine_.RunQ(); }
     long StepQ() { return engine_.StepQ(); }
+    // Reads the nodes NodesReached holds; the others carry none.
     void ReadQuality(std::vector<float>& concentration);
+    const base::IndexBits* NodesReached() const { return &engine_.Reached(); }
     bool CarriesNoContaminant() { return engine_.Clean(); }
     void CloseQuality() {}
     // The clean network carries nothing anywhere; the steps answered are

@@ -29,6 +29,10 @@ Engine::Engine(const SharedTransport& shared)
     last_.assign(chains, kUntouched);
     activeLinks_.assign(nodes, 0);
     marked_.assign(nodes, 0);
+    reached_.Reset(nodes);
+    toolkitNode_.assign(nodes, 0);
+    for (std::size_t n = 1; n < nodes; ++n)
+        toolkitNode_[static_cast<std::size_t>(shared_.numbering.node[n])] = static_cast<int>(n);
     quality_.assign(nodes, 0.0);
     source_.assign(nodes, 0.0);
     isFlagged_.assign(nodes, 0);
@@ -101,6 +105,7 @@ void Engine::Reset() {
     free_ = -1;
     std::fill(activeLinks_.begin(), activeLinks_.end(), 0);
     std::fill(marked_.begin(), marked_.end(), 0);
+    reached_.Clear();
     std::fill(quality_.begin(), quality_.end(), 0.0);
     qtime_ = htime_ = 0;
     nextPeriod_ = 0;
@@ -202,6 +207,7 @@ void Engine::VisitNode(const NodeVisit* visit, const LinkStep* links, long dt) {
     const auto i = static_cast<std::size_t>(visit->node);
     if (!marked_[i] && quality_[i] != 0.0) {
         marked_[i] = 1;
+        reached_.Insert(static_cast<std::size_t>(toolkitNode_[i]));
         Activate(visit->node);
     }
 }
@@ -386,14 +392,15 @@ double Engine::AverageQuality(int k) const {
 
 std::size_t Engine::Bytes() const {
     return seg_.capacity() * sizeof(Segment) + (first_.capacity() + last_.capacity()) * sizeof(int) +
-           marked_.capacity() +
+           marked_.capacity() + reached_.Bytes() + toolkitNode_.capacity() * sizeof(int) +
            (touchedChains_.capacity() + activeLinks_.capacity() + flagged_.capacity()) * sizeof(int) +
            isFlagged_.capacity() + due_.capacity() * sizeof(std::uint64_t) +
            (quality_.capacity() + source_.capacity()) * sizeof(double);
 }
 
 void Engine::ReadQualities(std::vector<float>& concentration) const {
-    for (std::size_t n = 1; n < concentration.size(); ++n) concentration[n] = static_cast<float>(Quality(n));
+    base::ForEachIn(&reached_, 1, concentration.size(),
+                    [&](std::size_t n) { concentration[n] = static_cast<float>(Quality(n)); });
 }
 
 bool Engine::Clean() const {

@@ -14,6 +14,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/index_bits.h"
 #include "transport/shared_transport.h"
 
 namespace transport {
@@ -38,7 +39,11 @@ public:
     double Quality(std::size_t node) const {
         return quality_[static_cast<std::size_t>(shared_.numbering.node[node])] * factor_;
     }
-    // Every node's concentration, Quality(n) rounded to single, into concentration[n] for n >= 1.
+    // The nodes (the toolkit's numbers) that have carried contaminant since
+    // Open; every other node's concentration is exactly 0.
+    const base::IndexBits& Reached() const { return reached_; }
+    // The concentration of every node reached, Quality(n) rounded to single,
+    // into concentration[n]; the other entries are left as they are.
     void ReadQualities(std::vector<float>& concentration) const;
     // Whether no node and no link carries any contaminant.
     bool Clean() const;
@@ -123,6 +128,8 @@ private:
     std::vector<int> touchedChains_;
     std::vector<int> activeLinks_;             // by node: touched chains at it
     std::vector<std::uint8_t> marked_;         // by node: took on contaminant
+    base::IndexBits reached_;                  // the same nodes by the toolkit's numbers
+    std::vector<int> toolkitNode_;             // by node: its toolkit number
     std::vector<double> quality_;              // by node, internal units
     std::vector<double> source_;               // by node, mass per minute
     // Node n is visited while it is due: a chain at it touched, or its
