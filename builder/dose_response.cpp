@@ -1,6 +1,8 @@
 #include "builder/dose_response.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -86,11 +88,38 @@ struct ResponseScale {
     double perStep;  // the factor from exposure to dose, formed as ResponseProbability forms it
     double perDose;  // 1 / (body weight x D50)
     double perLn10;  // 1 / ln 10
+    double tailRatio;  // dose ratios up to it give z <= -8; 0 where beta is not positive
 };
 
 ResponseScale MakeResponseScale(const DoseResponse& model) {
+    const double beta = model.Beta;
     return {model.IngestionRate * (model.QualStep / (24.0 * 3600)),
-            1 / (static_cast<double>(model.BodyWeight) * model.D50), 1 / std::log(10.0)};
+            1 / (static_cast<double>(model.BodyWeight) * model.D50), 1 / std::log(10.0),
+            beta > 0 && std::isfinite(beta) ? std::pow(10.0, -8 / beta) : 0.0};
+}
+
+// Above every response at z <= -8 (the normal distribution is below 7e-16 there).
+constexpr double kTailResponse = 1e-14;
+
+// A quarter of the spacing of singles above s >= 0, or 0 when s is 0, below
+// the normal range or NaN: an addend x with 0 <= x < QuarterUlp(s), added
+// in double and rounded to single, gives s back.
+double QuarterUlp(float s) {
+    if (!(s >= std::numeric_limits<float>::min())) return 0.0;
+    const auto power = std::bit_cast<float>(std::bit_cast<std::uint32_t>(s) & 0x7f800000u);  // 2^E <= s
+    return static_cast<double>(power) * 0x1p-25;
+}
+
+// Whether a node's term leaves the sum as it is, known without its
+// response: its dose ratio lies so far in the lower tail that the response
+// is below kTailResponse, and that times its population is below a
+// quarter of the sum's last place. Such a ratio is positive and finite, so
+// ResponseProbability would not have refused it either.
+bool AddsNothing(const ResponseScale& scale, float exposure, float population, float sum) {
+    const auto dose = static_cast<float>(exposure * scale.perStep);
+    const double x = static_cast<double>(dose) * scale.perDose;
+    if (!(x > 0 && x <= scale.tailRatio)) return false;
+    return kTailResponse * population < QuarterUlp(sum);
 }
 
 // ResponseProbability with products in place of its three divisions. The
@@ -124,14 +153,16 @@ float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirst
     const auto add = [&](std::size_t m) {
         float r = 0.0f;
         if (stepsSinceFirstInjection > 0 && volumePerMinute[m] > 0 && exposure[m] > 0) {
-            if (!cache) {
-                r = FastResponse(model, scale, exposure[m]);
-            } else if (cache->exposure[m] == exposure[m]) {
+            if (cache && cache->exposure[m] == exposure[m]) {
                 r = cache->response[m];
+            } else if (AddsNothing(scale, exposure[m], population[m], sum)) {
+                return;
             } else {
                 r = FastResponse(model, scale, exposure[m]);
-                cache->exposure[m] = exposure[m];
-                cache->response[m] = r;
+                if (cache) {
+                    cache->exposure[m] = exposure[m];
+                    cache->response[m] = r;
+                }
             }
         }
         // No response times a finite population adds exactly nothing.

@@ -153,7 +153,8 @@ float SumOverEveryNode(const DoseResponse& model, const std::vector<float>& expo
     return sum;
 }
 
-// Nodes without exposure add nothing, so a sum over the exposed nodes
+// Nodes without exposure add nothing, and nor do nodes whose response is
+// too far in the tail to move the sum, so a sum over the exposed nodes
 // alone, or one that passes over them, is the same single as the sum over
 // every node; a node with an infinite population still spoils the sum.
 TEST(DoseResponse, AffectedPopulationOverTheExposedNodesIsTheSumOverEveryNode) {
@@ -167,10 +168,15 @@ TEST(DoseResponse, AffectedPopulationOverTheExposedNodesIsTheSumOverEveryNode) {
     for (std::size_t m = 1; m <= nodes; ++m) {
         perMinute[m] = any(random) < 0.8f ? any(random) * 5 : 0.0f;
         population[m] = any(random) * 900 - (m % 50 == 0 ? 1000 : 0);
-        if (any(random) < 0.3f) {
+        const float kind = any(random);
+        if (kind < 0.3f) {
             exposure[m] = any(random) * 40;
             exposed.Insert(m);
-        } else if (any(random) < 0.1f) {
+        } else if (kind < 0.5f) {
+            // So small a dose that the response lies far in the tail (z < -8).
+            exposure[m] = any(random) * 1e-20f;
+            exposed.Insert(m);
+        } else if (kind < 0.55f) {
             exposed.Insert(m);  // a member may have no exposure
         }
     }
