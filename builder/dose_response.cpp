@@ -1,7 +1,9 @@
 #include "builder/dose_response.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -84,22 +86,36 @@ void ResponseCache::Reset(std::size_t nodeSlots) {
 namespace {
 
 // What the responses of one model share, formed once for a pass over the nodes.
+// Dose ratios up to ratio give a z so far in the lower tail that every
+// response is below bound.
+struct TailLevel {
+    double ratio, bound;
+};
+
+// The levels, most extreme first. Below z = -7 the response is the tail
+// form, 6.2e-16 at -8; from -7 up it is the polynomial, within 7.5e-8 of
+// the distribution: below 7.6e-8 at -6 and 3.7e-7 at -5.
+constexpr struct {
+    double z, bound;
+} kTailLevels[] = {{-8, 1e-14}, {-6, 1e-7}, {-5, 1e-6}};
+constexpr std::size_t kTailLevelCount = std::size(kTailLevels);
+
 struct ResponseScale {
     double perStep;  // the factor from exposure to dose, formed as ResponseProbability forms it
     double perDose;  // 1 / (body weight x D50)
     double perLn10;  // 1 / ln 10
-    double tailRatio;  // dose ratios up to it give z <= -8; 0 where beta is not positive
+    std::array<TailLevel, kTailLevelCount> tail;  // ratios of 0 where beta is not positive
 };
 
 ResponseScale MakeResponseScale(const DoseResponse& model) {
+    ResponseScale scale{model.IngestionRate * (model.QualStep / (24.0 * 3600)),
+                        1 / (static_cast<double>(model.BodyWeight) * model.D50), 1 / std::log(10.0), {}};
     const double beta = model.Beta;
-    return {model.IngestionRate * (model.QualStep / (24.0 * 3600)),
-            1 / (static_cast<double>(model.BodyWeight) * model.D50), 1 / std::log(10.0),
-            beta > 0 && std::isfinite(beta) ? std::pow(10.0, -8 / beta) : 0.0};
+    for (std::size_t i = 0; i < kTailLevelCount; ++i)
+        scale.tail[i] = {beta > 0 && std::isfinite(beta) ? std::pow(10.0, kTailLevels[i].z / beta) : 0.0,
+                         kTailLevels[i].bound};
+    return scale;
 }
-
-// Above every response at z <= -8 (the normal distribution is below 7e-16 there).
-constexpr double kTailResponse = 1e-14;
 
 // A quarter of the spacing of singles above s >= 0, or 0 when s is 0, below
 // the normal range or NaN: an addend x with 0 <= x < QuarterUlp(s), added
@@ -112,14 +128,18 @@ double QuarterUlp(float s) {
 
 // Whether a node's term leaves the sum as it is, known without its
 // response: its dose ratio lies so far in the lower tail that the response
-// is below kTailResponse, and that times its population is below a
+// is below a level's bound, and that times its population is below a
 // quarter of the sum's last place. Such a ratio is positive and finite, so
 // ResponseProbability would not have refused it either.
 bool AddsNothing(const ResponseScale& scale, float exposure, float population, float sum) {
+    const double room = QuarterUlp(sum);
+    if (room == 0.0) return false;
     const auto dose = static_cast<float>(exposure * scale.perStep);
     const double x = static_cast<double>(dose) * scale.perDose;
-    if (!(x > 0 && x <= scale.tailRatio)) return false;
-    return kTailResponse * population < QuarterUlp(sum);
+    if (!(x > 0)) return false;
+    for (const TailLevel& level : scale.tail)
+        if (x <= level.ratio) return level.bound * population < room;
+    return false;
 }
 
 // ResponseProbability with products in place of its three divisions. The
