@@ -85,7 +85,6 @@ void ResponseCache::Reset(std::size_t nodeSlots) {
 
 namespace {
 
-// What the responses of one model share, formed once for a pass over the nodes.
 // Dose ratios up to ratio give a z so far in the lower tail that every
 // response is below bound.
 struct TailLevel {
@@ -100,6 +99,7 @@ constexpr struct {
 } kTailLevels[] = {{-8, 1e-14}, {-6, 1e-7}, {-5, 1e-6}};
 constexpr std::size_t kTailLevelCount = std::size(kTailLevels);
 
+// What the responses of one model share, formed once for a pass over the nodes.
 struct ResponseScale {
     double perStep;  // the factor from exposure to dose, formed as ResponseProbability forms it
     double perDose;  // 1 / (body weight x D50)
@@ -128,9 +128,10 @@ double QuarterUlp(float s) {
 
 // Whether a node's term leaves the sum as it is, known without its
 // response: its dose ratio lies so far in the lower tail that the response
-// is below a level's bound, and that times its population is below a
-// quarter of the sum's last place. Such a ratio is positive and finite, so
-// ResponseProbability would not have refused it either.
+// is below a level's bound, and that times its population's magnitude is
+// below a quarter of the sum's last place (a term that small either way
+// rounds back to the sum, a power of two included). Such a ratio is
+// positive and finite, so ResponseProbability would not have refused it.
 bool AddsNothing(const ResponseScale& scale, float exposure, float population, float sum) {
     const double room = QuarterUlp(sum);
     if (room == 0.0) return false;
@@ -138,7 +139,7 @@ bool AddsNothing(const ResponseScale& scale, float exposure, float population, f
     const double x = static_cast<double>(dose) * scale.perDose;
     if (!(x > 0)) return false;
     for (const TailLevel& level : scale.tail)
-        if (x <= level.ratio) return level.bound * population < room;
+        if (x <= level.ratio) return level.bound * std::fabs(population) < room;
     return false;
 }
 

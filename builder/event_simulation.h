@@ -67,7 +67,7 @@ EventSettings MakeEventSettings(const network::Network& net, const RunParameters
 // the nodes that have carried contaminant since OpenQuality; its
 // ReadQuality then need write only those, every other node's
 // concentration being exactly 0 (and left as it was, 0 since the event
-// began). The passes over the nodes then visit only those.
+// began). The passes over the nodes may then leave the others out.
 class EventSimulation {
 public:
     EventSimulation(const Baseline& baseline, const EventSettings& settings);

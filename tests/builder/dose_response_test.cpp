@@ -184,6 +184,11 @@ TEST(DoseResponse, AffectedPopulationOverTheExposedNodesIsTheSumOverEveryNode) {
             exposed.Insert(m);  // a member may have no exposure
         }
     }
+    // A population so large that even a response far in the tail moves the sum.
+    exposure[nodes - 1] = 1e-20f;
+    perMinute[nodes - 1] = 1.0f;
+    population[nodes - 1] = -1e17f;
+    exposed.Insert(nodes - 1);
     const float expected = SumOverEveryNode(model, exposure, perMinute, population);
     ResponseCache cache;
     cache.Reset(nodes + 1);
