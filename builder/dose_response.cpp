@@ -92,11 +92,12 @@ struct TailLevel {
 };
 
 // The levels, most extreme first. Below z = -7 the response is the tail
-// form, 6.2e-16 at -8; from -7 up it is the polynomial, within 7.5e-8 of
-// the distribution: below 7.6e-8 at -6 and 3.7e-7 at -5.
+// form, which grows with z: 6.2e-16 at -8 and 1.3e-12 at -7; from -7 up it
+// is the polynomial, within 7.5e-8 of the distribution: below 7.6e-8 at
+// -6 and 3.7e-7 at -5.
 constexpr struct {
     double z, bound;
-} kTailLevels[] = {{-8, 1e-14}, {-6, 1e-7}, {-5, 1e-6}};
+} kTailLevels[] = {{-8, 1e-14}, {-7.01, 1e-11}, {-6, 1e-7}, {-5, 1e-6}};
 constexpr std::size_t kTailLevelCount = std::size(kTailLevels);
 
 // What the responses of one model share, formed once for a pass over the nodes.

@@ -176,6 +176,10 @@ TEST(DoseResponse, AffectedPopulationOverTheExposedNodesIsTheSumOverEveryNode) {
             // So small a dose that the response lies far in the tail (z < -8).
             exposure[m] = any(random) * 1e-20f;
             exposed.Insert(m);
+        } else if (kind < 0.6f) {
+            // Doses whose z lies between about -7.7 and -7.
+            exposure[m] = 1e-17f * std::pow(10.0f, 2 * any(random));
+            exposed.Insert(m);
         } else if (kind < 0.7f) {
             // Doses whose z lies between about -6.5 and -5.
             exposure[m] = 1e-13f * std::pow(10.0f, 4 * any(random));
