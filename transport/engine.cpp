@@ -30,9 +30,6 @@ Engine::Engine(const SharedTransport& shared)
     activeLinks_.assign(nodes, 0);
     marked_.assign(nodes, 0);
     reached_.Reset(nodes);
-    toolkitNode_.assign(nodes, 0);
-    for (std::size_t n = 1; n < nodes; ++n)
-        toolkitNode_[static_cast<std::size_t>(shared_.numbering.node[n])] = static_cast<int>(n);
     quality_.assign(nodes, 0.0);
     source_.assign(nodes, 0.0);
     isFlagged_.assign(nodes, 0);
@@ -207,7 +204,7 @@ void Engine::VisitNode(const NodeVisit* visit, const LinkStep* links, long dt) {
     const auto i = static_cast<std::size_t>(visit->node);
     if (!marked_[i] && quality_[i] != 0.0) {
         marked_[i] = 1;
-        reached_.Insert(static_cast<std::size_t>(toolkitNode_[i]));
+        reached_.Insert(static_cast<std::size_t>(shared_.numbering.toolkitNode[i]));
         Activate(visit->node);
     }
 }
@@ -392,7 +389,7 @@ double Engine::AverageQuality(int k) const {
 
 std::size_t Engine::Bytes() const {
     return seg_.capacity() * sizeof(Segment) + (first_.capacity() + last_.capacity()) * sizeof(int) +
-           marked_.capacity() + reached_.Bytes() + toolkitNode_.capacity() * sizeof(int) +
+           marked_.capacity() + reached_.Bytes() +
            (touchedChains_.capacity() + activeLinks_.capacity() + flagged_.capacity()) * sizeof(int) +
            isFlagged_.capacity() + due_.capacity() * sizeof(std::uint64_t) +
            (quality_.capacity() + source_.capacity()) * sizeof(double);

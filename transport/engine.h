@@ -129,7 +129,6 @@ private:
     std::vector<int> activeLinks_;             // by node: touched chains at it
     std::vector<std::uint8_t> marked_;         // by node: took on contaminant
     base::IndexBits reached_;                  // the same nodes by the toolkit's numbers
-    std::vector<int> toolkitNode_;             // by node: its toolkit number
     std::vector<double> quality_;              // by node, internal units
     std::vector<double> source_;               // by node, mass per minute
     // Node n is visited while it is due: a chain at it touched, or its

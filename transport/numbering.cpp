@@ -26,6 +26,9 @@ Numbering NumberAlongFlow(const NetworkLayout& l, const FlowPeriod& first) {
             if (number == 0) number = ++links;
         }
     }
+    numbering.toolkitNode.assign(numbering.node.size(), 0);
+    for (std::size_t n = 1; n < numbering.node.size(); ++n)
+        numbering.toolkitNode[static_cast<std::size_t>(numbering.node[n])] = static_cast<int>(n);
     return numbering;
 }
 
@@ -44,12 +47,10 @@ NetworkLayout Renumbered(const NetworkLayout& l, const Numbering& m) {
         r.from[i] = m.node[static_cast<std::size_t>(l.from[static_cast<std::size_t>(k)])];
         r.to[i] = m.node[static_cast<std::size_t>(l.to[static_cast<std::size_t>(k)])];
     }
-    std::vector<int> nodeOf(m.node.size(), 0);
-    for (int n = 1; n <= l.nNodes; ++n) nodeOf[static_cast<std::size_t>(m.node[static_cast<std::size_t>(n)])] = n;
     int tanks = 0;
     r.adjLink.clear();
     for (int i = 1; i <= l.nNodes; ++i) {
-        const auto n = static_cast<std::size_t>(nodeOf[static_cast<std::size_t>(i)]);
+        const auto n = static_cast<std::size_t>(m.toolkitNode[static_cast<std::size_t>(i)]);
         r.tankChain[static_cast<std::size_t>(i)] = l.tankChain[n] == 0 ? 0 : l.nLinks + ++tanks;
         r.adjStart[static_cast<std::size_t>(i)] = static_cast<int>(r.adjLink.size());
         for (int a = l.adjStart[n]; a < l.adjStart[n + 1]; ++a)

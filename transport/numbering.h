@@ -13,8 +13,9 @@
 namespace transport {
 
 struct Numbering {
-    std::vector<int> node;  // [1..nNodes]: the engine's number of a toolkit node
-    std::vector<int> link;  // [1..nLinks]: the engine's number of a toolkit link
+    std::vector<int> node;         // [1..nNodes]: the engine's number of a toolkit node
+    std::vector<int> link;         // [1..nLinks]: the engine's number of a toolkit link
+    std::vector<int> toolkitNode;  // [1..nNodes]: the toolkit's number of an engine node
 };
 
 Numbering NumberAlongFlow(const NetworkLayout& layout, const FlowPeriod& first);

@@ -50,7 +50,8 @@ std::size_t SharedTransport::Bytes() const {
     std::size_t bytes = cleanVolume.capacity() * sizeof(double) +
                         (layout.adjLink.size() + 4 * static_cast<std::size_t>(layout.nLinks) +
                          6 * static_cast<std::size_t>(layout.nNodes)) * sizeof(double) +
-                        (numbering.node.capacity() + numbering.link.capacity()) * sizeof(int);
+                        (numbering.node.capacity() + numbering.link.capacity() + numbering.toolkitNode.capacity()) *
+                            sizeof(int);
     for (const PeriodPlan& plan : periods) bytes += plan.Bytes();
     return bytes;
 }
