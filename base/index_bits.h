@@ -52,9 +52,12 @@ private:
 // indices: a step of the walk over the bits costs more than a visit that
 // finds nothing to do, so a plain loop is then the cheaper. A visit to an
 // index the set does not hold must therefore change nothing.
+// Whether ForEachIn walks set's members rather than every index.
+inline bool WalksMembers(const IndexBits* set) { return set && set->Count() * 2 < set->Size(); }
+
 template <typename Visit>
 void ForEachIn(const IndexBits* set, std::size_t first, std::size_t last, Visit&& visit) {
-    if (set && set->Count() * 2 < set->Size()) {
+    if (WalksMembers(set)) {
         set->ForEach([&](std::size_t i) {
             if (i >= first && i < last) visit(i);
         });

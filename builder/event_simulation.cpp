@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "builder/numbers.h"
 
@@ -74,10 +75,80 @@ void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
     // A node the contaminant has not reached has a concentration and an
     // exposure of 0, which the pass leaves as they are, unless 0 detects.
     const base::IndexBits* only = !(0.0f > settings_.DetectionSensitivity) ? reached_ : nullptr;
-    if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, only, result);
+    if (tracksExposure && continues && demandRow && !base::WalksMembers(only)) RecordEveryNodeContinuing(facts, result);
+    else if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, only, result);
     else RecordNodes<false>(facts, only, result);
     if (tracksExposure) lastExposureStep_ = s;
     if (!newDetections_.empty()) RecordNewDetections(s, result);
+}
+
+namespace {
+
+// Water consumed above this concentration counts as contaminated.
+constexpr float kContaminatedWater = 0.3f;
+
+// Four nodes' values side by side, for the compiler's vector operations.
+using Floats4 = float __attribute__((vector_size(16)));
+using Doubles4 = double __attribute__((vector_size(32)));
+using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
+using Ints4 = std::int32_t __attribute__((vector_size(16)));
+
+template <typename Vector, typename T>
+Vector Load(const T* at) {
+    Vector v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+}  // namespace
+
+// The pass of a step that continues the sums within the baseline's demands,
+// over every node. Four nodes' exposure sums are formed at once, each as
+// UpdatedExposure forms it; only four that hold a first detection or a
+// consumption are gone through one by one, in order, for the running sum
+// of the consumed volume.
+void EventSimulation::RecordEveryNodeContinuing(const StepFacts& facts, EventResult& result) {
+    const float threshold = settings_.DetectionSensitivity;
+    const float* demandRow = facts.demandRow;
+    const float* perMinute = base_.VolumePerMinute.data();
+    const float* conc = concentration_.data();
+    float* exposure = exposure_.data();
+    const std::uint8_t* detected = result.DetectedFlag.data();
+    const std::size_t end = static_cast<std::size_t>(base_.nNodes) + 1;
+    std::size_t n = 1;
+    for (; n + 4 <= end; n += 4) {
+        const auto c = Load<Floats4>(conc + n), previous = Load<Floats4>(exposure + n);
+        const auto volume = Load<Floats4>(perMinute + n), demand = Load<Floats4>(demandRow + n);
+        const Doubles4 sum = __builtin_convertvector(demand, Doubles4) / __builtin_convertvector(volume, Doubles4) *
+                                 __builtin_convertvector(c, Doubles4) +
+                             __builtin_convertvector(previous, Doubles4);
+        const Floats4 updated = (volume > 0) & (c != 0) ? __builtin_convertvector(sum, Floats4) : previous;
+        std::memcpy(exposure + n, &updated, sizeof updated);
+        const Ints4 fresh = __builtin_convertvector(Load<Bytes4>(detected + n), Ints4) == 0;
+        const Ints4 notable = (c > threshold) & (fresh | ((demand > 0) & (c > kContaminatedWater)));
+        if ((notable[0] | notable[1] | notable[2] | notable[3]) != 0)
+            for (std::size_t m = n; m < n + 4; ++m) RecordDetection(facts, m, result);
+    }
+    for (; n < end; ++n) {
+        const float c = conc[n];
+        if (perMinute[n] > 0) exposure[n] = UpdatedExposure(demandRow[n], perMinute[n], c, exposure[n], true);
+        RecordDetection(facts, n, result);
+    }
+}
+
+// Node n's first detection and its consumption of contaminated water at a recorded step.
+void EventSimulation::RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result) {
+    const float c = concentration_[n];
+    if (!(c > settings_.DetectionSensitivity)) return;
+    if (result.DetectedFlag[n] == 0) {
+        result.DetectedFlag[n] = 1;
+        result.Z1[n] = facts.minutes;
+        newDetections_.push_back(static_cast<std::int32_t>(n));
+    }
+    const float demand = facts.demandRow ? facts.demandRow[n] : 0.0f;
+    if (demand > 0 && c > kContaminatedWater)
+        consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
+                                                                  settings_.FlowTimeFactor);
 }
 
 template <bool kContinuingWithDemand>
@@ -85,30 +156,18 @@ void EventSimulation::RecordNodes(const StepFacts& facts, const base::IndexBits*
     const bool tracksExposure = kContinuingWithDemand || facts.tracksExposure;
     const bool continues = kContinuingWithDemand || facts.continues;
     const bool hasPrevious = kContinuingWithDemand || facts.hasPrevious;
-    const float threshold = settings_.DetectionSensitivity;
     const float* demandRow = facts.demandRow;
     const float* perMinute = base_.VolumePerMinute.data();
     const float* conc = concentration_.data();
     float* exposure = exposure_.data();
-    std::uint8_t* detected = result.DetectedFlag.data();
-    float consumed = consumedVolume_;
     const auto record = [&](std::size_t n) {
         const float c = conc[n];
         const float demand = kContinuingWithDemand || demandRow ? demandRow[n] : 0.0f;
         if (tracksExposure && perMinute[n] > 0)
             exposure[n] = UpdatedExposure(demand, perMinute[n], c, continues ? exposure[n] : 0.0f, hasPrevious);
-        if (!(c > threshold)) return;
-        if (detected[n] == 0) {
-            detected[n] = 1;
-            result.Z1[n] = facts.minutes;
-            newDetections_.push_back(static_cast<std::int32_t>(n));
-        }
-        if (demand > 0 && c > 0.3f)
-            consumed = static_cast<float>(consumed + static_cast<double>(demand) * settings_.QualStep /
-                                                         settings_.FlowTimeFactor);
+        RecordDetection(facts, n, result);
     };
     base::ForEachIn(only, 1, static_cast<std::size_t>(base_.nNodes) + 1, record);
-    consumedVolume_ = consumed;
 }
 
 // A step at which no node carries contaminant: nothing is detected or

@@ -250,3 +250,79 @@ TEST(EventSimulation, StepsLeftOutKeepTheGapsOfTheRecordedSteps) {
     const auto links = [](long) { return false; };
     ExpectEarlyEndChangesNothing(times, c, links, EventOf({{1, 0}}, 1), Settings(), 12);
 }
+
+namespace {
+
+// A session that tells which nodes the contaminant has reached, so the
+// passes over the nodes go through those alone.
+struct ReachingSession : FakeSession {
+    using FakeSession::FakeSession;
+    base::IndexBits reached;
+    const base::IndexBits* NodesReached() const { return &reached; }
+};
+
+// Thirteen nodes with demands that change every hour, none at nodes 3, 7
+// and 11, a negative one at node 12, and no average consumption at node 7.
+Baseline ThirteenNodeBaseline() {
+    Baseline base;
+    base.nNodes = 13;
+    base.nSteps = 1152;
+    base.BaseDemand.assign(1153 * 14, 0.0f);
+    for (int s = 0; s <= 1152; ++s)
+        for (int n = 1; n <= 13; ++n)
+            base.BaseDemand[s * 14 + n] = n % 4 == 3 ? 0.0f : 3.0f + 0.37f * static_cast<float>(n + (s / 12) % 5);
+    for (int s = 0; s <= 1152; ++s) base.BaseDemand[s * 14 + 12] = -2.5f;
+    base.VolumePerMinute.assign(14, 0.0f);
+    base.Population.assign(14, 0.0f);
+    base.DailyVolume.assign(14, 0.0f);
+    for (int n = 1; n <= 13; ++n) {
+        base.VolumePerMinute[n] = n == 7 ? 0.0f : 4.0f + 0.5f * static_cast<float>(n);
+        base.Population[n] = 20.0f * static_cast<float>(n);
+    }
+    return base;
+}
+
+}  // namespace
+
+// Once the contaminant has reached half the nodes the pass goes over every
+// node, four at a time, and otherwise through the nodes reached alone: the
+// two must record the same. The nodes reached (2, 7, 8, 11, 12 and 13) are
+// in both kinds of group of four and past the last whole one; their
+// concentrations change from step to step, cross the detection threshold
+// and the contaminated water's level of 0.3, and fall back to 0.
+TEST(EventSimulation, EveryNodeFourAtATimeRecordsWhatTheNodesReachedRecord) {
+    const Baseline base = ThirteenNodeBaseline();
+    const auto c = [](int node, long t) {
+        const long step = t / 300;
+        switch (node) {
+        case 2: return step >= 3 && step < 20 ? 0.1f * static_cast<float>(step % 7) : 0.0f;
+        case 7: return step >= 2 ? 0.5f : 0.0f;  // no average consumption
+        case 8: return step >= 5 ? 0.3f + 0.01f * static_cast<float>(step % 3) : 0.0f;
+        case 11: return step >= 4 ? 1e-20f * static_cast<float>(step) : 0.0f;
+        case 12: return step % 5 == 0 ? 0.0f : 0.29f + 0.005f * static_cast<float>(step % 4);
+        case 13: return step >= 6 ? 2.0f / static_cast<float>(step) : 0.0f;
+        default: return 0.0f;
+        }
+    };
+    for (float sensitivity : {0.0f, 0.25f}) {
+        EventSimulation simulation(base, Settings(sensitivity));
+        ReachingSession walking{Steps(3 * 3600), c};
+        walking.reached.Reset(14);
+        for (std::size_t n : {2, 7, 8, 11, 12, 13}) walking.reached.Insert(n);
+        FakeSession every{Steps(3 * 3600), c};
+        EventResult walked, all;
+        simulation.Run(walking, EventOf({{1, 1}}), walked);
+        simulation.Run(every, EventOf({{1, 1}}), all);
+        EXPECT_EQ(walked.DetectedFlag, all.DetectedFlag);
+        EXPECT_EQ(walked.Z1, all.Z1);
+        EXPECT_EQ(walked.Z2, all.Z2);
+        EXPECT_EQ(walked.Z3, all.Z3);
+        EXPECT_EQ(walked.UndetectedPeople, all.UndetectedPeople);
+        EXPECT_EQ(walked.UndetectedVolume, all.UndetectedVolume);
+        // Not a comparison of nothing: detections, exposure and consumption all took place.
+        EXPECT_EQ(all.DetectedFlag[13], 1);
+        EXPECT_GT(all.Z2[13], 0.0f);
+        EXPECT_GT(all.Z3[13], 0.0f);
+        EXPECT_GT(all.UndetectedVolume, all.Z3[8]);
+    }
+}
