@@ -102,6 +102,21 @@ Vector Load(const T* at) {
 
 }  // namespace
 
+// Node n's first detection and its consumption of contaminated water at a recorded step.
+void EventSimulation::RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result) {
+    const float c = concentration_[n];
+    if (!(c > settings_.DetectionSensitivity)) return;
+    if (result.DetectedFlag[n] == 0) {
+        result.DetectedFlag[n] = 1;
+        result.Z1[n] = facts.minutes;
+        newDetections_.push_back(static_cast<std::int32_t>(n));
+    }
+    const float demand = facts.demandRow ? facts.demandRow[n] : 0.0f;
+    if (demand > 0 && c > kContaminatedWater)
+        consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
+                                                                  settings_.FlowTimeFactor);
+}
+
 // The pass of a step that continues the sums within the baseline's demands,
 // over every node. Four nodes' exposure sums are formed at once, each as
 // UpdatedExposure forms it; only four that hold a first detection or a
@@ -126,29 +141,15 @@ void EventSimulation::RecordEveryNodeContinuing(const StepFacts& facts, EventRes
         std::memcpy(exposure + n, &updated, sizeof updated);
         const Ints4 fresh = __builtin_convertvector(Load<Bytes4>(detected + n), Ints4) == 0;
         const Ints4 notable = (c > threshold) & (fresh | ((demand > 0) & (c > kContaminatedWater)));
-        if ((notable[0] | notable[1] | notable[2] | notable[3]) != 0)
-            for (std::size_t m = n; m < n + 4; ++m) RecordDetection(facts, m, result);
+        if ((notable[0] | notable[1] | notable[2] | notable[3]) == 0) continue;
+        for (std::size_t k = 0; k < 4; ++k)
+            if (notable[k] != 0) RecordDetection(facts, n + k, result);
     }
     for (; n < end; ++n) {
         const float c = conc[n];
         if (perMinute[n] > 0) exposure[n] = UpdatedExposure(demandRow[n], perMinute[n], c, exposure[n], true);
         RecordDetection(facts, n, result);
     }
-}
-
-// Node n's first detection and its consumption of contaminated water at a recorded step.
-void EventSimulation::RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result) {
-    const float c = concentration_[n];
-    if (!(c > settings_.DetectionSensitivity)) return;
-    if (result.DetectedFlag[n] == 0) {
-        result.DetectedFlag[n] = 1;
-        result.Z1[n] = facts.minutes;
-        newDetections_.push_back(static_cast<std::int32_t>(n));
-    }
-    const float demand = facts.demandRow ? facts.demandRow[n] : 0.0f;
-    if (demand > 0 && c > kContaminatedWater)
-        consumedVolume_ = static_cast<float>(consumedVolume_ + static_cast<double>(demand) * settings_.QualStep /
-                                                                  settings_.FlowTimeFactor);
 }
 
 template <bool kContinuingWithDemand>

@@ -93,7 +93,7 @@ private:
     void RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result);
     // RecordNodes<true> over every node, four at a time.
     void RecordEveryNodeContinuing(const StepFacts& facts, EventResult& result);
-    void RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result);
+    [[gnu::always_inline]] inline void RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result);
     void RecordCleanStep(std::int32_t s);
     bool SourcesSpent(long t) const;
     void LeaveOutCleanSteps(std::int32_t s, EventResult& result);
