@@ -202,6 +202,16 @@ TEST(EventSimulation, InjectionsAreSwitchedOnForTheirWholeStepsOnly) {
     EXPECT_EQ(twice.strengthAtRun[3000], 479167.0f);
 }
 
+// Every measure of two runs of one event, node by node and undetected.
+void ExpectSameResults(const EventResult& a, const EventResult& b) {
+    EXPECT_EQ(a.DetectedFlag, b.DetectedFlag);
+    EXPECT_EQ(a.Z1, b.Z1);
+    EXPECT_EQ(a.Z2, b.Z2);
+    EXPECT_EQ(a.Z3, b.Z3);
+    EXPECT_EQ(a.UndetectedPeople, b.UndetectedPeople);
+    EXPECT_EQ(a.UndetectedVolume, b.UndetectedVolume);
+}
+
 // Runs the event with a session that reports clean steps and with one that
 // never looks: the results must not differ.
 void ExpectEarlyEndChangesNothing(const std::vector<long>& times, const std::function<float(int, long)>& c,
@@ -219,12 +229,7 @@ void ExpectEarlyEndChangesNothing(const std::vector<long>& times, const std::fun
     std::int32_t recordedLater = 0;
     for (std::size_t later = expectedPasses + 1; later < times.size(); ++later) recordedLater += times[later] % 300 == 0;
     EXPECT_EQ(early.StepsLeftOut, recordedLater);
-    EXPECT_EQ(early.DetectedFlag, full.DetectedFlag);
-    EXPECT_EQ(early.Z1, full.Z1);
-    EXPECT_EQ(early.Z2, full.Z2);
-    EXPECT_EQ(early.Z3, full.Z3);
-    EXPECT_EQ(early.UndetectedPeople, full.UndetectedPeople);
-    EXPECT_EQ(early.UndetectedVolume, full.UndetectedVolume);
+    ExpectSameResults(early, full);
 }
 
 // The contaminant travels in the links for an hour before any node sees it,
@@ -313,12 +318,7 @@ TEST(EventSimulation, EveryNodeFourAtATimeRecordsWhatTheNodesReachedRecord) {
         EventResult walked, all;
         simulation.Run(walking, EventOf({{1, 1}}), walked);
         simulation.Run(every, EventOf({{1, 1}}), all);
-        EXPECT_EQ(walked.DetectedFlag, all.DetectedFlag);
-        EXPECT_EQ(walked.Z1, all.Z1);
-        EXPECT_EQ(walked.Z2, all.Z2);
-        EXPECT_EQ(walked.Z3, all.Z3);
-        EXPECT_EQ(walked.UndetectedPeople, all.UndetectedPeople);
-        EXPECT_EQ(walked.UndetectedVolume, all.UndetectedVolume);
+        ExpectSameResults(walked, all);
         // Not a comparison of nothing: detections, exposure and consumption all took place.
         EXPECT_EQ(all.DetectedFlag[13], 1);
         EXPECT_GT(all.Z2[13], 0.0f);
