@@ -47,14 +47,14 @@ private:
     std::size_t size_ = 0, count_ = 0;
 };
 
+// Whether ForEachIn walks set's members rather than every index.
+inline bool WalksMembers(const IndexBits* set) { return set && set->Count() * 2 < set->Size(); }
+
 // Calls visit(i) in ascending order for every i in [first, last) that set
 // holds, or for all of them where set is null or holds at least half its
 // indices: a step of the walk over the bits costs more than a visit that
 // finds nothing to do, so a plain loop is then the cheaper. A visit to an
 // index the set does not hold must therefore change nothing.
-// Whether ForEachIn walks set's members rather than every index.
-inline bool WalksMembers(const IndexBits* set) { return set && set->Count() * 2 < set->Size(); }
-
 template <typename Visit>
 void ForEachIn(const IndexBits* set, std::size_t first, std::size_t last, Visit&& visit) {
     if (WalksMembers(set)) {

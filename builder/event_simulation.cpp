@@ -75,9 +75,12 @@ void EventSimulation::RecordStep(std::int32_t s, long t, EventResult& result) {
     // A node the contaminant has not reached has a concentration and an
     // exposure of 0, which the pass leaves as they are, unless 0 detects.
     const base::IndexBits* only = !(0.0f > settings_.DetectionSensitivity) ? reached_ : nullptr;
-    if (tracksExposure && continues && demandRow && !base::WalksMembers(only)) RecordEveryNodeContinuing(facts, result);
-    else if (tracksExposure && continues && demandRow) RecordNodes<true>(facts, only, result);
-    else RecordNodes<false>(facts, only, result);
+    if (tracksExposure && continues && demandRow) {
+        if (base::WalksMembers(only)) RecordNodes<true>(facts, only, result);
+        else RecordEveryNodeContinuing(facts, result);
+    } else {
+        RecordNodes<false>(facts, only, result);
+    }
     if (tracksExposure) lastExposureStep_ = s;
     if (!newDetections_.empty()) RecordNewDetections(s, result);
 }
