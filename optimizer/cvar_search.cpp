@@ -112,7 +112,7 @@ private:
     }
 
     void SolveExactly(Point& point) {
-        MedianOutcome outcome{point.selection, point.upper, point.lower};
+        MedianOutcome outcome{point.selection, point.upper, point.lower, {}};
         point.triedExactly = true;
         // Only totals that would bring G below the best CVaR found matter.
         double cutoff = (out_.value - point.t) * scale_;

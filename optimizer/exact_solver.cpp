@@ -144,7 +144,7 @@ ExactOutcome SolveRank(const Problem& problem, std::int32_t rank, std::int32_t s
 ExactOutcome SolveMean(const Problem& problem, std::int32_t size, ExactOutcome out, RunControl& control) {
     MedianModel impact = MakeMedianModel(problem, {}, control.threads());
     double n = problem.eventCount;
-    MedianOutcome median{out.selection, out.value * n, out.bound * n};
+    MedianOutcome median{out.selection, out.value * n, out.bound * n, {}};
     bool proven = SolveMedianExactly(impact, size, median, control);
     out.status = proven ? ExactStatus::Optimal : ExactStatus::Stopped;
     double value = StatisticOf(Statistic::Mean, ImpactLevels(problem, median.selection), 0.5);

@@ -72,10 +72,12 @@ std::vector<std::string> Arguments(const RunParameterEntry& entry, const std::st
 
 // Every parameter but the one given holds its default.
 void ExpectOthersDefault(const builder::RunParameters& p, const RunParameterEntry& given) {
-    for (const RunParameterEntry& other : builder::RunParameterTable())
-        if (other.id != given.id)
+    for (const RunParameterEntry& other : builder::RunParameterTable()) {
+        if (other.id != given.id) {
             EXPECT_EQ(builder::ValueOf(other, p), builder::ValueOf(other, builder::RunParameters{}))
                 << given.option << " changed " << other.option;
+        }
+    }
 }
 
 TEST(RunParameterTable, TheOptionSetsItsParameter) {
@@ -83,9 +85,10 @@ TEST(RunParameterTable, TheOptionSetsItsParameter) {
     for (const RunParameterEntry& entry : builder::RunParameterTable()) {
         EXPECT_NE(std::find(names.begin(), names.end(), std::string(entry.option).substr(2)), names.end())
             << entry.option;
-        if (entry.requirement == builder::Requirement::InjectionCount)  // the help line states the limit
+        if (entry.requirement == builder::Requirement::InjectionCount) {  // the help line states the limit
             EXPECT_NE(std::string(entry.optionHelp).find("1 to " + std::to_string(builder::kMaxInjectionsPerEvent)),
                       std::string::npos);
+        }
         const Sample sample = ValidSample(entry);
         const tesmar::BuildRequest request = tesmar::ParseBuildArguments(Arguments(entry, sample.text));
         EXPECT_NO_THROW(tesmar::ValidateBuildRequest(request)) << entry.option;

@@ -42,8 +42,11 @@ struct ThreeByThree : ::testing::Test {
     void ExpectShape(std::int32_t nEvents) const {
         EXPECT_EQ(set.nEvents, nEvents);
         EXPECT_EQ(set.nNodes, 3);
-        for (int k = 1; k <= 4; ++k)
-            if (set.Has(k)) EXPECT_EQ(k == 4 ? set.Z4.nEvents() : set.Values(k).nEvents(), nEvents) << k;
+        for (int k = 1; k <= 4; ++k) {
+            if (set.Has(k)) {
+                EXPECT_EQ(k == 4 ? set.Z4.nEvents() : set.Values(k).nEvents(), nEvents) << k;
+            }
+        }
     }
 };
 

@@ -25,7 +25,7 @@ protected:
                                std::vector<float> z1, std::vector<float> z2, std::vector<float> z3,
                                bool withZ2 = true) {
         EncodedEvent encoded;
-        EventValues values{flags, z1, z2, z3, withZ2};
+        EventValues values{flags, z1, z2, z3, withZ2, 0, {}, 0.0f};
         EncodeEvent(injections, values, encoded);
         return encoded;
     }

@@ -25,8 +25,11 @@ void ExpectClean96HourRun(const Network& net) {
     int hydraulicSteps = 0;
     do {
         t = project.RunH();
-        for (int n = 1; n <= net.nNodes; ++n)
-            if (net.IsJunction(n)) ASSERT_GT(project.NodeValue(n, EN_PRESSURE), 0.0) << net.NodeID[n] << " at t = " << t;
+        for (int n = 1; n <= net.nNodes; ++n) {
+            if (net.IsJunction(n)) {
+                ASSERT_GT(project.NodeValue(n, EN_PRESSURE), 0.0) << net.NodeID[n] << " at t = " << t;
+            }
+        }
         step = project.NextH();
         ++hydraulicSteps;
     } while (step > 0);

@@ -22,7 +22,7 @@ namespace {
 TEST(HeuristicQuality, SwapsUndoTheGreedyFirstChoice) {
     std::vector<std::uint8_t> detected = {1, 1, 0, 1, 1, 0, 1, 0, 1, 1, 0, 1};
     std::vector<float> impact = {4, 0, 0, 4, 0, 0, 4, 0, 0, 4, 0, 0};
-    ScenarioData data{4, 3, detected.data(), impact.data(), {10, 10, 10, 10}};
+    ScenarioData data{4, 3, detected.data(), impact.data(), {10, 10, 10, 10}, {}};
     Options options;
     options.sensors = 2;
     Placement placement = Optimize(data, options).placements.at(0);

@@ -243,21 +243,29 @@ void Check(const ScenarioData& data, const ScenarioData& other, Case c, Statisti
     for (std::size_t i = 0; i < c.plan.requirements.size(); ++i) {
         const Requirement& r = c.plan.requirements[i];
         double best = reference.BestRequired(r);
-        if (r.kind == Requirement::Kind::Detected) EXPECT_GE(p.plan.requirements[i].best, 1 - best - Tolerance(1));
-        else EXPECT_LE(p.plan.requirements[i].best, best + Tolerance(best));
+        if (r.kind == Requirement::Kind::Detected) {
+            EXPECT_GE(p.plan.requirements[i].best, 1 - best - Tolerance(1));
+        } else {
+            EXPECT_LE(p.plan.requirements[i].best, best + Tolerance(best));
+        }
     }
     bool covered = c.plan.redundancy == 1 && c.plan.nodeFailure.empty() && statistic != Statistic::VaR;
-    if (exact && covered) EXPECT_EQ(p.exact, ExactStatus::Optimal);
+    if (exact && covered) {
+        EXPECT_EQ(p.exact, ExactStatus::Optimal);
+    }
     if (!std::isfinite(optimum)) {
         EXPECT_FALSE(p.plan.feasible);
-        if (exact && p.exact == ExactStatus::Optimal)
+        if (exact && p.exact == ExactStatus::Optimal) {
             EXPECT_TRUE(std::any_of(p.plan.requirements.begin(), p.plan.requirements.end(),
                                     [](const RequirementAnswer& a) { return a.provenInfeasible; }));
+        }
         return;
     }
     EXPECT_FALSE(std::any_of(p.plan.requirements.begin(), p.plan.requirements.end(),
                              [](const RequirementAnswer& a) { return a.provenInfeasible; }));
-    if (p.plan.feasible) EXPECT_GE(p.value, optimum - Tolerance(optimum));
+    if (p.plan.feasible) {
+        EXPECT_GE(p.value, optimum - Tolerance(optimum));
+    }
     EXPECT_LE(p.bound, optimum + Tolerance(optimum));
     if (exact && p.exact == ExactStatus::Optimal) {
         EXPECT_TRUE(p.plan.feasible);

@@ -135,6 +135,8 @@ TEST(PlanModel, BudgetCurveRisesWithTheBudget) {
         const Placement& p = result.placements[i];
         EXPECT_EQ(p.plan.budget, plan.budgetSteps[i]);
         EXPECT_LE(p.plan.cost, p.plan.budget + 1e-9);
-        if (i > 0) EXPECT_LE(p.bound, result.placements[i - 1].value + 1e-9);
+        if (i > 0) {
+            EXPECT_LE(p.bound, result.placements[i - 1].value + 1e-9);
+        }
     }
 }

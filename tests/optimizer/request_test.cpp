@@ -69,7 +69,7 @@ TEST(Request, AnImpactThatIsNotANumberIsRefusedNamingItsCell) {
     std::vector<float> impact = {3, 0, 5, std::numeric_limits<float>::infinity()};
     const std::vector<std::string> ids{"A", "B\x1b"};
     for (bool named : {false, true}) {
-        ScenarioData data{2, 2, detected.data(), impact.data(), {9, 9}};
+        ScenarioData data{2, 2, detected.data(), impact.data(), {9, 9}, {}};
         if (named) data.nodeIds = ids;
         Options options;
         try {
@@ -85,7 +85,7 @@ TEST(Request, AnImpactThatIsNotANumberIsRefusedNamingItsCell) {
 
 TEST(Request, DetectionNeedsNeitherImpactsNorUndetectedImpacts) {
     std::vector<std::uint8_t> detected = {1, 0, 0, 1, 0, 0};
-    ScenarioData data{3, 2, detected.data(), nullptr, {}};
+    ScenarioData data{3, 2, detected.data(), nullptr, {}, {}};
     Options options;
     options.objective = Objective::Detection;
     options.sensors = 2;
@@ -97,7 +97,7 @@ TEST(Request, DetectionNeedsNeitherImpactsNorUndetectedImpacts) {
 TEST(Request, CountingOnlyDetectableEventsNeedsOneThatIsDetectable) {
     std::vector<std::uint8_t> detected = {0, 1, 0, 0};  // only node 1 detects anything
     std::vector<float> impact = {0, 2, 0, 0};
-    ScenarioData data{2, 2, detected.data(), impact.data(), {5, 5}};
+    ScenarioData data{2, 2, detected.data(), impact.data(), {5, 5}, {}};
     Options options;
     options.detectableOnly = true;
     options.excluded = {1};

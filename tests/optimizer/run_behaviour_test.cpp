@@ -115,7 +115,7 @@ TEST(RunBehaviour, NothingIsWrittenToTheConsoleEvenByTheSolver) {
 TEST(RunBehaviour, AnUndetectableEventFixesTheWorstCaseForEverySet) {
     std::vector<std::uint8_t> detected = {0, 0, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1};
     std::vector<float> impact = {0, 0, 0, 4, 7, 5, 0, 2, 9, 3, 0, 5};
-    ScenarioData data{4, 3, detected.data(), impact.data(), {100, 50, 50, 50}};
+    ScenarioData data{4, 3, detected.data(), impact.data(), {100, 50, 50, 50}, {}};
     Options options;
     options.statistic = Statistic::Worst;
     Result all = Optimize(data, options);

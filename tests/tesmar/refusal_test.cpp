@@ -207,7 +207,7 @@ TEST(SetLock, ALockThatIsALinkOrAFolderIsRefusedByEveryCommand) {
     ASSERT_EQ(RunTool({"build", network, "--seed", "3", "--max-hours", "12"}).exitCode, 0);
     const std::string lock = matrix::LockFileName(network);
     testing_support::WriteText(folder.File("elsewhere"), "");
-    for (const std::string& kind : {"symbolic link", "folder"}) {
+    for (const std::string kind : {"symbolic link", "folder"}) {
         fs::remove(lock);
         if (kind == "folder")
             fs::create_directory(lock);
@@ -326,7 +326,9 @@ TEST(Memory, TextMatricesThatCannotBeHeldEndWithAMessageNotAnAbort) {
         options.dataLimitBytes = megabytes << 20;
         const ToolRun run = RunTool({"fitness", network, "J1"}, options);
         EXPECT_LT(run.exitCode, 128) << megabytes << " MB: " << run.err;
-        if (run.exitCode != 0) EXPECT_FALSE(run.err.empty()) << megabytes << " MB";
+        if (run.exitCode != 0) {
+            EXPECT_FALSE(run.err.empty()) << megabytes << " MB";
+        }
     }
 }
 
