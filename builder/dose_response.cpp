@@ -127,34 +127,37 @@ double QuarterUlp(float s) {
     return static_cast<double>(power) * 0x1p-25;
 }
 
+// A node's dose ratio: its dose (a single, as ResponseProbability forms
+// it) over body weight x D50, in products.
+double DoseRatio(const ResponseScale& scale, float exposure) {
+    const auto dose = static_cast<float>(exposure * scale.perStep);
+    return static_cast<double>(dose) * scale.perDose;
+}
+
 // Whether a node's term leaves the sum as it is, known without its
-// response: its dose ratio lies so far in the lower tail that the response
+// response: its dose ratio x lies so far in the lower tail that the response
 // is below a level's bound, and that times its population's magnitude is
 // below a quarter of the sum's last place (a term that small either way
 // rounds back to the sum, a power of two included). Such a ratio is
 // positive and finite, so ResponseProbability would not have refused it.
-bool AddsNothing(const ResponseScale& scale, float exposure, float population, float sum) {
+bool AddsNothing(const ResponseScale& scale, double x, float population, float sum) {
     const double room = QuarterUlp(sum);
-    if (room == 0.0) return false;
-    const auto dose = static_cast<float>(exposure * scale.perStep);
-    const double x = static_cast<double>(dose) * scale.perDose;
-    if (!(x > 0)) return false;
+    if (room == 0.0 || !(x > 0)) return false;
     for (const TailLevel& level : scale.tail)
         if (x <= level.ratio) return level.bound * std::fabs(population) < room;
     return false;
 }
 
-// ResponseProbability with products in place of its three divisions. The
-// dose is the same single. The dose ratio lies within 6 units in the last
-// place of the divided one, so its logarithm (each within one unit of the
-// true one) within 2^-50 (1 + |log|), and z before rounding within
+// ResponseProbability of exposure, whose DoseRatio is x, with products in
+// place of its three divisions. The dose is the same single. The dose ratio
+// lies within 6 units in the last place of the divided one, so its
+// logarithm (each within one unit of the true one) within 2^-50 (1 + |log|),
+// and z before rounding within
 // 2^-49 |beta| (1 + |log10|) of the divided form's: delta is eight times
 // that. When every value within delta rounds to the same nonzero single,
 // so does the divided form; otherwise, and where the ratio leaves the
 // normal range, the divided form decides.
-float FastResponse(const DoseResponse& model, const ResponseScale& scale, float exposure) {
-    const auto dose = static_cast<float>(exposure * scale.perStep);
-    const double x = static_cast<double>(dose) * scale.perDose;
+float FastResponse(const DoseResponse& model, const ResponseScale& scale, float exposure, double x) {
     if (!(x >= 0x1p-1000 && x <= 0x1p1000)) return ResponseProbability(model, exposure);
     const double y = std::log(x) * scale.perLn10;
     const double z = model.Beta * y;
@@ -177,10 +180,10 @@ float AffectedPopulation(const DoseResponse& model, std::int32_t stepsSinceFirst
         if (stepsSinceFirstInjection > 0 && volumePerMinute[m] > 0 && exposure[m] > 0) {
             if (cache && cache->exposure[m] == exposure[m]) {
                 r = cache->response[m];
-            } else if (AddsNothing(scale, exposure[m], population[m], sum)) {
-                return;
             } else {
-                r = FastResponse(model, scale, exposure[m]);
+                const double x = DoseRatio(scale, exposure[m]);
+                if (AddsNothing(scale, x, population[m], sum)) return;
+                r = FastResponse(model, scale, exposure[m], x);
                 if (cache) {
                     cache->exposure[m] = exposure[m];
                     cache->response[m] = r;
