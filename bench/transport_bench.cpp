@@ -1,8 +1,12 @@
 // Tesmar's own transport engine against the toolkit's quality solver, on
 // one worker, the two alternating event by event in one run (so both see
 // the same machine load):
-//   transport_bench [network-2 events] [own]      (default 40; 0: network 1 alone)
-// With "own" only the own engine runs (for profiling it alone).
+//   transport_bench [network-2 events] [own|split]   (default 40; 0: network 1 alone)
+// With "own" only the own engine runs (for profiling it alone). With
+// "split" every call into either session is timed, which costs a little
+// of its own, to part an event's time into the transport (the session's
+// calls, handing over the concentrations included) and the builder's
+// recording, which runs the same instructions on both engines.
 // Network 1: its default event set (288 events, seeded). Network 2: a
 // seeded set of random events with the window's other defaults. Prints the
 // median time per event of each engine, the events whose results differ
@@ -16,6 +20,8 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_folder.h"
@@ -60,7 +66,79 @@ struct Medians {
     double toolkit = 0, own = 0;
 };
 
-Medians Measure(int number, const std::string& folder, RunParameters parameters, std::uint64_t seed, bool ownOnly) {
+enum class Mode { Both, OwnOnly, Split };
+
+// A session whose every call is timed; the event's time outside them is the recording's.
+template <typename Session>
+class TimedSession {
+public:
+    explicit TimedSession(Session& session) : session_(session) {}
+
+    void SetSourceQuality(int node, float strength) { Time([&] { session_.SetSourceQuality(node, strength); }); }
+    void OpenQuality() { Time([&] { session_.OpenQuality(); }); }
+    long RunQ() { return Time([&] { return session_.RunQ(); }); }
+    long StepQ() { return Time([&] { return session_.StepQ(); }); }
+    void ReadQuality(std::vector<float>& concentration) { Time([&] { session_.ReadQuality(concentration); }); }
+    bool CarriesNoContaminant() { return Time([&] { return session_.CarriesNoContaminant(); }); }
+    void CloseQuality() { Time([&] { session_.CloseQuality(); }); }
+    bool BackgroundIsZero(std::int32_t s) const { return session_.BackgroundIsZero(s); }
+    const base::IndexBits* NodesReached() const
+        requires requires(const Session& s) { s.NodesReached(); }
+    {
+        return session_.NodesReached();
+    }
+
+    double seconds = 0;  // spent in the session's calls
+
+private:
+    template <typename Call>
+    auto Time(Call call) {
+        const auto t0 = Clock::now();
+        if constexpr (std::is_void_v<decltype(call())>) {
+            call();
+            seconds += Seconds(t0);
+        } else {
+            const auto answer = call();
+            seconds += Seconds(t0);
+            return answer;
+        }
+    }
+
+    Session& session_;
+};
+
+// One event on a session with its calls timed: the event's time and the part spent in the session.
+template <typename Session>
+std::pair<double, double> RunTimed(EventSimulation& simulation, Session& session, const Event& event,
+                                   EventResult& result) {
+    TimedSession<Session> timed(session);
+    const auto t0 = Clock::now();
+    simulation.Run(timed, event, result);
+    return {Seconds(t0), timed.seconds};
+}
+
+void PrintSplit(int number, const std::vector<std::pair<double, double>>& toolkit,
+                const std::vector<std::pair<double, double>>& own, double target) {
+    const auto part = [](const std::vector<std::pair<double, double>>& times, bool transport) {
+        std::vector<double> v;
+        for (const auto& [event, session] : times) v.push_back(transport ? session : event - session);
+        return 1000 * Median(v);
+    };
+    const double recording = part(own, false);
+    std::printf("  timed calls: the toolkit's solver %.2f ms in its session and %.2f ms recording; the own engine "
+                "%.2f ms in its session and %.2f ms recording (medians)\n",
+                part(toolkit, true), part(toolkit, false), part(own, true), recording);
+    std::vector<double> totals;
+    for (const auto& times : toolkit) totals.push_back(times.first);
+    const double budget = 1000 * Median(totals) / target;
+    std::printf("  network %d at %.0fx: %.2f ms an event, which leaves the own engine's session %.2f ms beside "
+                "its recording\n",
+                number, target, budget, budget - recording);
+}
+
+Medians Measure(int number, const std::string& folder, RunParameters parameters, std::uint64_t seed, Mode mode,
+                double target) {
+    const bool ownOnly = mode == Mode::OwnOnly;
     const std::string n = std::to_string(number);
     const std::string path = folder + "/Network_" + n + ".inp";
     std::filesystem::copy_file(network::ProgramFolder() + "/Networks/Example" + n + "/Network_" + n + ".inp", path,
@@ -83,13 +161,22 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     EventSimulation simulation(baseline, MakeEventSettings(net, parameters, flow));
     EventResult a, b;
     std::vector<double> toolkitTimes, ownTimes;
+    std::vector<std::pair<double, double>> toolkitSplit, ownSplit;
     std::size_t differing = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool ownTurn = (turn == 0) == (i % 2 == 1);
             if (ownOnly && !ownTurn) continue;
             t0 = Clock::now();
-            if (ownTurn) {
+            if (mode == Mode::Split && ownTurn) {
+                own.BeginEvent();
+                ownSplit.push_back(RunTimed(simulation, own, events[i], b));
+                ownTimes.push_back(ownSplit.back().first);
+            } else if (mode == Mode::Split) {
+                toolkit.BeginEvent();
+                toolkitSplit.push_back(RunTimed(simulation, toolkit, events[i], a));
+                toolkitTimes.push_back(toolkitSplit.back().first);
+            } else if (ownTurn) {
                 own.BeginEvent();
                 simulation.Run(own, events[i], b);
                 ownTimes.push_back(Seconds(t0));
@@ -108,18 +195,22 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
                 number, events.size(), 1000 * m.toolkit, 1000 * m.own, m.toolkit / m.own, differing);
     std::printf("  shared data %.1f MB, prepared in %.2f s; own worker %.1f MB; process peak %.0f MB\n",
                 choice.shared->Bytes() / 1048576.0, prepared, own.Bytes() / 1048576.0, PeakMegabytes());
+    if (mode == Mode::Split) PrintSplit(number, toolkitSplit, ownSplit, target);
     return m;
 }
 
-void Run(int sample, bool ownOnly) {
+// The speed-ups the own engine is to reach on each network.
+constexpr double kNetwork1Target = 4, kNetwork2Target = 8;
+
+void Run(int sample, Mode mode) {
     const bench::BenchFolder workspace;
     const std::string folder = workspace.Path();
-    Measure(1, folder, RunParameters{}, 12345, ownOnly);
+    Measure(1, folder, RunParameters{}, 12345, mode, kNetwork1Target);
     if (sample == 0) return;
     RunParameters random;
     random.Mode = EventMode::RandomEvents;
     random.nRandomEvents = sample;
-    const Medians m = Measure(2, folder, random, 2026, ownOnly);
+    const Medians m = Measure(2, folder, random, 2026, mode, kNetwork2Target);
     if (m.own > 0)
         std::printf("Network 2, default build of %.0f events projected on one worker: %.1f h on the toolkit's "
                     "solver, %.1f h on the own engine\n",
@@ -131,7 +222,9 @@ void Run(int sample, bool ownOnly) {
 
 int main(int argc, char** argv) {
     try {
-        Run(argc > 1 ? std::max(0, std::atoi(argv[1])) : 40, argc > 2 && std::string(argv[2]) == "own");
+        const std::string mode = argc > 2 ? argv[2] : "";
+        Run(argc > 1 ? std::max(0, std::atoi(argv[1])) : 40,
+            mode == "own" ? Mode::OwnOnly : mode == "split" ? Mode::Split : Mode::Both);
         return 0;
     } catch (const std::exception& e) {
         // Caught, so that the benchmark's folder is removed on the way out.
