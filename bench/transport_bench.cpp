@@ -21,7 +21,6 @@
 #include <filesystem>
 #include <string>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "bench/bench_folder.h"
@@ -107,30 +106,39 @@ private:
     Session& session_;
 };
 
-// One event on a session with its calls timed: the event's time and the part spent in the session.
+// One event on a session, its time returned; with inSession, its calls
+// are timed as well, and the part of the event they took is appended there.
 template <typename Session>
-std::pair<double, double> RunTimed(EventSimulation& simulation, Session& session, const Event& event,
-                                   EventResult& result) {
-    TimedSession<Session> timed(session);
+double RunEvent(EventSimulation& simulation, Session& session, const Event& event, EventResult& result,
+                std::vector<double>* inSession) {
     const auto t0 = Clock::now();
+    session.BeginEvent();
+    if (!inSession) {
+        simulation.Run(session, event, result);
+        return Seconds(t0);
+    }
+    TimedSession<Session> timed(session);
     simulation.Run(timed, event, result);
-    return {Seconds(t0), timed.seconds};
+    const double seconds = Seconds(t0);
+    inSession->push_back(timed.seconds);
+    return seconds;
 }
 
-void PrintSplit(int number, const std::vector<std::pair<double, double>>& toolkit,
-                const std::vector<std::pair<double, double>>& own, double target) {
-    const auto part = [](const std::vector<std::pair<double, double>>& times, bool transport) {
-        std::vector<double> v;
-        for (const auto& [event, session] : times) v.push_back(transport ? session : event - session);
-        return 1000 * Median(v);
+// The medians of each engine's session and recording, and what the target leaves the own engine's session.
+void PrintSplit(int number, const std::vector<double>& toolkitTimes, const std::vector<double>& toolkitSession,
+                const std::vector<double>& ownTimes, const std::vector<double>& ownSession, double toolkitMedian,
+                double target) {
+    const auto recordingOf = [](const std::vector<double>& times, const std::vector<double>& session) {
+        std::vector<double> rest(times.size());
+        for (std::size_t i = 0; i < times.size(); ++i) rest[i] = times[i] - session[i];
+        return 1000 * Median(rest);
     };
-    const double recording = part(own, false);
+    const double recording = recordingOf(ownTimes, ownSession);
     std::printf("  timed calls: the toolkit's solver %.2f ms in its session and %.2f ms recording; the own engine "
                 "%.2f ms in its session and %.2f ms recording (medians)\n",
-                part(toolkit, true), part(toolkit, false), part(own, true), recording);
-    std::vector<double> totals;
-    for (const auto& times : toolkit) totals.push_back(times.first);
-    const double budget = 1000 * Median(totals) / target;
+                1000 * Median(toolkitSession), recordingOf(toolkitTimes, toolkitSession), 1000 * Median(ownSession),
+                recording);
+    const double budget = 1000 * toolkitMedian / target;
     std::printf("  network %d at %.0fx: %.2f ms an event, which leaves the own engine's session %.2f ms beside "
                 "its recording\n",
                 number, target, budget, budget - recording);
@@ -149,7 +157,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     const std::vector<Event> events = GenerateEvents(net, parameters, SeededUniformSource(seed));
     BuildDescription description;
     description.parameters = parameters;
-    auto t0 = Clock::now();
+    const auto t0 = Clock::now();
     const TransportChoice choice = ChooseTransport(net, description);
     const double prepared = Seconds(t0);
     if (!choice.shared) {
@@ -161,30 +169,15 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
     EventSimulation simulation(baseline, MakeEventSettings(net, parameters, flow));
     EventResult a, b;
     std::vector<double> toolkitTimes, ownTimes;
-    std::vector<std::pair<double, double>> toolkitSplit, ownSplit;
+    std::vector<double> toolkitSession, ownSession;
+    const bool split = mode == Mode::Split;
     std::size_t differing = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool ownTurn = (turn == 0) == (i % 2 == 1);
             if (ownOnly && !ownTurn) continue;
-            t0 = Clock::now();
-            if (mode == Mode::Split && ownTurn) {
-                own.BeginEvent();
-                ownSplit.push_back(RunTimed(simulation, own, events[i], b));
-                ownTimes.push_back(ownSplit.back().first);
-            } else if (mode == Mode::Split) {
-                toolkit.BeginEvent();
-                toolkitSplit.push_back(RunTimed(simulation, toolkit, events[i], a));
-                toolkitTimes.push_back(toolkitSplit.back().first);
-            } else if (ownTurn) {
-                own.BeginEvent();
-                simulation.Run(own, events[i], b);
-                ownTimes.push_back(Seconds(t0));
-            } else {
-                toolkit.BeginEvent();
-                simulation.Run(toolkit, events[i], a);
-                toolkitTimes.push_back(Seconds(t0));
-            }
+            if (ownTurn) ownTimes.push_back(RunEvent(simulation, own, events[i], b, split ? &ownSession : nullptr));
+            else toolkitTimes.push_back(RunEvent(simulation, toolkit, events[i], a, split ? &toolkitSession : nullptr));
         }
         differing += !ownOnly && !SameResults(a, b);
     }
@@ -195,7 +188,7 @@ Medians Measure(int number, const std::string& folder, RunParameters parameters,
                 number, events.size(), 1000 * m.toolkit, 1000 * m.own, m.toolkit / m.own, differing);
     std::printf("  shared data %.1f MB, prepared in %.2f s; own worker %.1f MB; process peak %.0f MB\n",
                 choice.shared->Bytes() / 1048576.0, prepared, own.Bytes() / 1048576.0, PeakMegabytes());
-    if (mode == Mode::Split) PrintSplit(number, toolkitSplit, ownSplit, target);
+    if (split) PrintSplit(number, toolkitTimes, toolkitSession, ownTimes, ownSession, m.toolkit, target);
     return m;
 }
 
