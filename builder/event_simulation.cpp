@@ -124,7 +124,8 @@ void EventSimulation::RecordDetection(const StepFacts& facts, std::size_t n, Eve
 // over every node. Four nodes' exposure sums are formed at once, each as
 // UpdatedExposure forms it; only four that hold a first detection or a
 // consumption are gone through one by one, in order, for the running sum
-// of the consumed volume.
+// of the consumed volume. The nodes past the last whole four go through
+// the pass node by node.
 void EventSimulation::RecordEveryNodeContinuing(const StepFacts& facts, EventResult& result) {
     const float threshold = settings_.DetectionSensitivity;
     const float* demandRow = facts.demandRow;
@@ -148,15 +149,12 @@ void EventSimulation::RecordEveryNodeContinuing(const StepFacts& facts, EventRes
         for (std::size_t k = 0; k < 4; ++k)
             if (notable[k] != 0) RecordDetection(facts, n + k, result);
     }
-    for (; n < end; ++n) {
-        const float c = conc[n];
-        if (perMinute[n] > 0) exposure[n] = UpdatedExposure(demandRow[n], perMinute[n], c, exposure[n], true);
-        RecordDetection(facts, n, result);
-    }
+    RecordNodes<true>(facts, nullptr, result, n);
 }
 
 template <bool kContinuingWithDemand>
-void EventSimulation::RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result) {
+void EventSimulation::RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result,
+                                  std::size_t first) {
     const bool tracksExposure = kContinuingWithDemand || facts.tracksExposure;
     const bool continues = kContinuingWithDemand || facts.continues;
     const bool hasPrevious = kContinuingWithDemand || facts.hasPrevious;
@@ -171,7 +169,7 @@ void EventSimulation::RecordNodes(const StepFacts& facts, const base::IndexBits*
             exposure[n] = UpdatedExposure(demand, perMinute[n], c, continues ? exposure[n] : 0.0f, hasPrevious);
         RecordDetection(facts, n, result);
     };
-    base::ForEachIn(only, 1, static_cast<std::size_t>(base_.nNodes) + 1, record);
+    base::ForEachIn(only, first, static_cast<std::size_t>(base_.nNodes) + 1, record);
 }
 
 // A step at which no node carries contaminant: nothing is detected or

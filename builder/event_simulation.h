@@ -90,7 +90,8 @@ private:
         float minutes;           // since the first injection
     };
     template <bool kContinuingWithDemand>
-    void RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result);
+    // The nodes from first on (those of only, where it walks its members).
+    void RecordNodes(const StepFacts& facts, const base::IndexBits* only, EventResult& result, std::size_t first = 1);
     // RecordNodes<true> over every node, four at a time.
     void RecordEveryNodeContinuing(const StepFacts& facts, EventResult& result);
     [[gnu::always_inline]] inline void RecordDetection(const StepFacts& facts, std::size_t n, EventResult& result);
